@@ -1,0 +1,44 @@
+#include "platform/vb/Date.h"
+
+#include <cmath>
+
+namespace vb {
+namespace {
+
+const QDate kEpoch(1899, 12, 30);
+
+} // namespace
+
+Date Date::fromDate(const QDate& d)
+{
+    return Date(static_cast<double>(kEpoch.daysTo(d)));
+}
+
+Date Date::fromDateTime(const QDateTime& dt)
+{
+    const double days = static_cast<double>(kEpoch.daysTo(dt.date()));
+    const double seconds = dt.time().msecsSinceStartOfDay() / 1000;
+    // Dates before the epoch carry their time fraction away from zero, as the run-time stores them.
+    return Date(days < 0 ? days - seconds / 86400.0 : days + seconds / 86400.0);
+}
+
+Date Date::Now()
+{
+    return fromDateTime(QDateTime::currentDateTime());
+}
+
+QDateTime Date::toDateTime() const
+{
+    const double whole = std::trunc(m_serial);
+    const double fraction = std::fabs(m_serial - whole);
+    const QDate date = kEpoch.addDays(static_cast<qint64>(whole));
+    const int seconds = static_cast<int>(std::llround(fraction * 86400.0));
+    return QDateTime(date, QTime(0, 0).addSecs(seconds));
+}
+
+Date Date::datePart() const
+{
+    return Date(std::trunc(m_serial));
+}
+
+} // namespace vb

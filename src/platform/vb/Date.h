@@ -1,0 +1,30 @@
+// The run-time's date: days since 30 December 1899 with the time of day as the fraction.
+// The zero date (serial 0) stands for "no date".
+#pragma once
+
+#include <QDateTime>
+#include <compare>
+
+namespace vb {
+
+class Date {
+public:
+    constexpr Date() = default;
+    constexpr explicit Date(double serial) : m_serial(serial) {}
+    static Date fromDateTime(const QDateTime& dt);
+    static Date fromDate(const QDate& d);
+    static Date Now();
+
+    constexpr double serial() const { return m_serial; }
+    constexpr bool isZero() const { return m_serial == 0.0; }
+    QDateTime toDateTime() const;
+    // The date part only (time of day dropped).
+    Date datePart() const;
+
+    constexpr auto operator<=>(const Date&) const = default;
+
+private:
+    double m_serial = 0.0;
+};
+
+} // namespace vb

@@ -1,0 +1,101 @@
+#include "platform/vb/Strings.h"
+
+#include <QLocale>
+
+namespace vb {
+
+QString LTrim(const QString& s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s[i] == QLatin1Char(' '))
+        ++i;
+    return s.mid(i);
+}
+
+QString RTrim(const QString& s)
+{
+    qsizetype n = s.size();
+    while (n > 0 && s[n - 1] == QLatin1Char(' '))
+        --n;
+    return s.left(n);
+}
+
+QString Trim(const QString& s)
+{
+    return LTrim(RTrim(s));
+}
+
+int InStr(int start, const QString& s, const QString& find, Compare compare)
+{
+    if (start < 1)
+        start = 1;
+    if (start > s.size() + 1)
+        return 0;
+    if (find.isEmpty())
+        return start;
+    const auto cs = compare == Compare::Text ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const qsizetype at = s.indexOf(find, start - 1, cs);
+    return at < 0 ? 0 : static_cast<int>(at + 1);
+}
+
+QString Replace(const QString& s, const QString& find, const QString& with, Compare compare)
+{
+    if (find.isEmpty())
+        return s;
+    QString out = s;
+    out.replace(find, with, compare == Compare::Text ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return out;
+}
+
+QString Left(const QString& s, int n)
+{
+    return s.left(n);
+}
+
+QString Right(const QString& s, int n)
+{
+    return n >= s.size() ? s : s.right(n);
+}
+
+QString Mid(const QString& s, int start, int length)
+{
+    return s.mid(start - 1, length);
+}
+
+double Val(const QString& s)
+{
+    QString digits;
+    bool seenPoint = false;
+    bool seenDigit = false;
+    for (QChar c : s) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t'))
+            continue;
+        if ((c == QLatin1Char('-') || c == QLatin1Char('+')) && !seenDigit && digits.isEmpty()) {
+            digits.append(c);
+        } else if (c.isDigit() && c.unicode() < 128) {
+            digits.append(c);
+            seenDigit = true;
+        } else if (c == QLatin1Char('.') && !seenPoint) {
+            digits.append(c);
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    return seenDigit ? digits.toDouble() : 0.0;
+}
+
+QString CStr(double value)
+{
+    return QLocale().toString(value, 'g', 15);
+}
+
+QString CStr(const Date& value)
+{
+    const QDateTime dt = value.toDateTime();
+    if (dt.time() == QTime(0, 0))
+        return QLocale().toString(dt.date(), QLocale::ShortFormat);
+    return QLocale().toString(dt, QLocale::ShortFormat);
+}
+
+} // namespace vb

@@ -1,0 +1,125 @@
+#include "platform/vb/Variant.h"
+
+#include "platform/vb/Error.h"
+#include "platform/vb/Strings.h"
+
+namespace vb {
+namespace {
+
+[[noreturn]] void invalidNull()
+{
+    throw Error(94, QStringLiteral("Uso no válido de Null"));
+}
+
+} // namespace
+
+Variant Variant::Null()
+{
+    Variant v;
+    v.m_value = NullTag{};
+    return v;
+}
+
+Variant::Type Variant::type() const
+{
+    return static_cast<Type>(m_value.index());
+}
+
+bool Variant::isNumeric() const
+{
+    switch (type()) {
+    case Type::Boolean:
+    case Type::Long:
+    case Type::Double:
+    case Type::Currency:
+        return true;
+    case Type::String: {
+        bool ok = false;
+        QLocale().toDouble(std::get<QString>(m_value).trimmed(), &ok);
+        return ok;
+    }
+    default:
+        return false;
+    }
+}
+
+QString Variant::toString() const
+{
+    switch (type()) {
+    case Type::Empty:
+        return QString();
+    case Type::Null:
+        invalidNull();
+    case Type::Boolean:
+        return std::get<bool>(m_value) ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
+    case Type::Long:
+        return QString::number(std::get<long long>(m_value));
+    case Type::Double:
+        return CStr(std::get<double>(m_value));
+    case Type::Currency:
+        return CStr(std::get<vb::Currency>(m_value).toDouble());
+    case Type::Date:
+        return CStr(std::get<vb::Date>(m_value));
+    case Type::String:
+        return std::get<QString>(m_value);
+    }
+    return QString();
+}
+
+double Variant::toDouble() const
+{
+    switch (type()) {
+    case Type::Empty:
+        return 0.0;
+    case Type::Null:
+        invalidNull();
+    case Type::Boolean:
+        return std::get<bool>(m_value) ? -1.0 : 0.0;
+    case Type::Long:
+        return static_cast<double>(std::get<long long>(m_value));
+    case Type::Double:
+        return std::get<double>(m_value);
+    case Type::Currency:
+        return std::get<vb::Currency>(m_value).toDouble();
+    case Type::Date:
+        return std::get<vb::Date>(m_value).serial();
+    case Type::String: {
+        bool ok = false;
+        const double d = QLocale().toDouble(std::get<QString>(m_value).trimmed(), &ok);
+        if (!ok)
+            throw Error(13, QStringLiteral("No coinciden los tipos"));
+        return d;
+    }
+    }
+    return 0.0;
+}
+
+long long Variant::toLongLong() const
+{
+    return static_cast<long long>(std::llround(toDouble()));
+}
+
+bool Variant::toBool() const
+{
+    if (type() == Type::Boolean)
+        return std::get<bool>(m_value);
+    return toDouble() != 0.0;
+}
+
+vb::Date Variant::toDate() const
+{
+    if (type() == Type::Date)
+        return std::get<vb::Date>(m_value);
+    if (type() == Type::String) {
+        const QDateTime dt = QLocale().toDateTime(std::get<QString>(m_value).trimmed(), QLocale::ShortFormat);
+        if (dt.isValid())
+            return vb::Date::fromDateTime(dt);
+        const QDate d = QLocale().toDate(std::get<QString>(m_value).trimmed(), QLocale::ShortFormat);
+        if (d.isValid())
+            return vb::Date::fromDate(d);
+        throw Error(13, QStringLiteral("No coinciden los tipos"));
+    }
+    return vb::Date(toDouble());
+}
+
+} // namespace vb
