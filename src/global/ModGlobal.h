@@ -1,0 +1,34 @@
+// The global module: the suite's shared objects and its file and error services.
+#pragma once
+
+#include "platform/vb/Error.h"
+
+#include <QString>
+#include <optional>
+
+class ClsUtilidades;
+class ClsSistema;
+class ClsEspera;
+
+namespace ModGlobal {
+
+// Shared objects of the utility library, created on first use.
+ClsUtilidades& gFunciones();
+ClsSistema& gEntorno();
+ClsEspera& gEspera();
+
+// True when the file can be opened for reading; double quotes in the path are ignored.
+bool ExisteArchivo(const QString& ruta);
+// Copies the whole file byte for byte; an existing destination is replaced.
+bool CopiarArchivo(const QString& origen, const QString& destino);
+// Opens a document with its associated program, without waiting for it.
+void AbrirArchivo(const QString& ruta, bool mostrar);
+
+// The standard error reporter: asks the operator (Abort/Retry/Ignore by default), logs one line to
+// MQERR.LOG in the temporary folder and returns the answer; 0 when the error's number is 0.
+int TratamientoErrores(const vb::Error& error, std::optional<int> botones = std::nullopt,
+                       const QString& rutina = QString());
+// The folder of MQERR.LOG: TEMP, or the library's temporary folder, ending in a separator.
+QString CarpetaTemporalLog();
+
+} // namespace ModGlobal
