@@ -63,3 +63,9 @@ TEST(Date, ZeroDateAndSerials)
     EXPECT_EQ(d.toDateTime(), QDateTime(QDate(2025, 12, 31), QTime(18, 0)));
     EXPECT_DOUBLE_EQ(d.datePart().serial(), 46022.0);
 }
+
+TEST(Strings, CStrOfANumberUsesTheDecimalCommaWithoutGrouping)
+{
+    EXPECT_EQ(vb::CStr(1023.0), QString("1023"));
+    EXPECT_EQ(vb::CStr(1234567.5), QString("1234567,5"));
+}

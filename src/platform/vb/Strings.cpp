@@ -87,7 +87,10 @@ double Val(const QString& s)
 
 QString CStr(double value)
 {
-    return QLocale().toString(value, 'g', 15);
+    // The run-time's general format never groups thousands.
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'g', 15);
 }
 
 QString CStr(const Date& value)
