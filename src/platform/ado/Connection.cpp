@@ -1,0 +1,152 @@
+#include "platform/ado/Connection.h"
+
+#include "platform/ado/Driver.h"
+#include "platform/ado/ErrorNumbers.h"
+#include "platform/ado/ProviderMap.h"
+#include "platform/ado/Recordset.h"
+#include "platform/vb/Error.h"
+
+namespace ado {
+namespace {
+
+const QString kSource = QStringLiteral("ADODB.Connection");
+
+} // namespace
+
+std::shared_ptr<Connection> Connection::create() {
+    return std::shared_ptr<Connection>(new Connection);
+}
+
+Connection::~Connection() = default;
+
+// Every call that reaches the driver starts a new set of errors; its warnings and failures fill it, and
+// a failure is raised with the number and text of its first record.
+template <class Call> auto Connection::callDriver(Call &&call) {
+    m_errors.Clear();
+    try {
+        auto result = call();
+        if (m_session)
+            collect(m_session->takeWarnings());
+        return result;
+    } catch (const DriverError &e) {
+        if (m_session)
+            collect(m_session->takeWarnings());
+        collect(e.records());
+        for (long i = 0; i < m_errors.Count(); ++i)
+            if (m_errors(i).Number() != 0)
+                throw vb::Error(m_errors(i).Number(), m_errors(i).Description(), m_errors(i).Source());
+        throw vb::Error(-2147467259, e.records().empty() ? QString() : e.records().front().message, m_source);
+    }
+}
+
+void Connection::collect(const std::vector<Diagnostic> &records) {
+    for (const Diagnostic &d : records)
+        m_errors.add(Error(numberForSqlState(d.sqlState), d.message, m_source, d.sqlState, d.nativeError));
+}
+
+void Connection::Open(const QString &connectionString, const QString &userId, const QString &password, long) {
+    m_errors.Clear();
+    if (m_session)
+        raise(RunTimeError::ObjectOpen, kSource);
+    if (!connectionString.isEmpty())
+        m_connectionString = connectionString;
+    const OdbcTarget target = mapProvider(m_connectionString, userId, password);
+    m_source = target.source;
+    const int timeout = m_connectionString.contains(QLatin1String("timeout"), Qt::CaseInsensitive)
+                            ? target.loginTimeoutSeconds
+                            : static_cast<int>(m_connectionTimeout);
+    m_session = callDriver([&] { return currentDriver().connect(target.connectionString, timeout); });
+    collect(m_session->takeWarnings());
+    m_transactionLevel = 0;
+}
+
+void Connection::Close() {
+    if (!m_session)
+        raise(RunTimeError::ObjectClosed, kSource);
+    m_session.reset();
+    m_transactionLevel = 0;
+}
+
+long Connection::State() const {
+    return m_session ? adStateOpen : adStateClosed;
+}
+
+void Connection::setConnectionString(const QString &value) {
+    if (m_session)
+        raise(RunTimeError::ObjectOpen, kSource);
+    m_connectionString = value;
+}
+
+Session &Connection::openSession() {
+    if (!m_session)
+        raise(RunTimeError::ConnectionUnusable, kSource);
+    return *m_session;
+}
+
+ResultSet Connection::run(const QString &sql) {
+    Session &session = openSession();
+    return callDriver([&] { return session.execute(sql, static_cast<int>(m_commandTimeout)); });
+}
+
+Recordset Connection::Execute(const QString &commandText, long *recordsAffected, long) {
+    ResultSet result = run(commandText);
+    if (recordsAffected)
+        *recordsAffected = result.rowsAffected < 0 ? 0 : result.rowsAffected;
+    Recordset rs;
+    if (!result.columns.empty())
+        rs.openOn(shared_from_this(), commandText, std::move(result), adLockReadOnly);
+    return rs;
+}
+
+long Connection::BeginTrans() {
+    Session &session = openSession();
+    callDriver([&] { return (session.beginTrans(), 0); });
+    return ++m_transactionLevel;
+}
+
+void Connection::CommitTrans() {
+    Session &session = openSession();
+    callDriver([&] { return (session.commitTrans(), 0); });
+    m_transactionLevel = 0;
+}
+
+void Connection::RollbackTrans() {
+    Session &session = openSession();
+    callDriver([&] { return (session.rollbackTrans(), 0); });
+    m_transactionLevel = 0;
+}
+
+QString Connection::DefaultDatabase() {
+    Session &session = openSession();
+    return callDriver([&] { return session.currentCatalog(); });
+}
+
+void Connection::setDefaultDatabase(const QString &name) {
+    Session &session = openSession();
+    callDriver([&] { return (session.setCurrentCatalog(name), 0); });
+}
+
+Recordset Connection::OpenSchema(long schema, const std::vector<vb::Variant> &criteria) {
+    Session &session = openSession();
+    auto at = [&](size_t i) {
+        return i < criteria.size() && !criteria[i].isEmpty() && !criteria[i].isNull() ? criteria[i].toString()
+                                                                                      : QString();
+    };
+    const SchemaFilter filter{at(0), at(1), at(2), schema == adSchemaColumns ? at(3) : QString()};
+    ResultSet result;
+    if (schema == adSchemaTables)
+        result = callDriver([&] { return session.tables(filter); });
+    else if (schema == adSchemaColumns)
+        result = callDriver([&] { return session.columns(filter); });
+    else
+        raise(RunTimeError::NotAllowedInContext, kSource);
+    if (schema == adSchemaTables && !at(3).isNull())
+        std::erase_if(result.rows, [&](const Row &r) {
+            return r[3].isNull() || r[3].toString().compare(at(3), Qt::CaseInsensitive) != 0;
+        });
+    Recordset rs;
+    rs.openOn(shared_from_this(), QString(), std::move(result), adLockReadOnly);
+    return rs;
+}
+
+} // namespace ado

@@ -1,0 +1,26 @@
+#include "platform/ado/Driver.h"
+
+#include "platform/ado/OdbcDriver.h"
+
+namespace ado {
+namespace {
+
+Driver *&installed() {
+    static Driver *driver = nullptr;
+    return driver;
+}
+
+} // namespace
+
+Driver &currentDriver() {
+    if (installed())
+        return *installed();
+    static OdbcDriver odbc;
+    return odbc;
+}
+
+Driver *setDriver(Driver *driver) {
+    return std::exchange(installed(), driver);
+}
+
+} // namespace ado

@@ -1,0 +1,26 @@
+// The error numbers of the ADO layer in one place: the run-time errors ADO raises itself and the
+// translation of an ODBC SQLSTATE into the number ADO gives the provider error.
+#pragma once
+
+#include <QString>
+
+namespace ado {
+
+enum class RunTimeError : long {
+    NotAllowedInContext = 3219,
+    ItemNotFound = 3265,
+    NoCurrentRecord = 3021,
+    NotUpdatable = 3251,
+    ObjectClosed = 3704,
+    ObjectOpen = 3705,
+    ConnectionUnusable = 3709,
+    RowNotFound = -2147217864,
+};
+
+// Raises the run-time error as vb::Error with ADO's own description.
+[[noreturn]] void raise(RunTimeError error, const QString &source);
+
+// The ADO error number of a provider error with this SQLSTATE (0 for a warning).
+long numberForSqlState(const QString &sqlState);
+
+} // namespace ado

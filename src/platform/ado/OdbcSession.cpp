@@ -1,0 +1,252 @@
+#include "platform/ado/OdbcSession.h"
+
+#include "platform/ado/DataTypes.h"
+#include "platform/ado/OdbcText.h"
+
+#include <QDateTime>
+#include <optional>
+
+namespace ado {
+namespace {
+
+// A schema restriction as ODBC takes it: a null pointer for "any".
+struct Restriction {
+    explicit Restriction(const QString &text) : m_text(text) {}
+    SQLWCHAR *data() const { return m_text.isNull() ? nullptr : toOdbc(m_text); }
+    SQLSMALLINT length() const { return m_text.isNull() ? 0 : static_cast<SQLSMALLINT>(m_text.size()); }
+
+private:
+    QString m_text;
+};
+
+enum class Reading { Integer, Real, Text, Timestamp, Boolean };
+
+Reading readingFor(int adoType) {
+    switch (adoType) {
+    case adSmallInt:
+    case adInteger:
+    case adBigInt:
+    case adUnsignedTinyInt:
+        return Reading::Integer;
+    case adSingle:
+    case adDouble:
+    case adNumeric:
+        return Reading::Real;
+    case adBoolean:
+        return Reading::Boolean;
+    case adDBDate:
+    case adDBTimeStamp:
+        return Reading::Timestamp;
+    default:
+        return Reading::Text;
+    }
+}
+
+std::optional<QString> readText(const OdbcHandle &stmt, SQLUSMALLINT column) {
+    QString value;
+    SQLWCHAR buffer[512];
+    for (;;) {
+        SQLLEN indicator = 0;
+        Diagnostics chunked; // 01004 "data truncated" is how long values arrive piece by piece
+        const SQLRETURN rc =
+            stmt.check(SQLGetData(stmt.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), chunked);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
+        const qsizetype capacity = static_cast<qsizetype>(sizeof buffer / sizeof(SQLWCHAR)) - 1;
+        const qsizetype got = indicator == SQL_NO_TOTAL || indicator / 2 > capacity ? capacity : indicator / 2;
+        value += fromOdbc(buffer, got);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return value;
+}
+
+vb::Variant readValue(const OdbcHandle &stmt, SQLUSMALLINT column, Reading reading) {
+    Diagnostics ignored;
+    SQLLEN indicator = 0;
+    switch (reading) {
+    case Reading::Integer:
+    case Reading::Boolean: {
+        SQLBIGINT v = 0;
+        stmt.check(SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &v, 0, &indicator), ignored);
+        if (indicator == SQL_NULL_DATA)
+            return vb::Variant::Null();
+        return reading == Reading::Boolean ? vb::Variant(v != 0) : vb::Variant(static_cast<long long>(v));
+    }
+    case Reading::Real: {
+        SQLDOUBLE v = 0;
+        stmt.check(SQLGetData(stmt.get(), column, SQL_C_DOUBLE, &v, 0, &indicator), ignored);
+        return indicator == SQL_NULL_DATA ? vb::Variant::Null() : vb::Variant(static_cast<double>(v));
+    }
+    case Reading::Timestamp: {
+        const auto text = readText(stmt, column);
+        if (!text)
+            return vb::Variant::Null();
+        QDateTime dt = QDateTime::fromString(text->left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!dt.isValid())
+            dt = QDateTime(QDate::fromString(text->left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+        return dt.isValid() ? vb::Variant(vb::Date::fromDateTime(dt)) : vb::Variant(*text);
+    }
+    case Reading::Text:
+        break;
+    }
+    const auto text = readText(stmt, column);
+    return text ? vb::Variant(*text) : vb::Variant::Null();
+}
+
+// Picks named columns out of a catalog result, in the order given, renamed to ADO's schema names.
+ResultSet reshape(ResultSet &&odbc, const std::vector<std::pair<int, QString>> &picks) {
+    ResultSet out;
+    for (const auto &[index, name] : picks) {
+        Column c = odbc.columns.at(static_cast<size_t>(index));
+        c.name = name;
+        out.columns.push_back(c);
+    }
+    for (Row &row : odbc.rows) {
+        Row picked;
+        for (const auto &pick : picks)
+            picked.push_back(std::move(row.at(static_cast<size_t>(pick.first))));
+        out.rows.push_back(std::move(picked));
+    }
+    return out;
+}
+
+} // namespace
+
+OdbcSession::OdbcSession(SQLHANDLE environment, const QString &connectionString, int loginTimeoutSeconds)
+    : m_dbc(SQL_HANDLE_DBC, environment) {
+    if (loginTimeoutSeconds > 0)
+        m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds)), 0),
+                    m_warnings);
+    SQLWCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    m_dbc.check(SQLDriverConnectW(m_dbc.get(), nullptr, toOdbc(connectionString),
+                                  static_cast<SQLSMALLINT>(connectionString.size()), out, 1024, &outLength,
+                                  SQL_DRIVER_NOPROMPT),
+                m_warnings);
+}
+
+ResultSet OdbcSession::execute(const QString &sql, int timeoutSeconds) {
+    OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
+    if (timeoutSeconds > 0) {
+        Diagnostics optionChanged; // a driver that rounds the time-out says so; that is no error of the statement
+        stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0),
+                   optionChanged);
+    }
+    stmt.check(SQLExecDirectW(stmt.get(), toOdbc(sql), static_cast<SQLINTEGER>(sql.size())), m_warnings);
+    return readResult(stmt);
+}
+
+ResultSet OdbcSession::readResult(const OdbcHandle &stmt) {
+    ResultSet result;
+    SQLSMALLINT count = 0;
+    stmt.check(SQLNumResultCols(stmt.get(), &count), m_warnings);
+    if (count == 0) {
+        SQLLEN affected = -1;
+        stmt.check(SQLRowCount(stmt.get(), &affected), m_warnings);
+        result.rowsAffected = static_cast<long>(affected);
+        return result;
+    }
+    std::vector<Reading> readings;
+    for (SQLUSMALLINT i = 1; i <= count; ++i) {
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        stmt.check(SQLDescribeColW(stmt.get(), i, name, 256, &nameLength, &sqlType, &size, &digits, &nullable),
+                   m_warnings);
+        const int type = adoTypeFromSql(sqlType);
+        result.columns.push_back({fromOdbc(name, std::min<qsizetype>(nameLength, 255)), type,
+                                  definedSizeFor(type, static_cast<long>(size))});
+        readings.push_back(readingFor(type));
+    }
+    while (stmt.check(SQLFetch(stmt.get()), m_warnings) != SQL_NO_DATA) {
+        Row row;
+        row.reserve(readings.size());
+        for (SQLUSMALLINT i = 0; i < readings.size(); ++i)
+            row.push_back(readValue(stmt, i + 1, readings[i]));
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+void OdbcSession::setAutoCommit(bool on) {
+    const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0),
+                m_warnings);
+}
+
+void OdbcSession::endTransaction(SQLSMALLINT completion) {
+    m_dbc.check(SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion), m_warnings);
+    setAutoCommit(true);
+}
+
+void OdbcSession::beginTrans() {
+    setAutoCommit(false);
+}
+
+void OdbcSession::commitTrans() {
+    endTransaction(SQL_COMMIT);
+}
+
+void OdbcSession::rollbackTrans() {
+    endTransaction(SQL_ROLLBACK);
+}
+
+ResultSet OdbcSession::tables(const SchemaFilter &filter) {
+    OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
+    const Restriction catalog(filter.catalog), schema(filter.schema), table(filter.table);
+    stmt.check(SQLTablesW(stmt.get(), catalog.data(), catalog.length(), schema.data(), schema.length(), table.data(),
+                          table.length(), nullptr, 0),
+               m_warnings);
+    return reshape(readResult(stmt), {{0, QStringLiteral("TABLE_CATALOG")},
+                                      {1, QStringLiteral("TABLE_SCHEMA")},
+                                      {2, QStringLiteral("TABLE_NAME")},
+                                      {3, QStringLiteral("TABLE_TYPE")}});
+}
+
+ResultSet OdbcSession::columns(const SchemaFilter &filter) {
+    OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
+    const Restriction catalog(filter.catalog), schema(filter.schema), table(filter.table), column(filter.column);
+    stmt.check(SQLColumnsW(stmt.get(), catalog.data(), catalog.length(), schema.data(), schema.length(), table.data(),
+                           table.length(), column.data(), column.length()),
+               m_warnings);
+    ResultSet result = reshape(readResult(stmt), {{0, QStringLiteral("TABLE_CATALOG")},
+                                                  {1, QStringLiteral("TABLE_SCHEMA")},
+                                                  {2, QStringLiteral("TABLE_NAME")},
+                                                  {3, QStringLiteral("COLUMN_NAME")},
+                                                  {4, QStringLiteral("DATA_TYPE")},
+                                                  {10, QStringLiteral("IS_NULLABLE")}});
+    for (Row &row : result.rows) {
+        row[4] = row[4].isNull() ? row[4] : vb::Variant(adoTypeFromSql(static_cast<int>(row[4].toLongLong())));
+        row[5] = row[5].isNull() ? row[5] : vb::Variant(row[5].toLongLong() != SQL_NO_NULLS);
+    }
+    result.columns[4].type = adInteger;
+    result.columns[5].type = adBoolean;
+    return result;
+}
+
+QString OdbcSession::currentCatalog() {
+    SQLWCHAR name[256] = {};
+    SQLINTEGER length = 0;
+    m_dbc.check(SQLGetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, name, sizeof name, &length), m_warnings);
+    return fromOdbc(name, std::min<qsizetype>(length / 2, 255));
+}
+
+void OdbcSession::setCurrentCatalog(const QString &name) {
+    m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, toOdbc(name),
+                                   static_cast<SQLINTEGER>(name.size() * 2)),
+                m_warnings);
+}
+
+Diagnostics OdbcSession::takeWarnings() {
+    return std::exchange(m_warnings, {});
+}
+
+} // namespace ado

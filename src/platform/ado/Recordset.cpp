@@ -1,0 +1,255 @@
+#include "platform/ado/Recordset.h"
+
+#include "platform/ado/Connection.h"
+#include "platform/ado/DataTypes.h"
+#include "platform/ado/ErrorNumbers.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace ado {
+namespace {
+
+const QString kSource = QStringLiteral("ADODB.Recordset");
+
+QString baseTableOf(const QString &sql) {
+    static const QRegularExpression from(QStringLiteral("\\bFROM\\s+([^\\s,;()]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const auto m = from.match(sql);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// A value written into a statement: text quoted with doubled apostrophes, dates in the ISO form every
+// engine reads the same way, Null and Empty as NULL.
+QString literal(const vb::Variant &v) {
+    switch (v.type()) {
+    case vb::Variant::Type::Empty:
+    case vb::Variant::Type::Null:
+        return QStringLiteral("NULL");
+    case vb::Variant::Type::Boolean:
+        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case vb::Variant::Type::Long:
+        return QString::number(v.toLongLong());
+    case vb::Variant::Type::Double:
+    case vb::Variant::Type::Currency:
+        return QString::number(v.toDouble(), 'g', 17);
+    case vb::Variant::Type::Date:
+        return QLatin1Char('\'') + v.toDate().toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+               QLatin1Char('\'');
+    case vb::Variant::Type::String:
+        break;
+    }
+    return QLatin1Char('\'') + QString(v.toString()).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
+}
+
+bool comparable(int adoType) {
+    return adoType != adLongVarChar && adoType != adLongVarWChar && adoType != adLongVarBinary &&
+           adoType != adVarBinary && adoType != adBinary && adoType != adSingle && adoType != adDouble;
+}
+
+} // namespace
+
+void Recordset::Open(const QString &source, const std::shared_ptr<Connection> &activeConnection, long, long lockType,
+                     long options) {
+    if (m_open)
+        raise(RunTimeError::ObjectOpen, kSource);
+    if (!activeConnection || activeConnection->State() != adStateOpen)
+        raise(RunTimeError::ConnectionUnusable, kSource);
+    const bool table = options == adCmdTable || options == adCmdTableDirect;
+    const QString sql = table ? QStringLiteral("SELECT * FROM ") + source : source;
+    ResultSet result = activeConnection->run(sql);
+    openOn(activeConnection, sql, std::move(result), lockType == adLockUnspecified ? adLockReadOnly : lockType);
+}
+
+void Recordset::openOn(std::shared_ptr<Connection> connection, const QString &sql, ResultSet result, long lockType) {
+    m_connection = std::move(connection);
+    m_columns = std::move(result.columns);
+    m_rows = std::move(result.rows);
+    m_position = 0;
+    m_lockType = lockType;
+    m_baseTable = baseTableOf(sql);
+    m_editMode = adEditNone;
+    m_open = true;
+}
+
+void Recordset::Close() {
+    requireOpen();
+    if (m_editMode != adEditNone)
+        raise(RunTimeError::NotAllowedInContext, kSource);
+    m_open = false;
+    m_columns.clear();
+    m_rows.clear();
+    m_connection.reset();
+}
+
+long Recordset::State() const {
+    return m_open ? 1 : 0;
+}
+
+void Recordset::requireOpen() const {
+    if (!m_open)
+        raise(RunTimeError::ObjectClosed, kSource);
+}
+
+void Recordset::requireCurrent() const {
+    requireOpen();
+    if (m_position < 0 || m_position >= static_cast<long>(m_rows.size()))
+        raise(RunTimeError::NoCurrentRecord, kSource);
+}
+
+bool Recordset::Bof() const {
+    requireOpen();
+    return m_position < 0 || m_rows.empty();
+}
+
+bool Recordset::Eof() const {
+    requireOpen();
+    return m_position >= static_cast<long>(m_rows.size());
+}
+
+void Recordset::MoveFirst() {
+    requireOpen();
+    finishEdit();
+    m_position = 0;
+}
+
+void Recordset::MoveNext() {
+    requireOpen();
+    if (Eof())
+        raise(RunTimeError::NoCurrentRecord, kSource);
+    finishEdit();
+    ++m_position;
+}
+
+void Recordset::MoveLast() {
+    requireOpen();
+    finishEdit();
+    m_position = m_rows.empty() ? 0 : static_cast<long>(m_rows.size()) - 1;
+}
+
+long Recordset::RecordCount() const {
+    requireOpen();
+    return static_cast<long>(m_rows.size());
+}
+
+int Recordset::FieldCount() const {
+    requireOpen();
+    return static_cast<int>(m_columns.size());
+}
+
+Field Recordset::Fields(int index) {
+    requireOpen();
+    if (index < 0 || index >= FieldCount())
+        raise(RunTimeError::ItemNotFound, kSource);
+    return Field(*this, index);
+}
+
+Field Recordset::Fields(const QString &name) {
+    requireOpen();
+    const QString wanted = name.trimmed();
+    for (int i = 0; i < FieldCount(); ++i)
+        if (m_columns[static_cast<size_t>(i)].name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return Field(*this, i);
+    raise(RunTimeError::ItemNotFound, kSource);
+}
+
+const Column &Recordset::column(int index) const {
+    requireOpen();
+    return m_columns.at(static_cast<size_t>(index));
+}
+
+vb::Variant Recordset::value(int index) const {
+    requireCurrent();
+    return m_rows[static_cast<size_t>(m_position)].at(static_cast<size_t>(index));
+}
+
+void Recordset::setValue(int index, const vb::Variant &value) {
+    requireCurrent();
+    if (m_lockType == adLockReadOnly)
+        raise(RunTimeError::NotUpdatable, kSource);
+    Row &row = m_rows[static_cast<size_t>(m_position)];
+    if (m_editMode == adEditNone) {
+        m_original = row;
+        m_changed.assign(m_columns.size(), false);
+        m_editMode = adEditInProgress;
+    }
+    row.at(static_cast<size_t>(index)) = value;
+    m_changed[static_cast<size_t>(index)] = true;
+}
+
+void Recordset::AddNew() {
+    requireOpen();
+    if (m_lockType == adLockReadOnly || m_baseTable.isEmpty())
+        raise(RunTimeError::NotUpdatable, kSource);
+    finishEdit();
+    m_positionBeforeAdd = m_position;
+    m_rows.push_back(Row(m_columns.size(), vb::Variant::Null()));
+    m_position = static_cast<long>(m_rows.size()) - 1;
+    m_original.clear();
+    m_changed.assign(m_columns.size(), false);
+    m_editMode = adEditAdd;
+}
+
+void Recordset::finishEdit() {
+    if (m_editMode != adEditNone)
+        Update();
+}
+
+void Recordset::Update() {
+    requireOpen();
+    if (m_editMode == adEditNone)
+        return;
+    if (m_editMode == adEditAdd) {
+        m_connection->run(insertStatement());
+    } else if (std::find(m_changed.begin(), m_changed.end(), true) != m_changed.end()) {
+        if (m_connection->run(updateStatement()).rowsAffected != 1)
+            raise(RunTimeError::RowNotFound, kSource);
+    }
+    m_editMode = adEditNone;
+}
+
+void Recordset::CancelUpdate() {
+    requireOpen();
+    if (m_editMode == adEditAdd) {
+        m_rows.pop_back();
+        m_position = m_positionBeforeAdd;
+    } else if (m_editMode == adEditInProgress) {
+        m_rows[static_cast<size_t>(m_position)] = m_original;
+    }
+    m_editMode = adEditNone;
+}
+
+QString Recordset::insertStatement() const {
+    const Row &row = m_rows[static_cast<size_t>(m_position)];
+    QStringList names;
+    QStringList values;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (!m_changed[i])
+            continue;
+        names << m_columns[i].name;
+        values << literal(row[i]);
+    }
+    if (names.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_baseTable);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(m_baseTable, names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+}
+
+QString Recordset::updateStatement() const {
+    const Row &row = m_rows[static_cast<size_t>(m_position)];
+    QStringList sets;
+    QStringList where;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_changed[i])
+            sets << m_columns[i].name + QStringLiteral(" = ") + literal(row[i]);
+        if (!comparable(m_columns[i].type))
+            continue;
+        where << (m_original[i].isNull() ? m_columns[i].name + QStringLiteral(" IS NULL")
+                                         : m_columns[i].name + QStringLiteral(" = ") + literal(m_original[i]));
+    }
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+        .arg(m_baseTable, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
+}
+
+} // namespace ado

@@ -1,0 +1,88 @@
+// ADO's Recordset with a client cursor: the rows are read when it opens; AddNew and field changes are
+// written to the base table (the first table after FROM) by Update.
+#pragma once
+
+#include "platform/ado/Field.h"
+#include "platform/ado/ResultSet.h"
+
+#include <QString>
+#include <memory>
+
+namespace ado {
+
+class Connection;
+
+enum CursorTypeEnum : long {
+    adOpenUnspecified = -1,
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
+enum LockTypeEnum : long {
+    adLockUnspecified = -1,
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4
+};
+enum CommandTypeEnum : long { adCmdUnspecified = -1, adCmdText = 1, adCmdTable = 2, adCmdTableDirect = 512 };
+enum EditModeEnum : long { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
+
+class Recordset {
+public:
+    Recordset() = default;
+    Recordset(Recordset &&) noexcept = default;
+    Recordset &operator=(Recordset &&) noexcept = default;
+
+    // Raises 3705 when already open and 3709 when the connection is missing or closed.
+    void Open(const QString &source, const std::shared_ptr<Connection> &activeConnection,
+              long cursorType = adOpenUnspecified, long lockType = adLockUnspecified, long options = adCmdUnspecified);
+    // Raises 3704 when closed and 3219 while an edit is pending.
+    void Close();
+    long State() const;
+
+    bool Bof() const;
+    bool Eof() const;
+    void MoveFirst();
+    void MoveNext();
+    void MoveLast();
+    long RecordCount() const;
+
+    int FieldCount() const;
+    // Raise 3265 for an index or name that is not a field.
+    Field Fields(int index);
+    Field Fields(const QString &name);
+
+    void AddNew();
+    void Update();
+    void CancelUpdate();
+    long EditMode() const { return m_editMode; }
+
+    // Used by Connection and Field.
+    void openOn(std::shared_ptr<Connection> connection, const QString &sql, ResultSet result, long lockType);
+    const Column &column(int index) const;
+    vb::Variant value(int index) const;
+    void setValue(int index, const vb::Variant &value);
+
+private:
+    void requireOpen() const;
+    void requireCurrent() const;
+    void finishEdit();
+    QString insertStatement() const;
+    QString updateStatement() const;
+
+    std::shared_ptr<Connection> m_connection;
+    bool m_open = false;
+    std::vector<Column> m_columns;
+    std::vector<Row> m_rows;
+    long m_position = 0;
+    long m_lockType = adLockReadOnly;
+    QString m_baseTable;
+    long m_editMode = adEditNone;
+    Row m_original;
+    std::vector<bool> m_changed;
+    long m_positionBeforeAdd = 0;
+};
+
+} // namespace ado
