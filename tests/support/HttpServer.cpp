@@ -1,6 +1,7 @@
 #include "support/HttpServer.h"
 
 #include <QMetaObject>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
@@ -62,35 +63,61 @@ QByteArray HttpRequest::header(const QByteArray& name) const
 HttpServer::HttpServer()
 {
     m_server = new QTcpServer;
+    QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this]() {
+        while (QTcpSocket* socket = m_server->nextPendingConnection())
+            serve(socket);
+    });
+    start();
+}
+
+HttpServer::HttpServer(const QSslConfiguration& tls) : m_tls(true)
+{
+    auto* server = new QSslServer;
+    server->setSslConfiguration(tls);
+    m_server = server;
+    // A TLS connection is handed over only once its handshake is done.
+    QObject::connect(m_server, &QTcpServer::pendingConnectionAvailable, m_server, [this]() {
+        while (QTcpSocket* socket = m_server->nextPendingConnection())
+            serve(socket);
+    });
+    start();
+}
+
+void HttpServer::start()
+{
     m_server->listen(QHostAddress::LocalHost, 0);
     m_port = m_server->serverPort();
     m_server->moveToThread(&m_thread);
-    QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this]() {
-        while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-            auto buffer = std::make_shared<QByteArray>();
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer]() {
-                buffer->append(socket->readAll());
-                HttpRequest request;
-                if (!parse(*buffer, request))
-                    return;
-                buffer->clear();
-                const HttpResponse r = answer(request);
-                if (r.hang)
-                    return;
-                QByteArray out = "HTTP/1.1 " + QByteArray::number(r.status) + " " + reason(r.status) + "\r\n";
-                for (const auto& h : r.headers)
-                    out += h.first + ": " + h.second + "\r\n";
-                if (r.sendContentLength)
-                    out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
-                out += "Connection: close\r\n\r\n" + r.body;
-                socket->write(out);
-                socket->disconnectFromHost();
-            });
-        }
-    });
     QObject::connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
     m_thread.start();
+}
+
+void HttpServer::serve(QTcpSocket* socket)
+{
+    auto buffer = std::make_shared<QByteArray>();
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    const auto onData = [this, socket, buffer]() {
+        buffer->append(socket->readAll());
+        HttpRequest request;
+        if (!parse(*buffer, request))
+            return;
+        buffer->clear();
+        const HttpResponse r = answer(request);
+        if (r.hang)
+            return;
+        QByteArray out = "HTTP/1.1 " + QByteArray::number(r.status) + " " + reason(r.status) + "\r\n";
+        for (const auto& h : r.headers)
+            out += h.first + ": " + h.second + "\r\n";
+        if (r.sendContentLength)
+            out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+        out += "Connection: close\r\n\r\n" + r.body;
+        socket->write(out);
+        socket->disconnectFromHost();
+    };
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, onData);
+    // Bytes that arrived right after a TLS handshake are already waiting.
+    if (socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(socket, onData, Qt::QueuedConnection);
 }
 
 HttpServer::~HttpServer()
@@ -106,7 +133,7 @@ QString HttpServer::hostPort() const
 
 QString HttpServer::baseUrl() const
 {
-    return QStringLiteral("http://") + hostPort();
+    return (m_tls ? QStringLiteral("https://") : QStringLiteral("http://")) + hostPort();
 }
 
 void HttpServer::route(const QString& path, HttpResponse response)
