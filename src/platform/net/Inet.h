@@ -1,0 +1,62 @@
+// The Internet transfer control: one HTTP request at a time through the program's network manager.
+// The whole response is received before the state changes to icResponseCompleted; GetChunk then hands
+// the body out piece by piece, as the control does.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QNetworkReply;
+
+class Inet : public QObject {
+    Q_OBJECT
+
+public:
+    enum State : int {
+        icNone = 0,
+        // The request failed before a response arrived (host not found, connection refused, time-out).
+        icError = 11,
+        icResponseCompleted = 12,
+    };
+
+    explicit Inet(QObject* parent = nullptr);
+    ~Inet() override;
+
+    QString URL() const { return m_url; }
+    void setURL(const QString& url) { m_url = url; }
+    // Seconds a request may go without receiving anything before it fails with icError; 0 waits without limit.
+    int RequestTimeout() const { return m_requestTimeout; }
+    void setRequestTimeout(int seconds) { m_requestTimeout = seconds; }
+
+    // Starts the request on URL with the given method and returns at once; a running request is cancelled.
+    void Execute(const QString& operation);
+    // The value of a response header (name without regard to case); "" when absent.
+    QString GetHeader(const QString& name) const;
+    // The next `size` bytes of the body; empty once all were read.
+    QByteArray GetChunk(int size);
+    void Cancel();
+    bool StillExecuting() const { return !m_reply.isNull(); }
+
+    // The HTTP status of the completed response; 0 before one.
+    int StatusCode() const { return m_statusCode; }
+    // The text of the failure after icError.
+    QString ResponseInfo() const { return m_responseInfo; }
+
+signals:
+    void StateChanged(int State);
+
+private:
+    void finished();
+    void clearResponse();
+
+    QString m_url;
+    int m_requestTimeout = 60;
+    QPointer<QNetworkReply> m_reply;
+    int m_statusCode = 0;
+    QString m_responseInfo;
+    QList<QPair<QByteArray, QByteArray>> m_headers;
+    QByteArray m_body;
+    qsizetype m_read = 0;
+};

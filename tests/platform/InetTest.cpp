@@ -1,0 +1,83 @@
+#include "platform/net/Inet.h"
+
+#include "support/HttpServer.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <gtest/gtest.h>
+
+namespace {
+
+int finalState(Inet& inet, const QString& url, int timeoutMs = 10000)
+{
+    QSignalSpy states(&inet, &Inet::StateChanged);
+    inet.setURL(url);
+    inet.Execute("GET");
+    if (!states.wait(timeoutMs))
+        return -1;
+    return states.last().first().toInt();
+}
+
+} // namespace
+
+TEST(Inet, ACompletedResponseHandsOutHeadersAndTheBodyInChunks)
+{
+    kembtest::HttpServer server;
+    const QByteArray body(2500, 'z');
+    server.route("/archivo", kembtest::HttpResponse{200, body, {{"X-Prueba", "uno"}}});
+    Inet inet;
+    ASSERT_EQ(finalState(inet, server.baseUrl() + "/archivo"), Inet::icResponseCompleted);
+    EXPECT_EQ(inet.StatusCode(), 200);
+    EXPECT_EQ(inet.GetHeader("content-LENGTH"), "2500");
+    EXPECT_EQ(inet.GetHeader("x-prueba"), "uno");
+    EXPECT_EQ(inet.GetHeader("No-Existe"), "");
+    EXPECT_EQ(inet.GetChunk(1024).size(), 1024);
+    EXPECT_EQ(inet.GetChunk(1024).size(), 1024);
+    EXPECT_EQ(inet.GetChunk(1024), QByteArray(452, 'z'));
+    EXPECT_TRUE(inet.GetChunk(1024).isEmpty());
+    EXPECT_EQ(server.requests().first().method, "GET");
+}
+
+TEST(Inet, AnErrorStatusIsStillACompletedResponse)
+{
+    kembtest::HttpServer server;
+    Inet inet;
+    ASSERT_EQ(finalState(inet, server.baseUrl() + "/falta"), Inet::icResponseCompleted);
+    EXPECT_EQ(inet.StatusCode(), 404);
+    EXPECT_FALSE(inet.GetChunk(1024).isEmpty());
+}
+
+TEST(Inet, NoResponseEndsInTheErrorState)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    Inet inet;
+    EXPECT_EQ(finalState(inet, QString("http://127.0.0.1:%1/x").arg(port)), Inet::icError);
+    EXPECT_FALSE(inet.ResponseInfo().isEmpty());
+    EXPECT_EQ(inet.StatusCode(), 0);
+
+    kembtest::HttpServer server;
+    kembtest::HttpResponse hang;
+    hang.hang = true;
+    server.route("/lento", hang);
+    inet.setRequestTimeout(1);
+    EXPECT_EQ(finalState(inet, server.baseUrl() + "/lento"), Inet::icError);
+}
+
+TEST(Inet, CancelStopsTheRequestWithoutAStateChange)
+{
+    kembtest::HttpServer server;
+    kembtest::HttpResponse hang;
+    hang.hang = true;
+    server.route("/lento", hang);
+    Inet inet;
+    QSignalSpy states(&inet, &Inet::StateChanged);
+    inet.setURL(server.baseUrl() + "/lento");
+    inet.Execute("GET");
+    EXPECT_TRUE(inet.StillExecuting());
+    inet.Cancel();
+    EXPECT_FALSE(inet.StillExecuting());
+    EXPECT_FALSE(states.wait(300));
+}
