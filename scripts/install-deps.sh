@@ -22,3 +22,4 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+bash "$(dirname "$0")/openssl-home.sh"
