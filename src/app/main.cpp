@@ -1,8 +1,19 @@
 // Starts the run-time and opens the certificate assistant; the program ends when its window closes.
-#include <QApplication>
+#include "certificate/FrmCertificado.h"
 
-int main(int argc, char* argv[])
-{
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    QLocale::setDefault(QLocale::system());
+    // The program speaks Spanish whatever the system's language: the standard buttons too.
+    QTranslator botones;
+    if (botones.load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&botones);
+    FrmCertificado ventana;
+    ventana.show();
+    return QApplication::exec();
 }

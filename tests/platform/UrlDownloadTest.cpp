@@ -1,0 +1,120 @@
+#include "platform/net/UrlDownload.h"
+
+#include "support/FileSizeLimit.h"
+#include "support/HttpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using kembtest::HttpResponse;
+using kembtest::HttpServer;
+
+namespace {
+
+HttpResponse respuesta(int estado, const QByteArray &cuerpo) {
+    HttpResponse r;
+    r.status = estado;
+    r.body = cuerpo;
+    return r;
+}
+
+QByteArray leer(const QString &ruta) {
+    QFile archivo(ruta);
+    return archivo.open(QIODevice::ReadOnly) ? archivo.readAll() : QByteArray("<missing>");
+}
+
+class UrlDownloadTest : public ::testing::Test {
+protected:
+    QString destino() const { return carpeta.path() + "/lista.txt"; }
+    QStringList archivos() const { return QDir(carpeta.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir carpeta;
+    HttpServer servidor;
+};
+
+TEST_F(UrlDownloadTest, SuccessSavesTheBody) {
+    const QByteArray cuerpo(100000, 'x');
+    servidor.route("/a", respuesta(200, cuerpo));
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/a", destino()), net::kS_OK);
+    EXPECT_EQ(leer(destino()), cuerpo);
+}
+
+TEST_F(UrlDownloadTest, SuccessReplacesAnExistingFile) {
+    QFile viejo(destino());
+    ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+    viejo.write("un contenido anterior bastante mas largo");
+    viejo.close();
+    servidor.route("/a", respuesta(200, "nuevo"));
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/a", destino()), net::kS_OK);
+    EXPECT_EQ(leer(destino()), "nuevo");
+}
+
+TEST_F(UrlDownloadTest, EmptyBodyIsASuccess) {
+    servidor.route("/vacio", respuesta(204, ""));
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/vacio", destino()), net::kS_OK);
+    EXPECT_EQ(leer(destino()), "");
+}
+
+class EstadoDeError : public UrlDownloadTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EstadoDeError, FailsAndLeavesTheExistingFileAlone) {
+    QFile viejo(destino());
+    ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+    viejo.write("anterior");
+    viejo.close();
+    servidor.route("/a", respuesta(GetParam(), "<html>pagina de error</html>"));
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/a", destino()), net::kInetDownloadFailure);
+    EXPECT_EQ(leer(destino()), "anterior");
+    EXPECT_EQ(archivos(), QStringList{"lista.txt"}) << "no temporary file is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Estados, EstadoDeError, ::testing::Values(400, 403, 404, 500, 503));
+
+TEST_F(UrlDownloadTest, FullDiskFailsAndKeepsTheExistingFile) {
+    QFile viejo(destino());
+    ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+    viejo.write("anterior");
+    viejo.close();
+    servidor.route("/grande", respuesta(200, QByteArray(100000, 'x')));
+    long resultado = net::kS_OK;
+    {
+        kembtest::FileSizeLimit limite(1000);
+        resultado = net::URLDownloadToFile(servidor.baseUrl() + "/grande", destino());
+    }
+    EXPECT_EQ(resultado, net::kInetDownloadFailure);
+    EXPECT_EQ(leer(destino()), "anterior");
+    EXPECT_EQ(archivos(), QStringList{"lista.txt"});
+}
+
+TEST_F(UrlDownloadTest, ErrorStatusWritesNoFile) {
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/no-hay", destino()), net::kInetDownloadFailure);
+    EXPECT_TRUE(archivos().isEmpty());
+}
+
+TEST_F(UrlDownloadTest, RedirectIsFollowed) {
+    servidor.route("/viejo", HttpResponse{302, "", {{"Location", "/nuevo"}}});
+    servidor.route("/nuevo", respuesta(200, "destino final"));
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/viejo", destino()), net::kS_OK);
+    EXPECT_EQ(leer(destino()), "destino final");
+}
+
+TEST_F(UrlDownloadTest, ServerThatNeverAnswersFailsAtTheTimeLimit) {
+    HttpResponse colgado;
+    colgado.hang = true;
+    servidor.route("/colgado", colgado);
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/colgado", destino(), 300), net::kInetDownloadFailure);
+    EXPECT_TRUE(archivos().isEmpty());
+}
+
+TEST_F(UrlDownloadTest, UnreachableHostOrFolderFails) {
+    EXPECT_EQ(net::URLDownloadToFile("http://www.pelvaro.invalid/a", destino()), net::kInetDownloadFailure);
+    servidor.route("/a", respuesta(200, "x"));
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/a", carpeta.path() + "/no/existe.txt"),
+              net::kInetDownloadFailure);
+    EXPECT_EQ(servidor.requestCount("/a"), 0) << "nothing is fetched that could not be saved";
+    EXPECT_TRUE(archivos().isEmpty());
+}
+
+} // namespace
