@@ -6,7 +6,8 @@
 #include <QLocale>
 #include <QTranslator>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char* argv[])
+{
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale::system());
     // The program speaks Spanish whatever the system's language: the standard buttons too.

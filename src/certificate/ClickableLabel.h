@@ -6,11 +6,11 @@
 class ClickableLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit ClickableLabel(QWidget *parent = nullptr);
+    explicit ClickableLabel(QWidget* parent = nullptr);
 
 signals:
     void clicked();
 
 protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };

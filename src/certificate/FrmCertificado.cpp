@@ -7,6 +7,7 @@
 #include "platform/dorvik/ClsEspera.h"
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/dorvik/ClsUtilidades.h"
+#include "platform/net/Inet.h"
 #include "platform/net/Site.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
@@ -27,7 +28,8 @@
 #include <QTimer>
 
 // The window's pictures live in the core library, whose resources must be registered by name.
-static void registrarRecursos() {
+static void registrarRecursos()
+{
     Q_INIT_RESOURCE(certificate);
 }
 
@@ -43,37 +45,43 @@ constexpr auto kEnlacePublicidad = "https://bit.ly/pelvaro-kemb";
 constexpr auto kArchivoConfiguracion = "cfgelectronica.txt";
 constexpr int kIntervaloImagenes = 10000;
 constexpr int kMostrarNormal = 6;
+constexpr int kTrozo = 1024;
 
-void pintarFondo(QWidget *control, const QColor &color) {
+void pintarFondo(QWidget* control, const QColor& color)
+{
     QPalette paleta = control->palette();
     paleta.setColor(QPalette::Window, color);
     control->setPalette(paleta);
     control->setAutoFillBackground(true);
 }
 
-void ponerFuente(QWidget *control, double puntos) {
+void ponerFuente(QWidget* control, double puntos)
+{
     QFont fuente(QStringLiteral("Calibri"));
     fuente.setPointSizeF(puntos);
     control->setFont(fuente);
 }
 
-template <class Control> Control *colocar(Control *control, const char *nombre, const QRect &lugar) {
+template <class Control> Control* colocar(Control* control, const char* nombre, const QRect& lugar)
+{
     control->setObjectName(QString::fromLatin1(nombre));
     control->setGeometry(lugar);
     return control;
 }
 
-QLabel *etiqueta(QWidget *padre, const char *nombre, const QString &texto, const QRect &lugar,
-                 Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignTop) {
-    auto *control = colocar(new QLabel(texto, padre), nombre, lugar);
+QLabel* etiqueta(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar,
+                 Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto* control = colocar(new QLabel(texto, padre), nombre, lugar);
     control->setAlignment(alineacion);
     control->setWordWrap(true);
     return control;
 }
 
-ClickableLabel *enlace(QWidget *padre, const char *nombre, const QString &texto, const QRect &lugar,
-                       Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignTop) {
-    auto *control = colocar(new ClickableLabel(padre), nombre, lugar);
+ClickableLabel* enlace(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar,
+                       Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto* control = colocar(new ClickableLabel(padre), nombre, lugar);
     control->setText(texto);
     control->setAlignment(alineacion);
     control->setWordWrap(true);
@@ -86,46 +94,54 @@ ClickableLabel *enlace(QWidget *padre, const char *nombre, const QString &texto,
     return control;
 }
 
-QLineEdit *caja(QWidget *padre, const char *nombre, const QString &texto, const QRect &lugar) {
+QLineEdit* caja(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar)
+{
     return colocar(new QLineEdit(texto, padre), nombre, lugar);
 }
 
-QPushButton *boton(QWidget *padre, const char *nombre, const QString &texto, const QRect &lugar) {
+QPushButton* boton(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar)
+{
     return colocar(new QPushButton(texto, padre), nombre, lugar);
 }
 
-QCheckBox *casilla(QWidget *padre, const char *nombre, const QString &texto, const QRect &lugar) {
-    auto *control = colocar(new QCheckBox(texto, padre), nombre, lugar);
+QCheckBox* casilla(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar)
+{
+    auto* control = colocar(new QCheckBox(texto, padre), nombre, lugar);
     pintarFondo(control, kBlanco);
     return control;
 }
 
-QFrame *recuadro(QWidget *padre, const char *nombre, const QRect &lugar) {
-    auto *control = colocar(new QFrame(padre), nombre, lugar);
+QFrame* recuadro(QWidget* padre, const char* nombre, const QRect& lugar)
+{
+    auto* control = colocar(new QFrame(padre), nombre, lugar);
     control->setFrameStyle(QFrame::NoFrame);
     pintarFondo(control, kBlanco);
     return control;
 }
 
-ClickableLabel *imagen(QWidget *padre, const char *nombre, const QRect &lugar) {
-    auto *control = colocar(new ClickableLabel(padre), nombre, lugar);
+ClickableLabel* imagen(QWidget* padre, const char* nombre, const QRect& lugar)
+{
+    auto* control = colocar(new ClickableLabel(padre), nombre, lugar);
     control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return control;
 }
 
-QString recortado(const QLineEdit *caja) {
+QString recortado(const QLineEdit* caja)
+{
     return vb::Trim(caja->text());
 }
 
 } // namespace
 
-FrmCertificado::FrmCertificado(QWidget *parent) : QWidget(parent, Qt::Window) {
+FrmCertificado::FrmCertificado(QWidget* parent) : QWidget(parent, Qt::Window)
+{
     registrarRecursos();
     crearControles();
     conectarEventos();
 }
 
-void FrmCertificado::crearControles() {
+void FrmCertificado::crearControles()
+{
     using vb::twips;
     setWindowTitle(QStringLiteral("Asistente para Generar el Certificado Digital"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -195,9 +211,12 @@ void FrmCertificado::crearControles() {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    Inet1 = new Inet(this);
+    Inet1->setObjectName(QStringLiteral("Inet1"));
 }
 
-void FrmCertificado::conectarEventos() {
+void FrmCertificado::conectarEventos()
+{
     for (int i = 0; i < static_cast<int>(ChkModo.size()); ++i)
         connect(ChkModo[i], &QCheckBox::toggled, this, [this, i]() { ChkModo_Click(i); });
     for (int i = 0; i < static_cast<int>(CmdBuscarCRT.size()); ++i)
@@ -209,20 +228,23 @@ void FrmCertificado::conectarEventos() {
     connect(Timer1, &QTimer::timeout, this, &FrmCertificado::Timer1_Timer);
     connect(PicAux, &ClickableLabel::clicked, this, &FrmCertificado::PicAux_Click);
     connect(PicPublicidad, &ClickableLabel::clicked, this, &FrmCertificado::PicPublicidad_Click);
+    connect(Inet1, &Inet::StateChanged, this, &FrmCertificado::Inet1_StateChanged);
 }
 
-void FrmCertificado::setVisible(bool visible) {
+void FrmCertificado::setVisible(bool visible)
+{
     if (visible && !m_cargado) {
         m_cargado = true;
-        if (const QScreen *pantalla = screen())
+        if (const QScreen* pantalla = screen())
             move(pantalla->availableGeometry().center() - rect().center());
         Form_Load();
     }
     QWidget::setVisible(visible);
 }
 
-QString FrmCertificado::carpetaImagenes() const {
-    ClsUtilidades &funciones = ModGlobal::gFunciones();
+QString FrmCertificado::carpetaImagenes() const
+{
+    ClsUtilidades& funciones = ModGlobal::gFunciones();
     QString temporal = vb::Environ(QStringLiteral("TEMP"));
     if (vb::Trim(temporal).isEmpty())
         temporal = ModGlobal::gEntorno().CarpetaTemporal();
@@ -234,7 +256,8 @@ QString FrmCertificado::carpetaImagenes() const {
     return carpeta;
 }
 
-void FrmCertificado::Form_Load() {
+void FrmCertificado::Form_Load()
+{
     const QString carpeta = carpetaImagenes();
     LeerArhcivoWeb(carpeta);
     ModDescargaIMG::MostrarImagenSiguiente(PicPublicidad, carpeta);
@@ -250,7 +273,8 @@ void FrmCertificado::Form_Load() {
     }
 }
 
-void FrmCertificado::leerConfiguracion() {
+void FrmCertificado::leerConfiguracion()
+{
     QFile archivo(RutaConfiguracion);
     if (!archivo.open(QIODevice::ReadOnly))
         return;
@@ -264,7 +288,7 @@ void FrmCertificado::leerConfiguracion() {
         return;
     const QStringList lineas = texto.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     for (int i = 0; i < lineas.size(); ++i) {
-        const QString &linea = lineas[i];
+        const QString& linea = lineas[i];
         switch (i) {
         case 0:
             TxtCUIT->setText(linea);
@@ -290,7 +314,8 @@ void FrmCertificado::leerConfiguracion() {
     }
 }
 
-void FrmCertificado::ChkModo_Click(int Index) {
+void FrmCertificado::ChkModo_Click(int Index)
+{
     if (!ChkModo[Index]->isChecked())
         return;
     if (Index == 1) {
@@ -308,19 +333,22 @@ void FrmCertificado::ChkModo_Click(int Index) {
     }
 }
 
-void FrmCertificado::CmdAceptar_Click() {
+void FrmCertificado::CmdAceptar_Click()
+{
     GrabarDatos();
     close();
 }
 
-void FrmCertificado::CrearArchivo(const QString &Archivo, const QString &Linea, bool Nuevo) {
+void FrmCertificado::CrearArchivo(const QString& Archivo, const QString& Linea, bool Nuevo)
+{
     QFile archivo(Archivo);
     if (archivo.open(QIODevice::WriteOnly | (Nuevo ? QIODevice::Truncate : QIODevice::Append)))
         archivo.write(vb::toAnsi(Linea + QStringLiteral("\r\n")));
     vb::DoEvents();
 }
 
-void FrmCertificado::GrabarDatos() {
+void FrmCertificado::GrabarDatos()
+{
     const QStringList lineas = {recortado(TxtCUIT), recortado(TxtPDV), recortado(TxtRutaKey),
                                 ChkModo[1]->isChecked() ? QStringLiteral("H") : QStringLiteral("P"),
                                 recortado(TxtRutaCsr)};
@@ -331,7 +359,7 @@ void FrmCertificado::GrabarDatos() {
     if (!archivo.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return;
     bool completo = true;
-    for (const QString &linea : lineas) {
+    for (const QString& linea : lineas) {
         const QByteArray datos = vb::toAnsi(linea + QStringLiteral("\r\n"));
         completo = completo && archivo.write(datos) == datos.size();
         vb::DoEvents();
@@ -342,7 +370,8 @@ void FrmCertificado::GrabarDatos() {
         archivo.cancelWriting();
 }
 
-void FrmCertificado::CmdBuscarCRT_Click(int Index) {
+void FrmCertificado::CmdBuscarCRT_Click(int Index)
+{
     QString ruta;
     if (Index == 1) {
         PExaminar(ruta, QStringLiteral("CERTIFICADOS (*.CRT)|*.CRT"));
@@ -355,14 +384,16 @@ void FrmCertificado::CmdBuscarCRT_Click(int Index) {
     }
 }
 
-void FrmCertificado::PExaminar(QString &Ruta, const QString &Filtro) {
+void FrmCertificado::PExaminar(QString& Ruta, const QString& Filtro)
+{
     Ruta = vb::currentOperator()
                .openFile(this, QStringLiteral("Seleccionar la Base de Datos"), Filtro)
                .value_or(QString());
 }
 
-void FrmCertificado::MostrarAyuda(int Indice, bool Ocultar) {
-    QFrame *recuadro = PicAyuda.at(Indice);
+void FrmCertificado::MostrarAyuda(int Indice, bool Ocultar)
+{
+    QFrame* recuadro = PicAyuda.at(Indice);
     if (Ocultar) {
         pintarFondo(recuadro, kBlanco);
         recuadro->setFrameStyle(QFrame::NoFrame);
@@ -374,10 +405,10 @@ void FrmCertificado::MostrarAyuda(int Indice, bool Ocultar) {
         recuadro->raise();
     }
     if (Indice == 0) {
-        for (QCheckBox *modo : ChkModo)
+        for (QCheckBox* modo : ChkModo)
             pintarFondo(modo, Ocultar ? kBlanco : kAmarilloClaro);
         recuadro->setVisible(!Ocultar);
-        for (QCheckBox *modo : ChkModo)
+        for (QCheckBox* modo : ChkModo)
             modo->raise();
     } else if (Indice == 1) {
         if (Ocultar) {
@@ -390,26 +421,30 @@ void FrmCertificado::MostrarAyuda(int Indice, bool Ocultar) {
     }
 }
 
-void FrmCertificado::LblListo_Click() {
+void FrmCertificado::LblListo_Click()
+{
     for (int i = 0; i < static_cast<int>(PicAyuda.size()); ++i)
         MostrarAyuda(i, true);
     MostrarAyuda(2, false);
 }
 
-void FrmCertificado::LblCerrarAyuda_Click() {
+void FrmCertificado::LblCerrarAyuda_Click()
+{
     for (int i = 0; i < static_cast<int>(PicAyuda.size()); ++i)
         MostrarAyuda(i, true);
     AyudaActiva = false;
     LblCerrarAyuda->hide();
 }
 
-void FrmCertificado::LblAyuda_Click() {
+void FrmCertificado::LblAyuda_Click()
+{
     ModGlobal::gEntorno().AbrirDocumento(0, QString(), net::Site::baseUrl() + QString::fromLatin1(kPaginaGuia),
                                          QString(), QString(), kMostrarNormal);
 }
 
-void FrmCertificado::LeerArhcivoWeb(const QString &CarpetaImagenes) {
-    ClsEspera &espera = ModGlobal::gEspera();
+void FrmCertificado::LeerArhcivoWeb(const QString& CarpetaImagenes)
+{
+    ClsEspera& espera = ModGlobal::gEspera();
     espera.MostrarEspera(QStringLiteral("Cargando"), 0);
     espera.TextosEspera(0, QStringLiteral("Cargando"), QStringLiteral("Verificando configuración"),
                         QStringLiteral("Espere por favor..."));
@@ -422,18 +457,43 @@ void FrmCertificado::LeerArhcivoWeb(const QString &CarpetaImagenes) {
     }
 }
 
-void FrmCertificado::Timer1_Timer() {
+void FrmCertificado::Timer1_Timer()
+{
     if (PicAux->isVisibleTo(this))
         return;
     ModDescargaIMG::MostrarImagenSiguiente(PicPublicidad, carpetaImagenes());
 }
 
-void FrmCertificado::PicAux_Click() {
+void FrmCertificado::PicAux_Click()
+{
     ModGlobal::gEntorno().AbrirDocumento(0, QString(), net::Site::baseUrl() + QLatin1Char('/'), QString(), QString(),
                                          kMostrarNormal);
 }
 
-void FrmCertificado::PicPublicidad_Click() {
+void FrmCertificado::PicPublicidad_Click()
+{
     ModGlobal::gEntorno().AbrirDocumento(0, QString(), QString::fromLatin1(kEnlacePublicidad), QString(), QString(),
                                          kMostrarNormal);
+}
+
+void FrmCertificado::Inet1_StateChanged(int State)
+{
+    if (State != Inet::icResponseCompleted)
+        return;
+    // Only a success answer is saved, whole and in place of any earlier file: an error page never is, and a
+    // write that fails half way leaves the earlier file as it was.
+    const int estado = Inet1->StatusCode();
+    const QString nombre = Inet1->URL().mid(Inet1->URL().lastIndexOf(QLatin1Char('/')) + 1);
+    if (estado < 200 || estado >= 300 || nombre.isEmpty())
+        return;
+    QSaveFile archivo(ModGlobal::gFunciones().AgregarBarra(vb::App::Path()) + nombre);
+    if (!archivo.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    bool completo = true;
+    for (QByteArray trozo = Inet1->GetChunk(kTrozo); !trozo.isEmpty(); trozo = Inet1->GetChunk(kTrozo))
+        completo = completo && archivo.write(trozo) == trozo.size();
+    if (completo)
+        archivo.commit();
+    else
+        archivo.cancelWriting();
 }

@@ -8,6 +8,7 @@
 #include <array>
 
 class ClickableLabel;
+class Inet;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -18,42 +19,43 @@ class QTimer;
 class FrmCertificado : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmCertificado(QWidget *parent = nullptr);
+    explicit FrmCertificado(QWidget* parent = nullptr);
 
     // The first showing loads the window (Form_Load) before it appears.
     void setVisible(bool visible) override;
 
     // Controls, named as in the window's design.
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label6 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label8 = nullptr;
-    QLabel *Label9 = nullptr;
-    QLabel *Label10 = nullptr;
-    std::array<QCheckBox *, 2> ChkModo{};
-    QLineEdit *TxtCUIT = nullptr;
-    QLineEdit *TxtPDV = nullptr;
-    QLineEdit *TxtWSFE = nullptr;
-    QLineEdit *TxtWSAA = nullptr;
-    QLineEdit *TxtRutaKey = nullptr;
-    QLineEdit *TxtRutaCsr = nullptr;
-    QLineEdit *TxtRutaCrt = nullptr;
-    std::array<QPushButton *, 2> CmdBuscarCRT{};
-    QPushButton *CmdAceptar = nullptr;
-    ClickableLabel *LblProbarCRT = nullptr;
-    ClickableLabel *LblCerrarAyuda = nullptr;
-    ClickableLabel *LblListo = nullptr;
-    ClickableLabel *LblObtenerKey = nullptr;
-    ClickableLabel *LblAyuda = nullptr;
-    ClickableLabel *PicPublicidad = nullptr;
-    ClickableLabel *PicAux = nullptr;
-    std::array<QFrame *, 4> PicAyuda{};
-    std::array<QLabel *, 4> LblPicAyuda{};
-    QTimer *Timer1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    std::array<QCheckBox*, 2> ChkModo{};
+    QLineEdit* TxtCUIT = nullptr;
+    QLineEdit* TxtPDV = nullptr;
+    QLineEdit* TxtWSFE = nullptr;
+    QLineEdit* TxtWSAA = nullptr;
+    QLineEdit* TxtRutaKey = nullptr;
+    QLineEdit* TxtRutaCsr = nullptr;
+    QLineEdit* TxtRutaCrt = nullptr;
+    std::array<QPushButton*, 2> CmdBuscarCRT{};
+    QPushButton* CmdAceptar = nullptr;
+    ClickableLabel* LblProbarCRT = nullptr;
+    ClickableLabel* LblCerrarAyuda = nullptr;
+    ClickableLabel* LblListo = nullptr;
+    ClickableLabel* LblObtenerKey = nullptr;
+    ClickableLabel* LblAyuda = nullptr;
+    ClickableLabel* PicPublicidad = nullptr;
+    ClickableLabel* PicAux = nullptr;
+    std::array<QFrame*, 4> PicAyuda{};
+    std::array<QLabel*, 4> LblPicAyuda{};
+    QTimer* Timer1 = nullptr;
+    Inet* Inet1 = nullptr;
 
     // Window state.
     QString RutaConfiguracion;
@@ -70,18 +72,20 @@ public:
     void Timer1_Timer();
     void PicAux_Click();
     void PicPublicidad_Click();
+    // Saves a completed response of Inet1 in the program's folder under the last part of its address.
+    void Inet1_StateChanged(int State);
 
     // Writes `Linea` and CR LF to `Archivo`, replacing the file when `Nuevo`, appending otherwise; file
     // errors are passed over.
-    void CrearArchivo(const QString &Archivo, const QString &Linea, bool Nuevo);
+    void CrearArchivo(const QString& Archivo, const QString& Linea, bool Nuevo);
     // Writes the five lines of the settings file; the earlier file stays whole when the write fails.
     void GrabarDatos();
     // Lets the user choose a file; `Ruta` receives its full path, or "" when the choice was cancelled.
-    void PExaminar(QString &Ruta, const QString &Filtro);
+    void PExaminar(QString& Ruta, const QString& Filtro);
     // Shows (Ocultar false) or hides one step of the guided help.
     void MostrarAyuda(int Indice, bool Ocultar);
     // Shows the wait window while the pictures download; puts the fixed picture in place when the list fails.
-    void LeerArhcivoWeb(const QString &CarpetaImagenes);
+    void LeerArhcivoWeb(const QString& CarpetaImagenes);
 
 private:
     void crearControles();

@@ -26,12 +26,14 @@ quint32 TamanoEntrada = 0;
 
 constexpr int kReiniciosMaximos = 3;
 
-QString direccionSitio(const QString &carpetaSitio) {
+QString direccionSitio(const QString& carpetaSitio)
+{
     return net::Site::baseUrl() + QStringLiteral("/imgpublicidad/") + carpetaSitio + QLatin1Char('/');
 }
 
 // Copies the head of the entry in the block and deletes the entry when its address is the site's.
-void tratarEntrada() {
+void tratarEntrada()
+{
     BorraCache->LeerDe(std::as_writable_bytes(std::span(&EntradaCache, 1)), sizeof(EntradaCache));
     if (EntradaCache.lpszSourceUrlName == 0)
         return;
@@ -41,7 +43,8 @@ void tratarEntrada() {
         net::DeleteUrlCacheEntry(direccion);
 }
 
-bool esImagen(const QString &nombre) {
+bool esImagen(const QString& nombre)
+{
     const QString tres = vb::Right(nombre, 3).toUpper();
     return tres == QLatin1String("PNG") || tres == QLatin1String("JPG") || tres == QLatin1String("GIF") ||
            vb::Right(nombre, 4).toUpper() == QLatin1String("JPEG");
@@ -49,11 +52,13 @@ bool esImagen(const QString &nombre) {
 
 // The folder's ordinary files in name order, as the Windows file system lists a folder, so the rotation
 // runs in the same order everywhere.
-QStringList archivos(const QString &carpeta) {
+QStringList archivos(const QString& carpeta)
+{
     return QDir(carpeta).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-QStringList lineas(const QString &archivo) {
+QStringList lineas(const QString& archivo)
+{
     QFile lista(archivo);
     if (!lista.open(QIODevice::ReadOnly))
         return {};
@@ -65,8 +70,9 @@ QStringList lineas(const QString &archivo) {
 
 } // namespace
 
-void DescargarImagenes(const QString &CarpetaImagenes, bool &Fallo, const QString &CarpetaSitio) {
-    ClsUtilidades &funciones = ModGlobal::gFunciones();
+void DescargarImagenes(const QString& CarpetaImagenes, bool& Fallo, const QString& CarpetaSitio)
+{
+    ClsUtilidades& funciones = ModGlobal::gFunciones();
     const QString sitio = direccionSitio(CarpetaSitio.isEmpty() ? vb::App::EXEName() : CarpetaSitio);
     const QString archivoLista = funciones.AgregarBarra(vb::App::Path()) + QStringLiteral("listaimagenes_web.txt");
 
@@ -78,7 +84,7 @@ void DescargarImagenes(const QString &CarpetaImagenes, bool &Fallo, const QStrin
         Fallo = true;
         return;
     }
-    for (const QString &linea : lineas(archivoLista)) {
+    for (const QString& linea : lineas(archivoLista)) {
         if (linea.isEmpty())
             continue;
         const QString imagen = funciones.AgregarBarra(CarpetaImagenes) + linea;
@@ -88,7 +94,8 @@ void DescargarImagenes(const QString &CarpetaImagenes, bool &Fallo, const QStrin
     }
 }
 
-void BorrarCacheWeb() {
+void BorrarCacheWeb()
+{
     if (!BorraCache)
         BorraCache = std::make_unique<ClsBorraCache>();
     TamanoEntrada = 0;
@@ -110,14 +117,15 @@ void BorrarCacheWeb() {
     net::FindCloseUrlCache(enumeracion);
 }
 
-void MostrarImagenSiguiente(QLabel *Imagen, const QString &CarpetaImagenes) {
+void MostrarImagenSiguiente(QLabel* Imagen, const QString& CarpetaImagenes)
+{
     const QString carpeta = ModGlobal::gFunciones().AgregarBarra(CarpetaImagenes);
     for (int reinicios = 0; reinicios <= kReiniciosMaximos; ++reinicios) {
         if (IndiceImagen.isEmpty())
             IndiceImagen = QStringLiteral("1");
         const double buscado = ModGlobal::gFunciones().TextoANumero(IndiceImagen).toDouble();
         int j = 0;
-        for (const QString &nombre : archivos(carpeta)) {
+        for (const QString& nombre : archivos(carpeta)) {
             if (!esImagen(nombre) || ++j != buscado)
                 continue;
             const QPixmap imagen(carpeta + nombre);

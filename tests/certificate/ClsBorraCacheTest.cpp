@@ -7,11 +7,13 @@
 
 namespace {
 
-std::span<const std::byte> bytes(const QByteArray &datos) {
+std::span<const std::byte> bytes(const QByteArray& datos)
+{
     return std::as_bytes(std::span(datos.constData(), static_cast<std::size_t>(datos.size())));
 }
 
-TEST(ClsBorraCache, HoldsNoBlockUntilAllocated) {
+TEST(ClsBorraCache, HoldsNoBlockUntilAllocated)
+{
     ClsBorraCache bloque;
     EXPECT_EQ(bloque.Handle(), 0u);
     std::array<std::byte, 4> destino{};
@@ -20,7 +22,8 @@ TEST(ClsBorraCache, HoldsNoBlockUntilAllocated) {
     EXPECT_EQ(bloque.ExtraerUrlCache(0, 10), QString());
 }
 
-TEST(ClsBorraCache, CopiesWithinTheBlockBothWays) {
+TEST(ClsBorraCache, CopiesWithinTheBlockBothWays)
+{
     ClsBorraCache bloque;
     bloque.Allocate(16);
     ASSERT_NE(bloque.Handle(), 0u);
@@ -37,18 +40,20 @@ TEST(ClsBorraCache, CopiesWithinTheBlockBothWays) {
 }
 
 struct CopiaRechazada {
-    const char *nombre;
+    const char* nombre;
     qint32 largo;
     std::size_t lado;
 };
 
-void PrintTo(const CopiaRechazada &copia, std::ostream *salida) {
+void PrintTo(const CopiaRechazada& copia, std::ostream* salida)
+{
     *salida << copia.nombre;
 }
 
 class CopiaFueraDeLimites : public ::testing::TestWithParam<CopiaRechazada> {};
 
-TEST_P(CopiaFueraDeLimites, IsRefusedAndChangesNothing) {
+TEST_P(CopiaFueraDeLimites, IsRefusedAndChangesNothing)
+{
     ClsBorraCache bloque;
     bloque.Allocate(8);
     const QByteArray original("ABCDEFGH");
@@ -68,9 +73,10 @@ TEST_P(CopiaFueraDeLimites, IsRefusedAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(Limites, CopiaFueraDeLimites,
                          ::testing::Values(CopiaRechazada{"MasQueElBloque", 9, 16},
                                            CopiaRechazada{"MasQueElOtroLado", 6, 5}, CopiaRechazada{"Negativo", -1, 8}),
-                         [](const auto &info) { return std::string(info.param.nombre); });
+                         [](const auto& info) { return std::string(info.param.nombre); });
 
-TEST(ClsBorraCache, ReadsTheTextAtAnAddressInsideTheBlock) {
+TEST(ClsBorraCache, ReadsTheTextAtAnAddressInsideTheBlock)
+{
     ClsBorraCache bloque;
     bloque.Allocate(32);
     const QByteArray registro("cabecera\0http://a.example/x\0resto", 33);
@@ -86,7 +92,8 @@ TEST(ClsBorraCache, ReadsTheTextAtAnAddressInsideTheBlock) {
     EXPECT_EQ(bloque.ExtraerUrlCache(base - 1, 8), QString());
 }
 
-TEST(ClsBorraCache, ReadsAnsiText) {
+TEST(ClsBorraCache, ReadsAnsiText)
+{
     ClsBorraCache bloque;
     bloque.Allocate(8);
     const QByteArray texto("a\xF1o\0", 4);
@@ -94,7 +101,8 @@ TEST(ClsBorraCache, ReadsAnsiText) {
     EXPECT_EQ(bloque.ExtraerUrlCache(bloque.Handle(), 8), QString::fromUtf8("año"));
 }
 
-TEST(ClsBorraCache, ReleaseAndReallocate) {
+TEST(ClsBorraCache, ReleaseAndReallocate)
+{
     ClsBorraCache bloque;
     bloque.Allocate(4096);
     ASSERT_NE(bloque.Handle(), 0u);

@@ -21,7 +21,8 @@ namespace kembtest {
 
 class EntornoAsistente : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(programa.isValid() && temporal.isValid() && cache.isValid());
         m_tempAnterior = qgetenv("TEMP");
         qputenv("TEMP", QDir::toNativeSeparators(temporal.path()).toLocal8Bit());
@@ -30,13 +31,14 @@ protected:
         net::Site::setOverride(servidor.hostPort());
         net::webCache().setCacheDirectory(cache.path());
         ModDescargaIMG::IndiceImagen.clear();
-        ClsSistema::setAbridor([this](const QString &direccion) {
+        ClsSistema::setAbridor([this](const QString& direccion) {
             abiertos << direccion;
             return true;
         });
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         ClsSistema::setAbridor({});
         net::Site::setOverride(QString());
         vb::App::setPath(QString());
@@ -48,22 +50,25 @@ protected:
     QString carpetaImagenes() const { return temporal.path() + QStringLiteral("/imagenes/kemb"); }
     QString rutaConfiguracion() const { return programa.path() + QStringLiteral("/cfgelectronica.txt"); }
     // Address path of a file of the site's picture folder.
-    static QString enSitio(const QString &nombre) { return QStringLiteral("/imgpublicidad/kemb/") + nombre; }
+    static QString enSitio(const QString& nombre) { return QStringLiteral("/imgpublicidad/kemb/") + nombre; }
 
-    static HttpResponse respuesta(int estado, const QByteArray &cuerpo) {
+    static HttpResponse respuesta(int estado, const QByteArray& cuerpo)
+    {
         HttpResponse r;
         r.status = estado;
         r.body = cuerpo;
         return r;
     }
 
-    static void escribir(const QString &ruta, const QByteArray &datos) {
+    static void escribir(const QString& ruta, const QByteArray& datos)
+    {
         QFile archivo(ruta);
         ASSERT_TRUE(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ASSERT_EQ(archivo.write(datos), datos.size());
     }
 
-    static QByteArray leer(const QString &ruta) {
+    static QByteArray leer(const QString& ruta)
+    {
         QFile archivo(ruta);
         return archivo.open(QIODevice::ReadOnly) ? archivo.readAll() : QByteArray("<no existe>");
     }

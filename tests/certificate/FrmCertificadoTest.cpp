@@ -6,6 +6,7 @@
 #include "certificate/DireccionesAfip.h"
 #include "global/ModGlobal.h"
 #include "platform/dorvik/ClsEspera.h"
+#include "platform/net/Inet.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Twips.h"
 #include "support/FileSizeLimit.h"
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -27,7 +29,8 @@ namespace {
 const QColor kBlanco(0xFF, 0xFF, 0xFF);
 const QColor kAmarilloClaro(0xFF, 0xFF, 0xC0);
 
-QByteArray imagenPng(int ancho, int alto) {
+QByteArray imagenPng(int ancho, int alto)
+{
     QImage imagen(ancho, alto, QImage::Format_RGB32);
     imagen.fill(Qt::darkGreen);
     QByteArray datos;
@@ -37,30 +40,34 @@ QByteArray imagenPng(int ancho, int alto) {
     return datos;
 }
 
-QColor fondo(const QWidget *control) {
+QColor fondo(const QWidget* control)
+{
     return control->palette().color(QPalette::Window);
 }
 
 // Position of the control among its siblings: a higher one is in front.
-qsizetype plano(const QWidget *control) {
-    return control->parentWidget()->children().indexOf(const_cast<QWidget *>(control));
+qsizetype plano(const QWidget* control)
+{
+    return control->parentWidget()->children().indexOf(const_cast<QWidget*>(control));
 }
 
 class FrmCertificadoTest : public EntornoAsistente {
 protected:
     // Creates the window and shows it, which runs its load.
-    FrmCertificado &abrir() {
+    FrmCertificado& abrir()
+    {
         m_ventana = std::make_unique<FrmCertificado>();
         m_ventana->show();
         return *m_ventana;
     }
 
-    void configuracion(const QByteArray &contenido) { escribir(rutaConfiguracion(), contenido); }
+    void configuracion(const QByteArray& contenido) { escribir(rutaConfiguracion(), contenido); }
 
     enum class Paso { Diseno, Mostrado, Oculto };
 
     // The design state and a hidden step share the white, borderless box; only the hidden step loses its label.
-    void esperarPaso(const FrmCertificado &v, int paso, Paso estado) {
+    void esperarPaso(const FrmCertificado& v, int paso, Paso estado)
+    {
         SCOPED_TRACE(paso);
         const bool mostrado = estado == Paso::Mostrado;
         EXPECT_EQ(fondo(v.PicAyuda[paso]), mostrado ? kAmarilloClaro : kBlanco);
@@ -72,11 +79,12 @@ protected:
 };
 
 struct Control {
-    const char *nombre;
+    const char* nombre;
     int left, top, width, height;
 };
 
-TEST_F(FrmCertificadoTest, DesignPlacesEveryControlAtItsPosition) {
+TEST_F(FrmCertificadoTest, DesignPlacesEveryControlAtItsPosition)
+{
     FrmCertificado v;
     EXPECT_EQ(v.windowTitle(), "Asistente para Generar el Certificado Digital");
     EXPECT_EQ(v.minimumSize(), vb::twipsSize(7005, 7380));
@@ -110,16 +118,16 @@ TEST_F(FrmCertificadoTest, DesignPlacesEveryControlAtItsPosition) {
         {"PicAyuda(3)", 0, 5040, 6975, 735},
         {"LblListo", 6480, 360, 435, 255},
     };
-    for (const Control &c : controles) {
+    for (const Control& c : controles) {
         SCOPED_TRACE(c.nombre);
-        const auto *control = v.findChild<QWidget *>(c.nombre);
+        const auto* control = v.findChild<QWidget*>(c.nombre);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->geometry(), vb::twips(c.left, c.top, c.width, c.height));
     }
-    for (const char *etiqueta : {"Label1", "Label2", "Label5", "Label6", "Label7"})
-        EXPECT_EQ(v.findChild<QWidget *>(etiqueta)->x(), vb::twips(480)) << etiqueta;
+    for (const char* etiqueta : {"Label1", "Label2", "Label5", "Label6", "Label7"})
+        EXPECT_EQ(v.findChild<QWidget*>(etiqueta)->x(), vb::twips(480)) << etiqueta;
 
-    EXPECT_EQ(v.findChild<QCheckBox *>("ChkModo(0)"), v.ChkModo[0]);
+    EXPECT_EQ(v.findChild<QCheckBox*>("ChkModo(0)"), v.ChkModo[0]);
     EXPECT_EQ(v.ChkModo[0]->text(), "Producción");
     EXPECT_EQ(v.ChkModo[1]->text(), "Homologación");
     EXPECT_EQ(v.CmdAceptar->text(), "Aceptar");
@@ -141,15 +149,16 @@ TEST_F(FrmCertificadoTest, DesignPlacesEveryControlAtItsPosition) {
     EXPECT_EQ(pie[0], "Pelvaro");
     EXPECT_TRUE(pie[1].startsWith("Tel. "));
 
-    for (const ClickableLabel *enlace : {v.LblProbarCRT, v.LblCerrarAyuda, v.LblListo, v.LblObtenerKey, v.LblAyuda}) {
+    for (const ClickableLabel* enlace : {v.LblProbarCRT, v.LblCerrarAyuda, v.LblListo, v.LblObtenerKey, v.LblAyuda}) {
         SCOPED_TRACE(enlace->objectName().toStdString());
         EXPECT_EQ(enlace->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         EXPECT_TRUE(enlace->font().underline());
     }
 }
 
-TEST_F(FrmCertificadoTest, WithoutSettingsFileNoModeProductionAddressesAndNoHelp) {
-    FrmCertificado &v = abrir();
+TEST_F(FrmCertificadoTest, WithoutSettingsFileNoModeProductionAddressesAndNoHelp)
+{
+    FrmCertificado& v = abrir();
     EXPECT_TRUE(v.isVisible());
     EXPECT_FALSE(v.ChkModo[0]->isChecked());
     EXPECT_FALSE(v.ChkModo[1]->isChecked());
@@ -170,15 +179,17 @@ struct ModoLeido {
     bool homologacion;
 };
 
-void PrintTo(const ModoLeido &modo, std::ostream *salida) {
+void PrintTo(const ModoLeido& modo, std::ostream* salida)
+{
     *salida << '"' << modo.cuarta.toStdString() << '"';
 }
 
 class LineaDeModo : public FrmCertificadoTest, public ::testing::WithParamInterface<ModoLeido> {};
 
-TEST_P(LineaDeModo, FourthLineSelectsTheMode) {
+TEST_P(LineaDeModo, FourthLineSelectsTheMode)
+{
     configuracion("20-12345678-6\r\n0004\r\n/claves/privada.key\r\n" + GetParam().cuarta + "\r\n/claves/clave.csr\r\n");
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     const bool h = GetParam().homologacion;
     EXPECT_EQ(v.ChkModo[1]->isChecked(), h);
     EXPECT_EQ(v.ChkModo[0]->isChecked(), !h);
@@ -198,15 +209,16 @@ TEST_P(LineaDeModo, FourthLineSelectsTheMode) {
 INSTANTIATE_TEST_SUITE_P(Modos, LineaDeModo,
                          ::testing::Values(ModoLeido{" h ", true}, ModoLeido{"H", true}, ModoLeido{"P", false},
                                            ModoLeido{"X", false}, ModoLeido{"", false}),
-                         [](const auto &info) {
+                         [](const auto& info) {
                              const QByteArray letra = info.param.cuarta.trimmed();
                              return std::to_string(info.index) + "_" +
                                     (letra.isEmpty() ? "vacia" : letra.toStdString());
                          });
 
-TEST_F(FrmCertificadoTest, TwoLineFileFillsCuitAndPointOfSaleAndStillStartsTheHelp) {
+TEST_F(FrmCertificadoTest, TwoLineFileFillsCuitAndPointOfSaleAndStillStartsTheHelp)
+{
     configuracion("30-71234567-1\r\n12\r\n");
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     EXPECT_EQ(v.TxtCUIT->text(), "30-71234567-1");
     EXPECT_EQ(v.TxtPDV->text(), "12");
     EXPECT_TRUE(v.TxtRutaKey->text().isEmpty());
@@ -216,27 +228,30 @@ TEST_F(FrmCertificadoTest, TwoLineFileFillsCuitAndPointOfSaleAndStillStartsTheHe
     esperarPaso(v, 0, Paso::Mostrado);
 }
 
-TEST_F(FrmCertificadoTest, ExtraLinesAreIgnoredAndAnsiTextIsRead) {
+TEST_F(FrmCertificadoTest, ExtraLinesAreIgnoredAndAnsiTextIsRead)
+{
     configuracion(vb::toAnsi("20-1\r\n1\r\nC:\\Año\\privada.key\r\nH\r\nC:\\Año\\clave.csr\r\nsobra\r\notra\r\n"));
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     EXPECT_EQ(v.TxtRutaKey->text(), "C:\\Año\\privada.key");
     EXPECT_EQ(v.TxtRutaCsr->text(), "C:\\Año\\clave.csr");
     EXPECT_TRUE(v.ChkModo[1]->isChecked());
 }
 
-TEST_F(FrmCertificadoTest, AceptarWritesTheSettingsAndClosesTheWindow) {
+TEST_F(FrmCertificadoTest, AceptarWritesTheSettingsAndClosesTheWindow)
+{
     const QByteArray contenido =
         vb::toAnsi("20-12345678-6\r\n0004\r\nC:\\Año\\privada.key\r\nH\r\nC:\\Año\\clave.csr\r\n");
     configuracion(contenido);
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     QFile::remove(rutaConfiguracion());
     QTest::mouseClick(v.CmdAceptar, Qt::LeftButton);
     EXPECT_FALSE(v.isVisible());
     EXPECT_EQ(leer(rutaConfiguracion()), contenido);
 }
 
-TEST_F(FrmCertificadoTest, ValuesAreWrittenTrimmedAndBothBoxesUncheckedWriteP) {
-    FrmCertificado &v = abrir();
+TEST_F(FrmCertificadoTest, ValuesAreWrittenTrimmedAndBothBoxesUncheckedWriteP)
+{
+    FrmCertificado& v = abrir();
     v.TxtCUIT->setText("  20-12345678-6  ");
     v.TxtPDV->setText(" 3 ");
     v.TxtRutaKey->setText(" /k/privada.key");
@@ -251,8 +266,9 @@ TEST_F(FrmCertificadoTest, ValuesAreWrittenTrimmedAndBothBoxesUncheckedWriteP) {
     EXPECT_EQ(leer(rutaConfiguracion()), "20-12345678-6\r\n3\r\n/k/privada.key\r\nP\r\n/k/clave.csr\r\n");
 }
 
-TEST_F(FrmCertificadoTest, ModeBoxesExcludeEachOtherAndSwapTheAddresses) {
-    FrmCertificado &v = abrir();
+TEST_F(FrmCertificadoTest, ModeBoxesExcludeEachOtherAndSwapTheAddresses)
+{
+    FrmCertificado& v = abrir();
     v.ChkModo[1]->setChecked(true);
     EXPECT_EQ(v.TxtWSFE->text(), DireccionesAfip::kWsfeHomologacion);
     EXPECT_EQ(v.TxtWSAA->text(), DireccionesAfip::kWsaaHomologacion);
@@ -264,10 +280,11 @@ TEST_F(FrmCertificadoTest, ModeBoxesExcludeEachOtherAndSwapTheAddresses) {
     esperarPaso(v, 1, Paso::Diseno);
 }
 
-TEST_F(FrmCertificadoTest, FailedWriteKeepsTheEarlierSettingsFileWhole) {
+TEST_F(FrmCertificadoTest, FailedWriteKeepsTheEarlierSettingsFileWhole)
+{
     const QByteArray anterior = "20-1\r\n1\r\n/a.key\r\nP\r\n/a.csr\r\n";
     configuracion(anterior);
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     v.TxtCUIT->setText("20-12345678-6");
     v.TxtRutaKey->setText("/una/carpeta/bastante/larga/para/pasar/el/limite/privada.key");
     {
@@ -279,7 +296,8 @@ TEST_F(FrmCertificadoTest, FailedWriteKeepsTheEarlierSettingsFileWhole) {
         << "no temporary file is left behind";
 }
 
-TEST_F(FrmCertificadoTest, CrearArchivoReplacesOrAppendsAnsiLines) {
+TEST_F(FrmCertificadoTest, CrearArchivoReplacesOrAppendsAnsiLines)
+{
     FrmCertificado v;
     const QString ruta = programa.path() + "/GeneraKey.cmd";
     escribir(ruta, "viejo\r\n");
@@ -293,9 +311,10 @@ TEST_F(FrmCertificadoTest, CrearArchivoReplacesOrAppendsAnsiLines) {
     EXPECT_FALSE(QFile::exists(programa.path() + "/no/existe/x.cmd"));
 }
 
-TEST_F(FrmCertificadoTest, GuidedHelpAdvancesStepByStep) {
+TEST_F(FrmCertificadoTest, GuidedHelpAdvancesStepByStep)
+{
     configuracion("20-12345678-6\r\n1\r\n");
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     ASSERT_TRUE(v.AyudaActiva);
     // Load: step 0 shown, mode boxes yellow and in front of it.
     esperarPaso(v, 0, Paso::Mostrado);
@@ -338,8 +357,9 @@ TEST_F(FrmCertificadoTest, GuidedHelpAdvancesStepByStep) {
     esperarPaso(v, 1, Paso::Oculto);
 }
 
-TEST_F(FrmCertificadoTest, ListoShowsStepTwoEvenWithoutTheHelp) {
-    FrmCertificado &v = abrir();
+TEST_F(FrmCertificadoTest, ListoShowsStepTwoEvenWithoutTheHelp)
+{
+    FrmCertificado& v = abrir();
     ASSERT_FALSE(v.AyudaActiva);
     v.LblListo_Click();
     esperarPaso(v, 0, Paso::Oculto);
@@ -348,8 +368,9 @@ TEST_F(FrmCertificadoTest, ListoShowsStepTwoEvenWithoutTheHelp) {
     esperarPaso(v, 3, Paso::Oculto);
 }
 
-TEST_F(FrmCertificadoTest, FileChoosersFillTheirBoxesAndLeaveThemOnCancel) {
-    FrmCertificado &v = abrir();
+TEST_F(FrmCertificadoTest, FileChoosersFillTheirBoxesAndLeaveThemOnCancel)
+{
+    FrmCertificado& v = abrir();
     v.TxtRutaCrt->setText("antes.crt");
     operador.answerOpenFile(std::nullopt).answerOpenFile("/certs/empresa.crt").answerOpenFile("/k/privada.key");
     v.CmdBuscarCRT_Click(1);
@@ -365,10 +386,11 @@ TEST_F(FrmCertificadoTest, FileChoosersFillTheirBoxesAndLeaveThemOnCancel) {
     EXPECT_EQ(operador.shown()[2].prompt, "CLAVE PRIVADA (*.KEY)|*.KEY");
 }
 
-TEST_F(FrmCertificadoTest, LinksOpenTheGuideTheSiteAndTheAdvertisement) {
+TEST_F(FrmCertificadoTest, LinksOpenTheGuideTheSiteAndTheAdvertisement)
+{
     servidor.route(enSitio("lista.txt"), respuesta(200, "a.png\r\n"));
     servidor.route(enSitio("a.png"), respuesta(200, imagenPng(20, 10)));
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     QTest::mouseClick(v.LblAyuda, Qt::LeftButton);
     v.PicAux_Click();
     QTest::mouseClick(v.PicPublicidad, Qt::LeftButton);
@@ -379,11 +401,12 @@ TEST_F(FrmCertificadoTest, LinksOpenTheGuideTheSiteAndTheAdvertisement) {
     EXPECT_TRUE(abiertos[2].startsWith("https://bit.ly/"));
 }
 
-TEST_F(FrmCertificadoTest, LoadShowsTheFirstDownloadedPictureAndTheTimerMovesOn) {
+TEST_F(FrmCertificadoTest, LoadShowsTheFirstDownloadedPictureAndTheTimerMovesOn)
+{
     servidor.route(enSitio("lista.txt"), respuesta(200, "a.png\r\nb.png\r\n"));
     servidor.route(enSitio("a.png"), respuesta(200, imagenPng(20, 10)));
     servidor.route(enSitio("b.png"), respuesta(200, imagenPng(30, 12)));
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     EXPECT_TRUE(v.PicPublicidad->isVisibleTo(&v));
     EXPECT_TRUE(v.PicAux->isHidden());
     EXPECT_EQ(v.PicPublicidad->pixmap().size(), QSize(20, 10));
@@ -392,14 +415,15 @@ TEST_F(FrmCertificadoTest, LoadShowsTheFirstDownloadedPictureAndTheTimerMovesOn)
     v.Timer1_Timer();
     EXPECT_EQ(v.PicPublicidad->pixmap().size(), QSize(20, 10));
 
-    const ClsEspera &espera = ModGlobal::gEspera();
+    const ClsEspera& espera = ModGlobal::gEspera();
     EXPECT_FALSE(espera.visible());
     EXPECT_EQ(espera.titulo(), "Cargando");
     EXPECT_EQ(espera.textos(), QStringList({"Cargando", "Verificando configuración", "Espere por favor..."}));
 }
 
-TEST_F(FrmCertificadoTest, FailedListShowsTheFixedPictureAndTheTimerLeavesIt) {
-    FrmCertificado &v = abrir();
+TEST_F(FrmCertificadoTest, FailedListShowsTheFixedPictureAndTheTimerLeavesIt)
+{
+    FrmCertificado& v = abrir();
     EXPECT_TRUE(v.PicAux->isVisibleTo(&v));
     EXPECT_TRUE(v.PicPublicidad->isHidden());
     escribir(carpetaImagenes() + "/a.png", imagenPng(20, 10));
@@ -408,7 +432,8 @@ TEST_F(FrmCertificadoTest, FailedListShowsTheFixedPictureAndTheTimerLeavesIt) {
     EXPECT_TRUE(v.PicAux->isVisibleTo(&v));
 }
 
-TEST_F(FrmCertificadoTest, BlankTempUsesTheLibraryTemporaryFolder) {
+TEST_F(FrmCertificadoTest, BlankTempUsesTheLibraryTemporaryFolder)
+{
     QTemporaryDir sistema;
     const QByteArray tmpdir = qgetenv("TMPDIR");
     qputenv("TMPDIR", sistema.path().toLocal8Bit());
@@ -418,15 +443,40 @@ TEST_F(FrmCertificadoTest, BlankTempUsesTheLibraryTemporaryFolder) {
     qputenv("TMPDIR", tmpdir);
 }
 
-TEST_F(FrmCertificadoTest, PictureFolderThatCannotBeMadeDoesNotStopTheAssistant) {
+TEST_F(FrmCertificadoTest, PictureFolderThatCannotBeMadeDoesNotStopTheAssistant)
+{
     // TEMP names a file, so no folder can be made under it.
     const QString archivo = temporal.path() + "/archivo";
     escribir(archivo, "x");
     qputenv("TEMP", archivo.toLocal8Bit());
     configuracion("20-12345678-6\r\n1\r\n");
-    FrmCertificado &v = abrir();
+    FrmCertificado& v = abrir();
     EXPECT_TRUE(v.isVisible());
     EXPECT_EQ(v.TxtCUIT->text(), "20-12345678-6");
+}
+
+TEST_F(FrmCertificadoTest, InetResponseIsSavedInTheProgramFolder)
+{
+    const QByteArray cuerpo(3000, 'q');
+    servidor.route("/imgpublicidad/kemb/extra.bin", respuesta(200, cuerpo));
+    FrmCertificado v;
+    QSignalSpy estados(v.Inet1, &Inet::StateChanged);
+    v.Inet1->setURL(servidor.baseUrl() + "/imgpublicidad/kemb/extra.bin");
+    v.Inet1->Execute("GET");
+    ASSERT_TRUE(estados.wait(5000));
+    EXPECT_EQ(leer(programa.path() + "/extra.bin"), cuerpo);
+}
+
+TEST_F(FrmCertificadoTest, InetErrorAnswerIsNotSaved)
+{
+    escribir(programa.path() + "/extra.bin", "anterior");
+    FrmCertificado v;
+    QSignalSpy estados(v.Inet1, &Inet::StateChanged);
+    v.Inet1->setURL(servidor.baseUrl() + "/imgpublicidad/kemb/extra.bin");
+    v.Inet1->Execute("GET");
+    ASSERT_TRUE(estados.wait(5000));
+    EXPECT_EQ(leer(programa.path() + "/extra.bin"), "anterior");
+    EXPECT_EQ(QDir(programa.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"extra.bin"});
 }
 
 } // namespace

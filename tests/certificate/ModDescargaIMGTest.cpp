@@ -13,7 +13,8 @@ using kembtest::EntornoAsistente;
 
 namespace {
 
-QByteArray imagen(int ancho, int alto, const char *formato = "PNG") {
+QByteArray imagen(int ancho, int alto, const char* formato = "PNG")
+{
     QImage img(ancho, alto, QImage::Format_RGB32);
     img.fill(Qt::red);
     QByteArray datos;
@@ -23,28 +24,33 @@ QByteArray imagen(int ancho, int alto, const char *formato = "PNG") {
     return datos;
 }
 
-bool enCache(const QString &direccion) {
+bool enCache(const QString& direccion)
+{
     return net::webCache().metaData(QUrl(direccion)).isValid();
 }
 
 class ModDescargaIMGTest : public EntornoAsistente {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EntornoAsistente::SetUp();
         ASSERT_TRUE(QDir().mkpath(carpetaImagenes()));
     }
 
-    void enCarpeta(const QString &nombre, const QByteArray &datos) {
+    void enCarpeta(const QString& nombre, const QByteArray& datos)
+    {
         escribir(carpetaImagenes() + "/" + nombre, datos);
     }
 
     // Size of the picture the strip shows after the next turn.
-    QSize siguiente() {
+    QSize siguiente()
+    {
         ModDescargaIMG::MostrarImagenSiguiente(&m_tira, carpetaImagenes());
         return m_tira.pixmap().size();
     }
 
-    bool descargar() {
+    bool descargar()
+    {
         bool fallo = false;
         ModDescargaIMG::DescargarImagenes(carpetaImagenes(), fallo, QString());
         return fallo;
@@ -55,7 +61,8 @@ protected:
     QLabel m_tira;
 };
 
-TEST_F(ModDescargaIMGTest, ListWithEmptyLinesDownloadsOnlyTheNamedPictures) {
+TEST_F(ModDescargaIMGTest, ListWithEmptyLinesDownloadsOnlyTheNamedPictures)
+{
     servidor.route(enSitio("lista.txt"), respuesta(200, "uno.png\r\n\r\ndos.jpg\r\n\r\n"));
     servidor.route(enSitio("uno.png"), respuesta(200, imagen(10, 10)));
     servidor.route(enSitio("dos.jpg"), respuesta(200, imagen(12, 12, "JPEG")));
@@ -64,12 +71,13 @@ TEST_F(ModDescargaIMGTest, ListWithEmptyLinesDownloadsOnlyTheNamedPictures) {
     EXPECT_EQ(leer(carpetaImagenes() + "/uno.png"), imagen(10, 10));
     EXPECT_TRUE(QFile::exists(carpetaImagenes() + "/dos.jpg"));
     QStringList pedidos;
-    for (const auto &pedido : servidor.requests())
+    for (const auto& pedido : servidor.requests())
         pedidos << pedido.path;
     EXPECT_EQ(pedidos, QStringList({enSitio("lista.txt"), enSitio("uno.png"), enSitio("dos.jpg")}));
 }
 
-TEST_F(ModDescargaIMGTest, SiteFolderIsTheGivenOneOrTheExecutableName) {
+TEST_F(ModDescargaIMGTest, SiteFolderIsTheGivenOneOrTheExecutableName)
+{
     servidor.route("/imgpublicidad/otro/lista.txt", respuesta(200, "x.png\n"));
     servidor.route("/imgpublicidad/otro/x.png", respuesta(200, imagen(4, 4)));
     bool fallo = false;
@@ -78,7 +86,8 @@ TEST_F(ModDescargaIMGTest, SiteFolderIsTheGivenOneOrTheExecutableName) {
     EXPECT_TRUE(QFile::exists(carpetaImagenes() + "/x.png"));
 }
 
-TEST_F(ModDescargaIMGTest, FailedListSetsTheFlagAndSavesNoErrorPage) {
+TEST_F(ModDescargaIMGTest, FailedListSetsTheFlagAndSavesNoErrorPage)
+{
     escribir(lista(), "vieja.png\r\n");
     servidor.route(enSitio("lista.txt"), respuesta(500, "<html>Error</html>"));
     EXPECT_TRUE(descargar());
@@ -86,7 +95,8 @@ TEST_F(ModDescargaIMGTest, FailedListSetsTheFlagAndSavesNoErrorPage) {
     EXPECT_EQ(servidor.requestCount(enSitio("vieja.png")), 0);
 }
 
-TEST_F(ModDescargaIMGTest, PictureAnsweredWithAnErrorIsNotSavedAndTheOthersAre) {
+TEST_F(ModDescargaIMGTest, PictureAnsweredWithAnErrorIsNotSavedAndTheOthersAre)
+{
     enCarpeta("a.png", imagen(3, 3));
     servidor.route(enSitio("lista.txt"), respuesta(200, "a.png\r\nb.png\r\n"));
     servidor.route(enSitio("a.png"), respuesta(404, "<html>No encontrado</html>"));
@@ -97,7 +107,8 @@ TEST_F(ModDescargaIMGTest, PictureAnsweredWithAnErrorIsNotSavedAndTheOthersAre) 
     EXPECT_EQ(QDir(carpetaImagenes()).entryList(QDir::Files | QDir::Hidden), QStringList{"b.png"});
 }
 
-TEST_F(ModDescargaIMGTest, RotationSkipsOtherFilesAndStartsAgain) {
+TEST_F(ModDescargaIMGTest, RotationSkipsOtherFilesAndStartsAgain)
+{
     enCarpeta("a.png", imagen(11, 7));
     enCarpeta("b.txt", "texto");
     enCarpeta("c.jpeg", imagen(13, 5, "JPEG"));
@@ -109,7 +120,8 @@ TEST_F(ModDescargaIMGTest, RotationSkipsOtherFilesAndStartsAgain) {
     EXPECT_EQ(ModDescargaIMG::IndiceImagen, "2");
 }
 
-TEST_F(ModDescargaIMGTest, OnlyTheLastLettersOfTheNameCount) {
+TEST_F(ModDescargaIMGTest, OnlyTheLastLettersOfTheNameCount)
+{
     // Name order: a.apng, b.JPG, c.gif, d.png.txt, e.Jpeg, f.bmp.
     enCarpeta("a.apng", imagen(1, 1));
     enCarpeta("b.JPG", imagen(2, 1, "JPEG"));
@@ -126,7 +138,8 @@ TEST_F(ModDescargaIMGTest, OnlyTheLastLettersOfTheNameCount) {
     EXPECT_EQ(siguiente(), QSize(1, 1));
 }
 
-TEST_F(ModDescargaIMGTest, EmptyFolderKeepsThePictureAndTheIndexReturnsToOne) {
+TEST_F(ModDescargaIMGTest, EmptyFolderKeepsThePictureAndTheIndexReturnsToOne)
+{
     enCarpeta("a.png", imagen(8, 8));
     EXPECT_EQ(siguiente(), QSize(8, 8));
     QFile::remove(carpetaImagenes() + "/a.png");
@@ -135,13 +148,15 @@ TEST_F(ModDescargaIMGTest, EmptyFolderKeepsThePictureAndTheIndexReturnsToOne) {
     EXPECT_EQ(ModDescargaIMG::IndiceImagen, "1");
 }
 
-TEST_F(ModDescargaIMGTest, MissingFolderLeavesTheStripAsItIs) {
+TEST_F(ModDescargaIMGTest, MissingFolderLeavesTheStripAsItIs)
+{
     ModDescargaIMG::MostrarImagenSiguiente(&m_tira, temporal.path() + "/no-existe");
     EXPECT_TRUE(m_tira.pixmap().isNull());
     EXPECT_EQ(ModDescargaIMG::IndiceImagen, "1");
 }
 
-TEST_F(ModDescargaIMGTest, CacheCleanUpRemovesTheSiteEntriesAndKeepsTheOthers) {
+TEST_F(ModDescargaIMGTest, CacheCleanUpRemovesTheSiteEntriesAndKeepsTheOthers)
+{
     const QString sitio = servidor.baseUrl();
     kembtest::addWebCacheEntry(sitio + "/imgpublicidad/kemb/lista.txt");
     kembtest::addWebCacheEntry(sitio + "/qv/descarga/2655/");
@@ -156,7 +171,8 @@ TEST_F(ModDescargaIMGTest, CacheCleanUpRemovesTheSiteEntriesAndKeepsTheOthers) {
     EXPECT_TRUE(enCache("https://" + servidor.hostPort() + "/seguro.png"));
 }
 
-TEST_F(ModDescargaIMGTest, CacheCleanUpComparesWithoutCase) {
+TEST_F(ModDescargaIMGTest, CacheCleanUpComparesWithoutCase)
+{
     net::Site::setOverride("WWW.PELVARO.EXAMPLE");
     kembtest::addWebCacheEntry("http://www.pelvaro.example/imgpublicidad/kemb/a.png");
     kembtest::addWebCacheEntry("http://www.otro.example/a.png");
@@ -165,14 +181,16 @@ TEST_F(ModDescargaIMGTest, CacheCleanUpComparesWithoutCase) {
     EXPECT_TRUE(enCache("http://www.otro.example/a.png"));
 }
 
-TEST_F(ModDescargaIMGTest, DownloadCleansTheCacheFirst) {
+TEST_F(ModDescargaIMGTest, DownloadCleansTheCacheFirst)
+{
     kembtest::addWebCacheEntry(servidor.baseUrl() + "/imgpublicidad/kemb/viejo.png");
     servidor.route(enSitio("lista.txt"), respuesta(200, ""));
     EXPECT_FALSE(descargar());
     EXPECT_FALSE(enCache(servidor.baseUrl() + "/imgpublicidad/kemb/viejo.png"));
 }
 
-TEST_F(ModDescargaIMGTest, EmptyCacheIsCleanedWithoutTrouble) {
+TEST_F(ModDescargaIMGTest, EmptyCacheIsCleanedWithoutTrouble)
+{
     ModDescargaIMG::BorrarCacheWeb();
     EXPECT_EQ(net::webCache().cacheSize(), 0);
 }

@@ -5,7 +5,8 @@
 
 namespace {
 
-TEST(LockedBlock, AllocatesZeroedWritableMemory) {
+TEST(LockedBlock, AllocatesZeroedWritableMemory)
+{
     mem::LockedBlock bloque;
     EXPECT_EQ(bloque.data(), nullptr);
     ASSERT_TRUE(bloque.allocate(10000));
@@ -17,7 +18,8 @@ TEST(LockedBlock, AllocatesZeroedWritableMemory) {
     EXPECT_EQ(bloque.data()[9999], std::byte{0x5A});
 }
 
-TEST(LockedBlock, ReleaseForgetsTheBlockAndAllocateReplacesIt) {
+TEST(LockedBlock, ReleaseForgetsTheBlockAndAllocateReplacesIt)
+{
     mem::LockedBlock bloque;
     ASSERT_TRUE(bloque.allocate(64));
     bloque.release();
@@ -30,7 +32,8 @@ TEST(LockedBlock, ReleaseForgetsTheBlockAndAllocateReplacesIt) {
     EXPECT_EQ(bloque.size(), 128u);
 }
 
-TEST(LockedBlock, ZeroBytesGiveNoBlock) {
+TEST(LockedBlock, ZeroBytesGiveNoBlock)
+{
     mem::LockedBlock bloque;
     ASSERT_TRUE(bloque.allocate(64));
     EXPECT_FALSE(bloque.allocate(0));

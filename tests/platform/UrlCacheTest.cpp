@@ -18,25 +18,28 @@ protected:
     void SetUp() override { net::webCache().setCacheDirectory(carpeta.path()); }
 
     // The source address held by a record.
-    static QString direccion(const std::vector<std::byte> &registro) {
+    static QString direccion(const std::vector<std::byte>& registro)
+    {
         net::UrlCacheEntryHead cabeza;
         std::memcpy(&cabeza, registro.data(), sizeof(cabeza));
         EXPECT_EQ(cabeza.dwStructSize, 84u);
-        return QString::fromLatin1(reinterpret_cast<const char *>(registro.data()) + cabeza.lpszSourceUrlName);
+        return QString::fromLatin1(reinterpret_cast<const char*>(registro.data()) + cabeza.lpszSourceUrlName);
     }
 
     QTemporaryDir carpeta;
 };
 
-TEST_F(UrlCacheTest, EmptyCacheHasNoFirstEntry) {
+TEST_F(UrlCacheTest, EmptyCacheHasNoFirstEntry)
+{
     quint32 tamano = 0;
     EXPECT_EQ(net::FindFirstUrlCacheEntry({}, tamano), 0u);
     EXPECT_EQ(tamano, 0u);
 }
 
-TEST_F(UrlCacheTest, EnumeratesEveryEntryAsARecord) {
+TEST_F(UrlCacheTest, EnumeratesEveryEntryAsARecord)
+{
     const QSet<QString> guardadas = {"http://a.example/uno.png", "http://b.example/dos?x=1", "https://c.example/"};
-    for (const QString &d : guardadas)
+    for (const QString& d : guardadas)
         kembtest::addWebCacheEntry(d);
 
     quint32 tamano = 0;
@@ -64,7 +67,8 @@ TEST_F(UrlCacheTest, EnumeratesEveryEntryAsARecord) {
     EXPECT_FALSE(net::FindNextUrlCacheEntry(enumeracion, registro, tamano));
 }
 
-TEST_F(UrlCacheTest, DeleteRemovesOnlyThatEntry) {
+TEST_F(UrlCacheTest, DeleteRemovesOnlyThatEntry)
+{
     kembtest::addWebCacheEntry("http://a.example/uno.png");
     kembtest::addWebCacheEntry("http://a.example/dos.png");
     EXPECT_TRUE(net::DeleteUrlCacheEntry("http://a.example/uno.png"));
@@ -73,7 +77,8 @@ TEST_F(UrlCacheTest, DeleteRemovesOnlyThatEntry) {
     EXPECT_TRUE(net::webCache().metaData(QUrl("http://a.example/dos.png")).isValid());
 }
 
-TEST_F(UrlCacheTest, ShortBufferKeepsTheEntryForTheNextCall) {
+TEST_F(UrlCacheTest, ShortBufferKeepsTheEntryForTheNextCall)
+{
     kembtest::addWebCacheEntry("http://a.example/1");
     kembtest::addWebCacheEntry("http://a.example/22");
     std::vector<std::byte> registro(200);

@@ -13,14 +13,16 @@ using kembtest::HttpServer;
 
 namespace {
 
-HttpResponse respuesta(int estado, const QByteArray &cuerpo) {
+HttpResponse respuesta(int estado, const QByteArray& cuerpo)
+{
     HttpResponse r;
     r.status = estado;
     r.body = cuerpo;
     return r;
 }
 
-QByteArray leer(const QString &ruta) {
+QByteArray leer(const QString& ruta)
+{
     QFile archivo(ruta);
     return archivo.open(QIODevice::ReadOnly) ? archivo.readAll() : QByteArray("<missing>");
 }
@@ -34,14 +36,16 @@ protected:
     HttpServer servidor;
 };
 
-TEST_F(UrlDownloadTest, SuccessSavesTheBody) {
+TEST_F(UrlDownloadTest, SuccessSavesTheBody)
+{
     const QByteArray cuerpo(100000, 'x');
     servidor.route("/a", respuesta(200, cuerpo));
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/a", destino()), net::kS_OK);
     EXPECT_EQ(leer(destino()), cuerpo);
 }
 
-TEST_F(UrlDownloadTest, SuccessReplacesAnExistingFile) {
+TEST_F(UrlDownloadTest, SuccessReplacesAnExistingFile)
+{
     QFile viejo(destino());
     ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
     viejo.write("un contenido anterior bastante mas largo");
@@ -51,7 +55,8 @@ TEST_F(UrlDownloadTest, SuccessReplacesAnExistingFile) {
     EXPECT_EQ(leer(destino()), "nuevo");
 }
 
-TEST_F(UrlDownloadTest, EmptyBodyIsASuccess) {
+TEST_F(UrlDownloadTest, EmptyBodyIsASuccess)
+{
     servidor.route("/vacio", respuesta(204, ""));
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/vacio", destino()), net::kS_OK);
     EXPECT_EQ(leer(destino()), "");
@@ -59,7 +64,8 @@ TEST_F(UrlDownloadTest, EmptyBodyIsASuccess) {
 
 class EstadoDeError : public UrlDownloadTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(EstadoDeError, FailsAndLeavesTheExistingFileAlone) {
+TEST_P(EstadoDeError, FailsAndLeavesTheExistingFileAlone)
+{
     QFile viejo(destino());
     ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
     viejo.write("anterior");
@@ -72,7 +78,8 @@ TEST_P(EstadoDeError, FailsAndLeavesTheExistingFileAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Estados, EstadoDeError, ::testing::Values(400, 403, 404, 500, 503));
 
-TEST_F(UrlDownloadTest, FullDiskFailsAndKeepsTheExistingFile) {
+TEST_F(UrlDownloadTest, FullDiskFailsAndKeepsTheExistingFile)
+{
     QFile viejo(destino());
     ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
     viejo.write("anterior");
@@ -88,19 +95,22 @@ TEST_F(UrlDownloadTest, FullDiskFailsAndKeepsTheExistingFile) {
     EXPECT_EQ(archivos(), QStringList{"lista.txt"});
 }
 
-TEST_F(UrlDownloadTest, ErrorStatusWritesNoFile) {
+TEST_F(UrlDownloadTest, ErrorStatusWritesNoFile)
+{
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/no-hay", destino()), net::kInetDownloadFailure);
     EXPECT_TRUE(archivos().isEmpty());
 }
 
-TEST_F(UrlDownloadTest, RedirectIsFollowed) {
+TEST_F(UrlDownloadTest, RedirectIsFollowed)
+{
     servidor.route("/viejo", HttpResponse{302, "", {{"Location", "/nuevo"}}});
     servidor.route("/nuevo", respuesta(200, "destino final"));
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/viejo", destino()), net::kS_OK);
     EXPECT_EQ(leer(destino()), "destino final");
 }
 
-TEST_F(UrlDownloadTest, ServerThatNeverAnswersFailsAtTheTimeLimit) {
+TEST_F(UrlDownloadTest, ServerThatNeverAnswersFailsAtTheTimeLimit)
+{
     HttpResponse colgado;
     colgado.hang = true;
     servidor.route("/colgado", colgado);
@@ -108,7 +118,8 @@ TEST_F(UrlDownloadTest, ServerThatNeverAnswersFailsAtTheTimeLimit) {
     EXPECT_TRUE(archivos().isEmpty());
 }
 
-TEST_F(UrlDownloadTest, UnreachableHostOrFolderFails) {
+TEST_F(UrlDownloadTest, UnreachableHostOrFolderFails)
+{
     EXPECT_EQ(net::URLDownloadToFile("http://www.pelvaro.invalid/a", destino()), net::kInetDownloadFailure);
     servidor.route("/a", respuesta(200, "x"));
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/a", carpeta.path() + "/no/existe.txt"),

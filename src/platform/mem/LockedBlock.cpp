@@ -4,25 +4,28 @@
 
 namespace mem {
 
-LockedBlock::~LockedBlock() {
+LockedBlock::~LockedBlock()
+{
     release();
 }
 
-bool LockedBlock::allocate(std::size_t size) {
+bool LockedBlock::allocate(std::size_t size)
+{
     release();
     if (size == 0)
         return false;
     // Read and write only: the block holds data, never code.
-    void *block = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED)
         return false;
-    m_data = static_cast<std::byte *>(block);
+    m_data = static_cast<std::byte*>(block);
     m_size = size;
     m_locked = mlock(block, size) == 0;
     return true;
 }
 
-void LockedBlock::release() {
+void LockedBlock::release()
+{
     if (m_data == nullptr)
         return;
     if (m_locked)

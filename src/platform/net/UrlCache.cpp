@@ -17,24 +17,27 @@ struct Enumeration {
     qsizetype next = 0;
 };
 
-std::map<UrlCacheHandle, Enumeration> &enumerations() {
+std::map<UrlCacheHandle, Enumeration>& enumerations()
+{
     static std::map<UrlCacheHandle, Enumeration> open;
     return open;
 }
 
-QByteArray record(const QUrl &source) {
+QByteArray record(const QUrl& source)
+{
     UrlCacheEntryHead head;
     head.dwStructSize = sizeof(UrlCacheEntryHead);
     head.lpszSourceUrlName = sizeof(UrlCacheEntryHead);
-    QByteArray out(reinterpret_cast<const char *>(&head), sizeof(head));
+    QByteArray out(reinterpret_cast<const char*>(&head), sizeof(head));
     out += vb::toAnsi(QString::fromLatin1(source.toEncoded()));
     out += '\0';
     return out;
 }
 
 // The disk cache keeps one file per entry under its folder; the files it can read back are its entries.
-QList<QByteArray> entryRecords() {
-    QNetworkDiskCache &cache = webCache();
+QList<QByteArray> entryRecords()
+{
+    QNetworkDiskCache& cache = webCache();
     QList<QByteArray> out;
     QDirIterator it(cache.cacheDirectory(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -46,7 +49,8 @@ QList<QByteArray> entryRecords() {
 }
 
 // Copies the record into `entry` when it fits; the size is reported either way.
-bool hand(const QByteArray &rec, std::span<std::byte> entry, quint32 &size) {
+bool hand(const QByteArray& rec, std::span<std::byte> entry, quint32& size)
+{
     size = static_cast<quint32>(rec.size());
     if (entry.size() < static_cast<std::size_t>(rec.size()))
         return false;
@@ -56,7 +60,8 @@ bool hand(const QByteArray &rec, std::span<std::byte> entry, quint32 &size) {
 
 } // namespace
 
-UrlCacheHandle FindFirstUrlCacheEntry(std::span<std::byte> entry, quint32 &size) {
+UrlCacheHandle FindFirstUrlCacheEntry(std::span<std::byte> entry, quint32& size)
+{
     static UrlCacheHandle lastHandle = 0;
     Enumeration e{entryRecords(), 0};
     if (e.records.isEmpty() || !hand(e.records.first(), entry, size))
@@ -67,7 +72,8 @@ UrlCacheHandle FindFirstUrlCacheEntry(std::span<std::byte> entry, quint32 &size)
     return handle;
 }
 
-bool FindNextUrlCacheEntry(UrlCacheHandle handle, std::span<std::byte> entry, quint32 &size) {
+bool FindNextUrlCacheEntry(UrlCacheHandle handle, std::span<std::byte> entry, quint32& size)
+{
     const auto it = enumerations().find(handle);
     if (it == enumerations().end() || it->second.next >= it->second.records.size())
         return false;
@@ -77,11 +83,13 @@ bool FindNextUrlCacheEntry(UrlCacheHandle handle, std::span<std::byte> entry, qu
     return true;
 }
 
-bool FindCloseUrlCache(UrlCacheHandle handle) {
+bool FindCloseUrlCache(UrlCacheHandle handle)
+{
     return enumerations().erase(handle) > 0;
 }
 
-bool DeleteUrlCacheEntry(const QString &sourceUrl) {
+bool DeleteUrlCacheEntry(const QString& sourceUrl)
+{
     return webCache().remove(QUrl(sourceUrl));
 }
 

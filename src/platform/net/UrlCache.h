@@ -27,12 +27,12 @@ using UrlCacheHandle = quintptr;
 // Starts an enumeration of every entry. When `entry` is shorter than the first entry's record, returns 0
 // and puts the record's size into `size` (left as it was when the cache is empty); otherwise fills
 // `entry`, puts the size into `size` and returns the handle.
-UrlCacheHandle FindFirstUrlCacheEntry(std::span<std::byte> entry, quint32 &size);
+UrlCacheHandle FindFirstUrlCacheEntry(std::span<std::byte> entry, quint32& size);
 // The next entry of the enumeration, in the same manner; false when there is none left (`size` unchanged)
 // or when `entry` is too short (then `size` holds the size needed and the entry is kept for the next call).
-bool FindNextUrlCacheEntry(UrlCacheHandle handle, std::span<std::byte> entry, quint32 &size);
+bool FindNextUrlCacheEntry(UrlCacheHandle handle, std::span<std::byte> entry, quint32& size);
 bool FindCloseUrlCache(UrlCacheHandle handle);
 // Removes the entry of that source address; false when the cache holds none.
-bool DeleteUrlCacheEntry(const QString &sourceUrl);
+bool DeleteUrlCacheEntry(const QString& sourceUrl);
 
 } // namespace net

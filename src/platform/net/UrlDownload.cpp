@@ -12,20 +12,22 @@
 namespace net {
 namespace {
 
-bool succeeded(const QNetworkReply &reply) {
+bool succeeded(const QNetworkReply& reply)
+{
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     return reply.error() == QNetworkReply::NoError && status >= 200 && status < 300;
 }
 
 } // namespace
 
-long URLDownloadToFile(const QString &url, const QString &fileName, int timeLimitMs) {
+long URLDownloadToFile(const QString& url, const QString& fileName, int timeLimitMs)
+{
     // Unbuffered, so that a short write (a full disk) shows in the count each write returns.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return kInetDownloadFailure;
     bool complete = true;
-    const auto save = [&file, &complete](const QByteArray &data) {
+    const auto save = [&file, &complete](const QByteArray& data) {
         complete = complete && file.write(data) == data.size();
     };
 

@@ -15,6 +15,6 @@ inline constexpr int kDownloadTimeLimitMs = 15000;
 // Saves the body of the answer to `url` as `fileName` and returns kS_OK. Only a success answer (2xx)
 // counts: an error status, a network failure or the time limit give kInetDownloadFailure, and then nothing
 // is written in place of `fileName` (the body goes to a temporary file beside it that replaces it at the end).
-long URLDownloadToFile(const QString &url, const QString &fileName, int timeLimitMs = kDownloadTimeLimitMs);
+long URLDownloadToFile(const QString& url, const QString& fileName, int timeLimitMs = kDownloadTimeLimitMs);
 
 } // namespace net
