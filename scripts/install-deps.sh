@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-translations-l10n
+  fonts-crosextra-carlito
   libqt6sql6 libgl-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc odbc-postgresql
   postgresql

@@ -246,6 +246,7 @@ TEST_F(FrmCertificadoTest, AceptarWritesTheSettingsAndClosesTheWindow)
     QFile::remove(rutaConfiguracion());
     QTest::mouseClick(v.CmdAceptar, Qt::LeftButton);
     EXPECT_FALSE(v.isVisible());
+    EXPECT_TRUE(v.testAttribute(Qt::WA_QuitOnClose)) << "closing the window ends the program";
     EXPECT_EQ(leer(rutaConfiguracion()), contenido);
 }
 
