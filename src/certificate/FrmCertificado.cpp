@@ -14,6 +14,7 @@
 #include "platform/vb/Interaction.h"
 #include "platform/vb/Operator.h"
 #include "platform/vb/Strings.h"
+#include "platform/vb/TextLines.h"
 #include "platform/vb/Twips.h"
 
 #include <QCheckBox>
@@ -22,7 +23,6 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
@@ -275,18 +275,7 @@ void FrmCertificado::Form_Load()
 
 void FrmCertificado::leerConfiguracion()
 {
-    QFile archivo(RutaConfiguracion);
-    if (!archivo.open(QIODevice::ReadOnly))
-        return;
-    QString texto = vb::fromAnsi(archivo.readAll());
-    // A line break at the very end closes the last line; it does not start another one.
-    if (texto.endsWith(QLatin1String("\r\n")))
-        texto.chop(2);
-    else if (texto.endsWith(QLatin1Char('\n')) || texto.endsWith(QLatin1Char('\r')))
-        texto.chop(1);
-    if (texto.isEmpty())
-        return;
-    const QStringList lineas = texto.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    const QStringList lineas = vb::ReadTextLines(RutaConfiguracion);
     for (int i = 0; i < lineas.size(); ++i) {
         const QString& linea = lineas[i];
         switch (i) {

@@ -6,15 +6,14 @@
 #include "platform/net/Site.h"
 #include "platform/net/UrlCache.h"
 #include "platform/net/UrlDownload.h"
-#include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
 #include "platform/vb/Strings.h"
+#include "platform/vb/TextLines.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <memory>
 
 namespace ModDescargaIMG {
@@ -57,17 +56,6 @@ QStringList archivos(const QString& carpeta)
     return QDir(carpeta).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-QStringList lineas(const QString& archivo)
-{
-    QFile lista(archivo);
-    if (!lista.open(QIODevice::ReadOnly))
-        return {};
-    QString texto = vb::fromAnsi(lista.readAll());
-    if (texto.endsWith(QLatin1Char('\n')) || texto.endsWith(QLatin1Char('\r')))
-        texto.chop(texto.endsWith(QLatin1String("\r\n")) ? 2 : 1);
-    return texto.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-}
-
 } // namespace
 
 void DescargarImagenes(const QString& CarpetaImagenes, bool& Fallo, const QString& CarpetaSitio)
@@ -84,7 +72,7 @@ void DescargarImagenes(const QString& CarpetaImagenes, bool& Fallo, const QStrin
         Fallo = true;
         return;
     }
-    for (const QString& linea : lineas(archivoLista)) {
+    for (const QString& linea : vb::ReadTextLines(archivoLista)) {
         if (linea.isEmpty())
             continue;
         const QString imagen = funciones.AgregarBarra(CarpetaImagenes) + linea;
