@@ -4,6 +4,7 @@
 #include "certificate/DireccionesAfip.h"
 #include "certificate/ModDescargaIMG.h"
 #include "global/ModGlobal.h"
+#include "platform/afip/ClsFacturaElectronica.h"
 #include "platform/dorvik/ClsEspera.h"
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/dorvik/ClsUtilidades.h"
@@ -12,6 +13,7 @@
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
 #include "platform/vb/Interaction.h"
+#include "platform/vb/MsgBox.h"
 #include "platform/vb/Operator.h"
 #include "platform/vb/Strings.h"
 #include "platform/vb/TextLines.h"
@@ -23,9 +25,12 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
+#include <limits>
 
 // The window's pictures live in the core library, whose resources must be registered by name.
 static void registrarRecursos()
@@ -225,6 +230,7 @@ void FrmCertificado::conectarEventos()
     connect(LblListo, &ClickableLabel::clicked, this, &FrmCertificado::LblListo_Click);
     connect(LblCerrarAyuda, &ClickableLabel::clicked, this, &FrmCertificado::LblCerrarAyuda_Click);
     connect(LblAyuda, &ClickableLabel::clicked, this, &FrmCertificado::LblAyuda_Click);
+    connect(LblProbarCRT, &ClickableLabel::clicked, this, &FrmCertificado::LblProbarCRT_Click);
     connect(Timer1, &QTimer::timeout, this, &FrmCertificado::Timer1_Timer);
     connect(PicAux, &ClickableLabel::clicked, this, &FrmCertificado::PicAux_Click);
     connect(PicPublicidad, &ClickableLabel::clicked, this, &FrmCertificado::PicPublicidad_Click);
@@ -429,6 +435,78 @@ void FrmCertificado::LblAyuda_Click()
 {
     ModGlobal::gEntorno().AbrirDocumento(0, QString(), net::Site::baseUrl() + QString::fromLatin1(kPaginaGuia),
                                          QString(), QString(), kMostrarNormal);
+}
+
+namespace {
+
+// The point of sale as a 32-bit integer, rounded half to even as the run-time converts; false when it does not fit.
+bool enteroDe(double valor, int& entero)
+{
+    const double redondeado = std::nearbyint(valor);
+    if (!(redondeado >= std::numeric_limits<int>::min() && redondeado <= std::numeric_limits<int>::max()))
+        return false;
+    entero = static_cast<int>(redondeado);
+    return true;
+}
+
+// The CUIT's digits as a number; false when the text is not one.
+bool cuitDe(const QString& texto, double& cuit)
+{
+    static const QRegularExpression soloDigitos(QStringLiteral("^[0-9]+$"));
+    if (!soloDigitos.match(texto).hasMatch())
+        return false;
+    cuit = texto.toDouble();
+    return true;
+}
+
+} // namespace
+
+void FrmCertificado::LblProbarCRT_Click()
+{
+    const QString titulo = QStringLiteral("Aviso al Operador");
+    if (vb::Trim(TxtPDV->text()).isEmpty()) {
+        vb::MsgBox(QStringLiteral("Debe informar el Punto de Venta dado de alta."), vb::vbCritical, titulo);
+        return;
+    }
+    const QString cuit = vb::Trim(vb::Replace(TxtCUIT->text(), QStringLiteral("-"), QString()));
+    if (cuit.isEmpty()) {
+        vb::MsgBox(QStringLiteral("Debe informar el número de CUIT."), vb::vbCritical, titulo);
+        return;
+    }
+    if (vb::Trim(TxtRutaCrt->text()).isEmpty()) {
+        vb::MsgBox(QStringLiteral("Debe informar la ruta del Certificado CRT obtenido."), vb::vbCritical, titulo);
+        return;
+    }
+    // Texts that are no number would stop the program at the conversion; they are reported instead.
+    int puntoDeVenta = 0;
+    if (!enteroDe(ModGlobal::gFunciones().TextoANumero(vb::Trim(TxtPDV->text())).toDouble(), puntoDeVenta)) {
+        vb::MsgBox(QStringLiteral("El Punto de Venta no es válido."), vb::vbCritical, titulo);
+        return;
+    }
+    double numeroCuit = 0;
+    if (!cuitDe(cuit, numeroCuit)) {
+        vb::MsgBox(QStringLiteral("El número de CUIT no es válido."), vb::vbCritical, titulo);
+        return;
+    }
+    QString mensaje;
+    if (CRTValido(puntoDeVenta, numeroCuit, TxtRutaCrt->text(), TxtRutaKey->text(), mensaje))
+        vb::MsgBox(QStringLiteral("El Certificado CRT se valido correctamente!"), vb::vbInformation, titulo);
+    else
+        vb::MsgBox(mensaje, vb::vbCritical, titulo);
+}
+
+bool FrmCertificado::CRTValido(int PtoVta, double Cuit, const QString& RutaCrt, const QString& RutaKey,
+                               QString& Mensaje)
+{
+    ClsFacturaElectronica cliente;
+    cliente.setCuitEmisor(Cuit);
+    // The addresses of the mode chosen (or as edited), not always the production ones.
+    cliente.setUrlWsfe(vb::Trim(TxtWSFE->text()));
+    double numero = 0;
+    if (cliente.Autenticar(RutaCrt, RutaKey, vb::Trim(TxtWSAA->text())) && cliente.UltimoComprobante(PtoVta, 1, numero))
+        return true;
+    Mensaje = cliente.UltimoError();
+    return false;
 }
 
 void FrmCertificado::LeerArhcivoWeb(const QString& CarpetaImagenes)

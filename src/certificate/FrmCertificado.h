@@ -69,6 +69,8 @@ public:
     void LblListo_Click();
     void LblCerrarAyuda_Click();
     void LblAyuda_Click();
+    // Tests the certificate against the services at the addresses of TxtWSFE and TxtWSAA.
+    void LblProbarCRT_Click();
     void Timer1_Timer();
     void PicAux_Click();
     void PicPublicidad_Click();
@@ -84,6 +86,9 @@ public:
     void PExaminar(QString& Ruta, const QString& Filtro);
     // Shows (Ocultar false) or hides one step of the guided help.
     void MostrarAyuda(int Indice, bool Ocultar);
+    // Logs in with the certificate and asks for the last voucher of the point of sale; on False `Mensaje` holds
+    // the client's error text.
+    bool CRTValido(int PtoVta, double Cuit, const QString& RutaCrt, const QString& RutaKey, QString& Mensaje);
     // Shows the wait window while the pictures download; puts the fixed picture in place when the list fails.
     void LeerArhcivoWeb(const QString& CarpetaImagenes);
 
