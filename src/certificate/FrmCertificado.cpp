@@ -180,8 +180,10 @@ void FrmCertificado::crearControles()
         enlace(PicAyuda[3], "LblAyuda", QStringLiteral("Ayuda en Linea. Guia para generar el certificado digital..."),
                twips(120, 450, 6735, 225), Qt::AlignHCenter | Qt::AlignTop);
 
+    // Wider than drawn on Windows: Carlito's metrics need a few more pixels than the design's 5565 twips, and the
+    // title must not lose its last word; the box stops where "Cerrar Ayuda" begins.
     Label4 = etiqueta(this, "Label4", QStringLiteral("Asistente para Generar el Certificado Digital"),
-                      twips(600, 120, 5565, 390));
+                      twips(600, 120, 5880, 390));
     ponerFuente(Label4, 15.75);
     Label3 = etiqueta(this, "Label3",
                       QStringLiteral("Este proceso le ayudara en la obtención de los archivos .key y .csr, que son "
