@@ -93,7 +93,7 @@ TEST_F(FrmCertificadoTest, DesignPlacesEveryControlAtItsPosition)
     EXPECT_EQ(fondo(&v), kBlanco);
 
     const Control controles[] = {
-        {"Label4", 600, 120, 5565, 390},
+        {"Label4", 600, 120, 5880, 390},
         {"Label3", 240, 600, 6375, 495},
         {"ChkModo(0)", 1440, 1440, 1335, 195},
         {"ChkModo(1)", 3720, 1440, 1335, 195},
