@@ -1,5 +1,6 @@
 #include "global/ModGlobal.h"
 
+#include "database/DB_Dll.h"
 #include "platform/dorvik/ClsEspera.h"
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/dorvik/ClsUtilidades.h"
@@ -69,6 +70,36 @@ ClsEspera& gEspera()
     return *instancia;
 }
 
+DB_Dll& gDB()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+DB_Dll& gDBEstadisticas()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+DB_Dll& gDBConsulta()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+DB_Dll& gDBRSQL()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+bool& gRestringeAsientos()
+{
+    static bool restringe = false;
+    return restringe;
+}
+
 bool ExisteArchivo(const QString& ruta)
 {
     QString limpia = ruta;
@@ -107,6 +138,18 @@ void AbrirArchivo(const QString& ruta, bool mostrar)
     gEntorno().AbrirDocumento(0, QString(), destino, QString(), QString(), mostrar ? 6 : 0);
 }
 
+QString MensajeError(long numero, const QString& descripcion)
+{
+    return QStringLiteral("Ha ocurrido el Siguiente Error (%1) %2").arg(numero).arg(vb::Trim(descripcion));
+}
+
+QString LineaLog(const QString& parteRutina, const QString& mensaje, int respuesta)
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("MM-dd-yyyy HH:mm:ss")) + QStringLiteral(" Rutina: ") +
+           vb::Trim(parteRutina) + QStringLiteral(" Mensaje ") + vb::Trim(mensaje) + QStringLiteral(" Respondió : ") +
+           palabraRespuesta(respuesta) + QStringLiteral("\r\n");
+}
+
 QString CarpetaTemporalLog()
 {
     QString carpeta = vb::Trim(vb::Environ(QStringLiteral("TEMP")));
@@ -118,8 +161,7 @@ QString CarpetaTemporalLog()
 int TratamientoErrores(const vb::Error& error, std::optional<int> botones, const QString& rutina)
 {
     const long numero = error.Number();
-    const QString mensaje =
-        QStringLiteral("Ha ocurrido el Siguiente Error (%1) %2").arg(numero).arg(vb::Trim(error.Description()));
+    const QString mensaje = MensajeError(numero, error.Description());
     const QString parteRutina = rutina.isEmpty() ? QString() : QStringLiteral(" - ") + rutina;
     const QString titulo = error.Source() + parteRutina + QStringLiteral(" Aviso al operador!!! - 2 ");
 
@@ -132,12 +174,8 @@ int TratamientoErrores(const vb::Error& error, std::optional<int> botones, const
         return 0;
 
     const int respuesta = vb::MsgBox(mensaje, botones.value_or(vb::vbAbortRetryIgnore + vb::vbCritical), titulo);
-    const QString linea = QDateTime::currentDateTime().toString(QStringLiteral("MM-dd-yyyy HH:mm:ss")) +
-                          QStringLiteral(" Rutina: ") + vb::Trim(parteRutina) + QStringLiteral(" Mensaje ") +
-                          vb::Trim(mensaje) + QStringLiteral(" Respondió : ") + palabraRespuesta(respuesta) +
-                          QStringLiteral("\r\n");
     if (log.isOpen())
-        log.write(vb::toAnsi(linea));
+        log.write(vb::toAnsi(LineaLog(parteRutina, mensaje, respuesta)));
     return respuesta;
 }
 

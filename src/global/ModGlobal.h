@@ -7,6 +7,7 @@
 #include <optional>
 
 class ClsUtilidades;
+class DB_Dll;
 class ClsSistema;
 class ClsEspera;
 
@@ -16,6 +17,15 @@ namespace ModGlobal {
 ClsUtilidades& gFunciones();
 ClsSistema& gEntorno();
 ClsEspera& gEspera();
+
+// The shared database instances, created on first use: the main connection, the statistics database, the
+// list lookup's own connection, and the instance whose errors EjecutaConsultaRSQL inspects.
+DB_Dll& gDB();
+DB_Dll& gDBEstadisticas();
+DB_Dll& gDBConsulta();
+DB_Dll& gDBRSQL();
+// Restricts the journal entries for users who are not administrators; nothing in the system sets it.
+bool& gRestringeAsientos();
 
 // True when the file can be opened for reading; double quotes in the path are ignored.
 bool ExisteArchivo(const QString& ruta);
@@ -28,6 +38,10 @@ void AbrirArchivo(const QString& ruta, bool mostrar);
 // MQERR.LOG in the temporary folder and returns the answer; 0 when the error's number is 0.
 int TratamientoErrores(const vb::Error& error, std::optional<int> botones = std::nullopt,
                        const QString& rutina = QString());
+// The reporters' message: "Ha ocurrido el Siguiente Error (" number ") " and the trimmed description.
+QString MensajeError(long numero, const QString& descripcion);
+// One line of an error log (ending in CR LF): date, time, the trimmed routine part, message, answer word.
+QString LineaLog(const QString& parteRutina, const QString& mensaje, int respuesta);
 // The folder of MQERR.LOG: TEMP, or the library's temporary folder, ending in a separator.
 QString CarpetaTemporalLog();
 

@@ -13,10 +13,11 @@ using kembtest::TestDatabase;
 
 namespace {
 
-long errorNumber(const std::function<void()> &statement) {
+long errorNumber(const std::function<void()>& statement)
+{
     try {
         statement();
-    } catch (const vb::Error &e) {
+    } catch (const vb::Error& e) {
         return e.Number();
     }
     return 0;
@@ -24,7 +25,8 @@ long errorNumber(const std::function<void()> &statement) {
 
 class AdoConnection : public ::testing::TestWithParam<Engine> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (const QString why = TestDatabase::unavailable(GetParam()); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         db = std::make_unique<TestDatabase>(GetParam());
@@ -37,7 +39,8 @@ protected:
     std::shared_ptr<ado::Connection> cn;
 };
 
-TEST_P(AdoConnection, OpenAndCloseFollowTheObjectState) {
+TEST_P(AdoConnection, OpenAndCloseFollowTheObjectState)
+{
     EXPECT_EQ(cn->State(), ado::adStateOpen);
     EXPECT_EQ(cn->ConnectionString(), db->connectionString());
     EXPECT_EQ(errorNumber([&] { cn->Open(db->connectionString()); }), 3705);
@@ -49,7 +52,8 @@ TEST_P(AdoConnection, OpenAndCloseFollowTheObjectState) {
     EXPECT_EQ(cn->State(), ado::adStateOpen);
 }
 
-TEST_P(AdoConnection, ExecuteCountsTheRowsItChanged) {
+TEST_P(AdoConnection, ExecuteCountsTheRowsItChanged)
+{
     long affected = -1;
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 10.5)", &affected);
     EXPECT_EQ(affected, 1);
@@ -61,7 +65,8 @@ TEST_P(AdoConnection, ExecuteCountsTheRowsItChanged) {
     EXPECT_EQ(none.State(), 0);
 }
 
-TEST_P(AdoConnection, ExecuteReturnsTheRowsOfASelect) {
+TEST_P(AdoConnection, ExecuteReturnsTheRowsOfASelect)
+{
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 10.5)");
     cn->Execute("INSERT INTO clientes VALUES (2, NULL, NULL)");
     ado::Recordset rs = cn->Execute("SELECT codigo, nombre, saldo FROM clientes ORDER BY codigo");
@@ -90,7 +95,8 @@ TEST_P(AdoConnection, ExecuteReturnsTheRowsOfASelect) {
     EXPECT_EQ(errorNumber([&] { rs.Fields(3); }), 3265);
 }
 
-TEST_P(AdoConnection, AnEmptyResultIsAtBothEnds) {
+TEST_P(AdoConnection, AnEmptyResultIsAtBothEnds)
+{
     ado::Recordset rs;
     rs.Open("SELECT * FROM clientes", cn, ado::adOpenForwardOnly, ado::adLockReadOnly);
     EXPECT_TRUE(rs.Bof());
@@ -102,20 +108,22 @@ TEST_P(AdoConnection, AnEmptyResultIsAtBothEnds) {
     EXPECT_EQ(errorNumber([&] { rs.Eof(); }), 3704);
 }
 
-TEST_P(AdoConnection, ARecordsetNeedsAnOpenConnection) {
+TEST_P(AdoConnection, ARecordsetNeedsAnOpenConnection)
+{
     ado::Recordset rs;
     EXPECT_EQ(errorNumber([&] { rs.Open("SELECT * FROM clientes", nullptr); }), 3709);
     cn->Close();
     EXPECT_EQ(errorNumber([&] { rs.Open("SELECT * FROM clientes", cn); }), 3709);
 }
 
-TEST_P(AdoConnection, AFailingStatementFillsErrorsAndRaisesTheFirst) {
+TEST_P(AdoConnection, AFailingStatementFillsErrorsAndRaisesTheFirst)
+{
     try {
         cn->Execute("SELECT * FROM no_existe");
         FAIL() << "no error";
-    } catch (const vb::Error &e) {
+    } catch (const vb::Error& e) {
         ASSERT_GE(cn->Errors().Count(), 1);
-        const ado::Error &first = cn->Errors()(0);
+        const ado::Error& first = cn->Errors()(0);
         EXPECT_EQ(e.Number(), first.Number());
         EXPECT_EQ(e.Description(), first.Description());
         EXPECT_LT(first.Number(), 0);
@@ -129,7 +137,8 @@ TEST_P(AdoConnection, AFailingStatementFillsErrorsAndRaisesTheFirst) {
     EXPECT_EQ(errorNumber([&] { cn->Errors()(0); }), 3265);
 }
 
-TEST_P(AdoConnection, RollbackUndoesAndCommitKeeps) {
+TEST_P(AdoConnection, RollbackUndoesAndCommitKeeps)
+{
     EXPECT_EQ(cn->BeginTrans(), 1);
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
     cn->RollbackTrans();
@@ -140,7 +149,8 @@ TEST_P(AdoConnection, RollbackUndoesAndCommitKeeps) {
     EXPECT_EQ(db->exec("SELECT * FROM clientes").rows.size(), 1u);
 }
 
-TEST_P(AdoConnection, AddNewAndUpdateWriteTheBaseTable) {
+TEST_P(AdoConnection, AddNewAndUpdateWriteTheBaseTable)
+{
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
     ado::Recordset rs;
     rs.Open("select * from clientes where codigo = 1", cn, ado::adOpenKeyset, ado::adLockOptimistic);
@@ -165,7 +175,8 @@ TEST_P(AdoConnection, AddNewAndUpdateWriteTheBaseTable) {
     EXPECT_TRUE(rows.rows[1][2].isNull());
 }
 
-TEST_P(AdoConnection, AMoveWritesAPendingEditAndClosingDuringOneIsRefused) {
+TEST_P(AdoConnection, AMoveWritesAPendingEditAndClosingDuringOneIsRefused)
+{
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
     cn->Execute("INSERT INTO clientes VALUES (2, 'Luis', 2)");
     ado::Recordset rs;
@@ -180,7 +191,8 @@ TEST_P(AdoConnection, AMoveWritesAPendingEditAndClosingDuringOneIsRefused) {
     rs.Close();
 }
 
-TEST_P(AdoConnection, AReadOnlyRecordsetRefusesChanges) {
+TEST_P(AdoConnection, AReadOnlyRecordsetRefusesChanges)
+{
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
     ado::Recordset rs;
     rs.Open("SELECT * FROM clientes", cn, ado::adOpenForwardOnly, ado::adLockReadOnly);
@@ -188,7 +200,8 @@ TEST_P(AdoConnection, AReadOnlyRecordsetRefusesChanges) {
     EXPECT_EQ(errorNumber([&] { rs.Fields(0).setValue(5); }), 3251);
 }
 
-TEST_P(AdoConnection, OpenSchemaListsTablesAndColumns) {
+TEST_P(AdoConnection, OpenSchemaListsTablesAndColumns)
+{
     ado::Recordset tables = cn->OpenSchema(ado::adSchemaTables);
     bool found = false;
     for (; !tables.Eof(); tables.MoveNext())
@@ -203,7 +216,8 @@ TEST_P(AdoConnection, OpenSchemaListsTablesAndColumns) {
     EXPECT_EQ(names, QStringList({"codigo", "nombre", "saldo"}));
 }
 
-TEST_P(AdoConnection, DefaultDatabaseNamesTheCurrentOne) {
+TEST_P(AdoConnection, DefaultDatabaseNamesTheCurrentOne)
+{
     // SQLite has no catalogs: it names none and takes any.
     const QString expected = GetParam() == Engine::PostgreSQL ? db->name() : QString();
     EXPECT_EQ(cn->DefaultDatabase().toStdString(), expected.toStdString());
@@ -212,7 +226,8 @@ TEST_P(AdoConnection, DefaultDatabaseNamesTheCurrentOne) {
     EXPECT_EQ(errorNumber([&] { cn->DefaultDatabase(); }), 3709);
 }
 
-TEST_P(AdoConnection, ATableOpensByName) {
+TEST_P(AdoConnection, ATableOpensByName)
+{
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
     ado::Recordset rs;
     rs.Open("clientes", cn, ado::adOpenStatic, ado::adLockReadOnly, ado::adCmdTable);
@@ -220,9 +235,10 @@ TEST_P(AdoConnection, ATableOpensByName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, AdoConnection, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto &info) { return kembtest::engineName(info.param); });
+                         [](const auto& info) { return kembtest::engineName(info.param); });
 
-TEST(AdoConnectionScripted, ProviderErrorsKeepTheirNativeNumbers) {
+TEST(AdoConnectionScripted, ProviderErrorsKeepTheirNativeNumbers)
+{
     kembtest::ScriptedDriver driver;
     driver.failWhen("INSERT", {{"22001", 8152, "String or binary data would be truncated."},
                                {"01000", 3621, "The statement has been terminated."}});
@@ -237,7 +253,8 @@ TEST(AdoConnectionScripted, ProviderErrorsKeepTheirNativeNumbers) {
                                            "execute INSERT INTO t VALUES ('demasiado largo')"}));
 }
 
-TEST(AdoConnectionFreeTds, ARefusedConnectionIsAProviderError) {
+TEST(AdoConnectionFreeTds, ARefusedConnectionIsAProviderError)
+{
     QTcpServer probe;
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const quint16 closedPort = probe.serverPort();

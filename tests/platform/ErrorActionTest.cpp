@@ -47,3 +47,37 @@ TEST(ErrorAction, ResumeNextSwallowsAnyError)
     EXPECT_FALSE(vb::ResumeNext([] { throw vb::Error(53, "no"); }));
     EXPECT_FALSE(vb::ResumeNext([] { throw std::runtime_error("no"); }));
 }
+
+TEST(ErrorAction, RunStepsActsOnEachFailingStep)
+{
+    struct Case {
+        int answer;
+        QString ran;
+        Flow expected;
+    };
+    for (const Case& c : {Case{vb::kRepeat, "abbc", Flow::Next}, Case{vb::kContinue, "abc", Flow::Next},
+                          Case{3, "ab", Flow::Leave}}) {
+        QString ran;
+        bool failed = false;
+        const Flow f = vb::RunSteps({[&] { return ran += 'a', true; },
+                                     [&] {
+                                         ran += 'b';
+                                         if (!std::exchange(failed, true))
+                                             throw vb::Error(3709, "perdida");
+                                         return true;
+                                     },
+                                     [&] { return ran += 'c', true; }},
+                                    [&](const vb::Error&) { return c.answer; });
+        EXPECT_EQ(ran, c.ran) << c.answer;
+        EXPECT_EQ(f, c.expected);
+    }
+}
+
+TEST(ErrorAction, RunStepsEndsWhereAStepSaysSo)
+{
+    QString ran;
+    const Flow f = vb::RunSteps({[&] { return ran += 'a', false; }, [&] { return ran += 'b', true; }},
+                                [](const vb::Error&) { return 0; });
+    EXPECT_EQ(ran, "a");
+    EXPECT_EQ(f, Flow::Next);
+}

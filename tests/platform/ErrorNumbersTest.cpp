@@ -5,24 +5,26 @@
 
 namespace {
 
-TEST(ErrorNumbers, SqlStatesBecomeAdoNumbers) {
-    const std::pair<const char *, long> cases[] = {
+TEST(ErrorNumbers, SqlStatesBecomeAdoNumbers)
+{
+    const std::pair<const char*, long> cases[] = {
         {"08S01", -2147467259}, {"08001", -2147467259}, {"HY000", -2147467259}, {"IM002", -2147467259},
         {"42000", -2147217900}, {"42S01", -2147217900}, {"42S02", -2147217865}, {"42P01", -2147217865},
         {"23000", -2147217873}, {"23505", -2147217873}, {"22001", -2147217833}, {"22007", -2147217913},
         {"28000", -2147217843}, {"HYT00", -2147217871}, {"01000", 0},           {"01004", 0},
     };
-    for (const auto &[state, number] : cases)
+    for (const auto& [state, number] : cases)
         EXPECT_EQ(ado::numberForSqlState(state), number) << state;
 }
 
-TEST(ErrorNumbers, RunTimeErrorsCarryTheirNumberAndSource) {
+TEST(ErrorNumbers, RunTimeErrorsCarryTheirNumberAndSource)
+{
     for (const auto e :
          {ado::RunTimeError::NotAllowedInContext, ado::RunTimeError::ItemNotFound, ado::RunTimeError::NoCurrentRecord,
           ado::RunTimeError::ObjectClosed, ado::RunTimeError::ObjectOpen, ado::RunTimeError::ConnectionUnusable}) {
         try {
             ado::raise(e, "ADODB.Recordset");
-        } catch (const vb::Error &err) {
+        } catch (const vb::Error& err) {
             EXPECT_EQ(err.Number(), static_cast<long>(e));
             EXPECT_FALSE(err.Description().isEmpty());
             EXPECT_EQ(err.Source(), "ADODB.Recordset");

@@ -4,13 +4,14 @@
 
 namespace {
 
-TEST(ProviderMap, ProvidersChooseTheirOdbcDriver) {
+TEST(ProviderMap, ProvidersChooseTheirOdbcDriver)
+{
     struct Case {
-        const char *oledb;
-        const char *user;
-        const char *password;
-        const char *odbc;
-        const char *source;
+        const char* oledb;
+        const char* user;
+        const char* password;
+        const char* odbc;
+        const char* source;
     };
     const Case cases[] = {
         {"PROVIDER=SQLOLEDB;Server=SRV01\\DORVIK;Database =VENTAS;UId=ventas;Pwd=secreto;", "", "",
@@ -36,7 +37,7 @@ TEST(ProviderMap, ProvidersChooseTheirOdbcDriver) {
         {"DSN=ventas;UID=u;PWD=p", "otro", "", "DSN=ventas;PWD=p;UID=otro;",
          "Microsoft OLE DB Provider for ODBC Drivers"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         const ado::OdbcTarget t =
             ado::mapProvider(QString::fromUtf8(c.oledb), QString::fromUtf8(c.user), QString::fromUtf8(c.password));
         EXPECT_EQ(t.connectionString.toStdString(), c.odbc) << c.oledb;
@@ -44,13 +45,15 @@ TEST(ProviderMap, ProvidersChooseTheirOdbcDriver) {
     }
 }
 
-TEST(ProviderMap, TheConnectTimeoutIsTheLoginTimeout) {
+TEST(ProviderMap, TheConnectTimeoutIsTheLoginTimeout)
+{
     EXPECT_EQ(ado::mapProvider("PROVIDER=SQLOLEDB;Server=s;Connect Timeout=5").loginTimeoutSeconds, 5);
     EXPECT_EQ(ado::mapProvider("PROVIDER=SQLOLEDB;Server=s").loginTimeoutSeconds, 15);
     EXPECT_FALSE(ado::mapProvider("PROVIDER=SQLOLEDB;Server=s;Connect Timeout=5").connectionString.contains("Timeout"));
 }
 
-TEST(ProviderMap, TheSqlServerDriverIsTheBuildSetting) {
+TEST(ProviderMap, TheSqlServerDriverIsTheBuildSetting)
+{
     EXPECT_EQ(ado::sqlServerDriver(), "FreeTDS");
 }
 

@@ -4,45 +4,50 @@ namespace kembtest {
 
 class ScriptedSession : public ado::Session {
 public:
-    explicit ScriptedSession(ScriptedDriver &driver) : m_driver(driver) {}
+    explicit ScriptedSession(ScriptedDriver& driver) : m_driver(driver) {}
 
-    ado::ResultSet execute(const QString &sql, int) override { return m_driver.run(sql); }
+    ado::ResultSet execute(const QString& sql, int) override { return m_driver.run(sql); }
     void beginTrans() override { m_driver.m_calls << QStringLiteral("begin"); }
     void commitTrans() override { m_driver.m_calls << QStringLiteral("commit"); }
     void rollbackTrans() override { m_driver.m_calls << QStringLiteral("rollback"); }
-    ado::ResultSet tables(const ado::SchemaFilter &) override { return {}; }
-    ado::ResultSet columns(const ado::SchemaFilter &) override { return {}; }
+    ado::ResultSet tables(const ado::SchemaFilter&) override { return {}; }
+    ado::ResultSet columns(const ado::SchemaFilter&) override { return {}; }
     QString currentCatalog() override { return m_catalog; }
-    void setCurrentCatalog(const QString &name) override { m_catalog = name; }
+    void setCurrentCatalog(const QString& name) override { m_catalog = name; }
     ado::Diagnostics takeWarnings() override { return {}; }
 
 private:
-    ScriptedDriver &m_driver;
+    ScriptedDriver& m_driver;
     QString m_catalog;
 };
 
 ScriptedDriver::ScriptedDriver() : m_previous(ado::setDriver(this)) {}
 
-ScriptedDriver::~ScriptedDriver() {
+ScriptedDriver::~ScriptedDriver()
+{
     ado::setDriver(m_previous);
 }
 
-ScriptedDriver &ScriptedDriver::failWhen(const QString &text, ado::Diagnostics records) {
+ScriptedDriver& ScriptedDriver::failWhen(const QString& text, ado::Diagnostics records)
+{
     m_rules.push_back({text, std::move(records), {}});
     return *this;
 }
 
-ScriptedDriver &ScriptedDriver::answerWhen(const QString &text, ado::ResultSet result) {
+ScriptedDriver& ScriptedDriver::answerWhen(const QString& text, ado::ResultSet result)
+{
     m_rules.push_back({text, {}, std::move(result)});
     return *this;
 }
 
-ScriptedDriver &ScriptedDriver::failNextConnect(ado::Diagnostics records) {
+ScriptedDriver& ScriptedDriver::failNextConnect(ado::Diagnostics records)
+{
     m_connectFailures.push_back(std::move(records));
     return *this;
 }
 
-std::unique_ptr<ado::Session> ScriptedDriver::connect(const QString &odbcConnectionString, int) {
+std::unique_ptr<ado::Session> ScriptedDriver::connect(const QString& odbcConnectionString, int)
+{
     m_calls << QStringLiteral("connect ") + odbcConnectionString;
     if (!m_connectFailures.empty()) {
         ado::Diagnostics records = std::move(m_connectFailures.front());
@@ -52,9 +57,10 @@ std::unique_ptr<ado::Session> ScriptedDriver::connect(const QString &odbcConnect
     return std::make_unique<ScriptedSession>(*this);
 }
 
-ado::ResultSet ScriptedDriver::run(const QString &sql) {
+ado::ResultSet ScriptedDriver::run(const QString& sql)
+{
     m_calls << QStringLiteral("execute ") + sql;
-    for (const Rule &rule : m_rules) {
+    for (const Rule& rule : m_rules) {
         if (!sql.contains(rule.text, Qt::CaseInsensitive))
             continue;
         if (!rule.failure.empty())

@@ -17,14 +17,14 @@ public:
     ~ScriptedDriver() override;
 
     // Every statement containing `text` (any case) fails with `records`.
-    ScriptedDriver &failWhen(const QString &text, ado::Diagnostics records);
+    ScriptedDriver& failWhen(const QString& text, ado::Diagnostics records);
     // Every statement containing `text` returns `result`.
-    ScriptedDriver &answerWhen(const QString &text, ado::ResultSet result);
+    ScriptedDriver& answerWhen(const QString& text, ado::ResultSet result);
     // The next connection attempt fails with `records` (queue one per failing attempt).
-    ScriptedDriver &failNextConnect(ado::Diagnostics records);
+    ScriptedDriver& failNextConnect(ado::Diagnostics records);
 
-    const QStringList &calls() const { return m_calls; }
-    std::unique_ptr<ado::Session> connect(const QString &odbcConnectionString, int loginTimeoutSeconds) override;
+    const QStringList& calls() const { return m_calls; }
+    std::unique_ptr<ado::Session> connect(const QString& odbcConnectionString, int loginTimeoutSeconds) override;
 
 private:
     friend class ScriptedSession;
@@ -33,12 +33,12 @@ private:
         ado::Diagnostics failure;
         ado::ResultSet result;
     };
-    ado::ResultSet run(const QString &sql);
+    ado::ResultSet run(const QString& sql);
 
     std::vector<Rule> m_rules;
     std::deque<ado::Diagnostics> m_connectFailures;
     QStringList m_calls;
-    ado::Driver *m_previous = nullptr;
+    ado::Driver* m_previous = nullptr;
 };
 
 } // namespace kembtest

@@ -19,8 +19,8 @@ public:
 
     explicit TestDatabase(Engine engine);
     ~TestDatabase();
-    TestDatabase(const TestDatabase &) = delete;
-    TestDatabase &operator=(const TestDatabase &) = delete;
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
 
     Engine engine() const { return m_engine; }
     // An ODBC connection string (no provider: it goes to ODBC unchanged).
@@ -28,15 +28,15 @@ public:
     // The database's name (the file for SQLite).
     QString name() const { return m_name; }
     // Runs statements through a connection of its own, beside the connection under test.
-    ado::ResultSet exec(const QString &sql);
+    ado::ResultSet exec(const QString& sql);
     // PostgreSQL: ends every other session on this database, as a lost connection would.
     void killOtherSessions();
     // PostgreSQL: refuses (or again accepts) new connections to this database.
     void allowConnections(bool allow);
 
 private:
-    ado::Session &admin();
-    ado::ResultSet onServer(const QString &sql);
+    ado::Session& admin();
+    ado::ResultSet onServer(const QString& sql);
 
     Engine m_engine;
     QTemporaryDir m_dir;

@@ -13,7 +13,8 @@ const QString kSource = QStringLiteral("ADODB.Connection");
 
 } // namespace
 
-std::shared_ptr<Connection> Connection::create() {
+std::shared_ptr<Connection> Connection::create()
+{
     return std::shared_ptr<Connection>(new Connection);
 }
 
@@ -21,14 +22,15 @@ Connection::~Connection() = default;
 
 // Every call that reaches the driver starts a new set of errors; its warnings and failures fill it, and
 // a failure is raised with the number and text of its first record.
-template <class Call> auto Connection::callDriver(Call &&call) {
+template <class Call> auto Connection::callDriver(Call&& call)
+{
     m_errors.Clear();
     try {
         auto result = call();
         if (m_session)
             collect(m_session->takeWarnings());
         return result;
-    } catch (const DriverError &e) {
+    } catch (const DriverError& e) {
         if (m_session)
             collect(m_session->takeWarnings());
         collect(e.records());
@@ -39,12 +41,14 @@ template <class Call> auto Connection::callDriver(Call &&call) {
     }
 }
 
-void Connection::collect(const std::vector<Diagnostic> &records) {
-    for (const Diagnostic &d : records)
+void Connection::collect(const std::vector<Diagnostic>& records)
+{
+    for (const Diagnostic& d : records)
         m_errors.add(Error(numberForSqlState(d.sqlState), d.message, m_source, d.sqlState, d.nativeError));
 }
 
-void Connection::Open(const QString &connectionString, const QString &userId, const QString &password, long) {
+void Connection::Open(const QString& connectionString, const QString& userId, const QString& password, long)
+{
     m_errors.Clear();
     if (m_session)
         raise(RunTimeError::ObjectOpen, kSource);
@@ -60,35 +64,41 @@ void Connection::Open(const QString &connectionString, const QString &userId, co
     m_transactionLevel = 0;
 }
 
-void Connection::Close() {
+void Connection::Close()
+{
     if (!m_session)
         raise(RunTimeError::ObjectClosed, kSource);
     m_session.reset();
     m_transactionLevel = 0;
 }
 
-long Connection::State() const {
+long Connection::State() const
+{
     return m_session ? adStateOpen : adStateClosed;
 }
 
-void Connection::setConnectionString(const QString &value) {
+void Connection::setConnectionString(const QString& value)
+{
     if (m_session)
         raise(RunTimeError::ObjectOpen, kSource);
     m_connectionString = value;
 }
 
-Session &Connection::openSession() {
+Session& Connection::openSession()
+{
     if (!m_session)
         raise(RunTimeError::ConnectionUnusable, kSource);
     return *m_session;
 }
 
-ResultSet Connection::run(const QString &sql) {
-    Session &session = openSession();
+ResultSet Connection::run(const QString& sql)
+{
+    Session& session = openSession();
     return callDriver([&] { return session.execute(sql, static_cast<int>(m_commandTimeout)); });
 }
 
-Recordset Connection::Execute(const QString &commandText, long *recordsAffected, long) {
+Recordset Connection::Execute(const QString& commandText, long* recordsAffected, long)
+{
     ResultSet result = run(commandText);
     if (recordsAffected)
         *recordsAffected = result.rowsAffected < 0 ? 0 : result.rowsAffected;
@@ -98,36 +108,42 @@ Recordset Connection::Execute(const QString &commandText, long *recordsAffected,
     return rs;
 }
 
-long Connection::BeginTrans() {
-    Session &session = openSession();
+long Connection::BeginTrans()
+{
+    Session& session = openSession();
     callDriver([&] { return (session.beginTrans(), 0); });
     return ++m_transactionLevel;
 }
 
-void Connection::CommitTrans() {
-    Session &session = openSession();
+void Connection::CommitTrans()
+{
+    Session& session = openSession();
     callDriver([&] { return (session.commitTrans(), 0); });
     m_transactionLevel = 0;
 }
 
-void Connection::RollbackTrans() {
-    Session &session = openSession();
+void Connection::RollbackTrans()
+{
+    Session& session = openSession();
     callDriver([&] { return (session.rollbackTrans(), 0); });
     m_transactionLevel = 0;
 }
 
-QString Connection::DefaultDatabase() {
-    Session &session = openSession();
+QString Connection::DefaultDatabase()
+{
+    Session& session = openSession();
     return callDriver([&] { return session.currentCatalog(); });
 }
 
-void Connection::setDefaultDatabase(const QString &name) {
-    Session &session = openSession();
+void Connection::setDefaultDatabase(const QString& name)
+{
+    Session& session = openSession();
     callDriver([&] { return (session.setCurrentCatalog(name), 0); });
 }
 
-Recordset Connection::OpenSchema(long schema, const std::vector<vb::Variant> &criteria) {
-    Session &session = openSession();
+Recordset Connection::OpenSchema(long schema, const std::vector<vb::Variant>& criteria)
+{
+    Session& session = openSession();
     auto at = [&](size_t i) {
         return i < criteria.size() && !criteria[i].isEmpty() && !criteria[i].isNull() ? criteria[i].toString()
                                                                                       : QString();
@@ -141,7 +157,7 @@ Recordset Connection::OpenSchema(long schema, const std::vector<vb::Variant> &cr
     else
         raise(RunTimeError::NotAllowedInContext, kSource);
     if (schema == adSchemaTables && !at(3).isNull())
-        std::erase_if(result.rows, [&](const Row &r) {
+        std::erase_if(result.rows, [&](const Row& r) {
             return r[3].isNull() || r[3].toString().compare(at(3), Qt::CaseInsensitive) != 0;
         });
     Recordset rs;

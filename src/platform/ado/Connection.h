@@ -26,20 +26,20 @@ public:
     ~Connection();
 
     // `userId` and `password`, when given, take the place of the string's own.
-    void Open(const QString &connectionString = {}, const QString &userId = {}, const QString &password = {},
+    void Open(const QString& connectionString = {}, const QString& userId = {}, const QString& password = {},
               long options = -1);
     void Close();
     // Runs a statement; the record set is closed when the statement returns no rows.
-    Recordset Execute(const QString &commandText, long *recordsAffected = nullptr, long options = -1);
+    Recordset Execute(const QString& commandText, long* recordsAffected = nullptr, long options = -1);
     long BeginTrans();
     void CommitTrans();
     void RollbackTrans();
     // Restrictions in ADO's order (catalog, schema, table, and column or table type); Empty means any.
-    Recordset OpenSchema(long schema, const std::vector<vb::Variant> &criteria = {});
+    Recordset OpenSchema(long schema, const std::vector<vb::Variant>& criteria = {});
 
     long State() const;
     QString ConnectionString() const { return m_connectionString; }
-    void setConnectionString(const QString &value);
+    void setConnectionString(const QString& value);
     long CursorLocation() const { return m_cursorLocation; }
     void setCursorLocation(long value) { m_cursorLocation = value; }
     long CommandTimeout() const { return m_commandTimeout; }
@@ -47,17 +47,17 @@ public:
     long ConnectionTimeout() const { return m_connectionTimeout; }
     void setConnectionTimeout(long value) { m_connectionTimeout = value; }
     QString DefaultDatabase();
-    void setDefaultDatabase(const QString &name);
-    ado::Errors &Errors() { return m_errors; }
+    void setDefaultDatabase(const QString& name);
+    ado::Errors& Errors() { return m_errors; }
 
     // Runs a statement for a record set of this connection.
-    ResultSet run(const QString &sql);
+    ResultSet run(const QString& sql);
 
 private:
     Connection() = default;
-    template <class Call> auto callDriver(Call &&call);
-    void collect(const std::vector<Diagnostic> &records);
-    Session &openSession();
+    template <class Call> auto callDriver(Call&& call);
+    void collect(const std::vector<Diagnostic>& records);
+    Session& openSession();
 
     std::unique_ptr<Session> m_session;
     ado::Errors m_errors;

@@ -6,7 +6,8 @@
 
 namespace ado {
 
-int adoTypeFromSql(int sqlType) {
+int adoTypeFromSql(int sqlType)
+{
     switch (sqlType) {
     case SQL_CHAR:
         return adChar;
@@ -60,7 +61,8 @@ int adoTypeFromSql(int sqlType) {
     }
 }
 
-long definedSizeFor(int adoType, long columnSize) {
+long definedSizeFor(int adoType, long columnSize)
+{
     switch (adoType) {
     case adSmallInt:
     case adBoolean:

@@ -19,8 +19,8 @@ using Diagnostics = std::vector<Diagnostic>;
 class DriverError : public std::exception {
 public:
     explicit DriverError(Diagnostics records) : m_records(std::move(records)) {}
-    const Diagnostics &records() const { return m_records; }
-    const char *what() const noexcept override { return "driver call failed"; }
+    const Diagnostics& records() const { return m_records; }
+    const char* what() const noexcept override { return "driver call failed"; }
 
 private:
     Diagnostics m_records;

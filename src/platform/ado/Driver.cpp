@@ -5,21 +5,25 @@
 namespace ado {
 namespace {
 
-Driver *&installed() {
-    static Driver *driver = nullptr;
+Driver*& installed()
+{
+    static Driver* driver = nullptr;
     return driver;
 }
 
 } // namespace
 
-Driver &currentDriver() {
+Driver& currentDriver()
+{
     if (installed())
         return *installed();
-    static OdbcDriver odbc;
-    return odbc;
+    // Never destroyed: connections kept in static objects may still close after other statics are gone.
+    static OdbcDriver* const odbc = new OdbcDriver;
+    return *odbc;
 }
 
-Driver *setDriver(Driver *driver) {
+Driver* setDriver(Driver* driver)
+{
     return std::exchange(installed(), driver);
 }
 

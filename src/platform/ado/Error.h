@@ -9,12 +9,14 @@ class Error {
 public:
     Error(long number, QString description, QString source, QString sqlState, long nativeError)
         : m_number(number), m_description(std::move(description)), m_source(std::move(source)),
-          m_sqlState(std::move(sqlState)), m_nativeError(nativeError) {}
+          m_sqlState(std::move(sqlState)), m_nativeError(nativeError)
+    {
+    }
 
     long Number() const { return m_number; }
-    const QString &Description() const { return m_description; }
-    const QString &Source() const { return m_source; }
-    const QString &SQLState() const { return m_sqlState; }
+    const QString& Description() const { return m_description; }
+    const QString& Source() const { return m_source; }
+    const QString& SQLState() const { return m_sqlState; }
     long NativeError() const { return m_nativeError; }
 
 private:

@@ -9,7 +9,7 @@ namespace {
 
 struct RunTimeText {
     RunTimeError error;
-    const char *description;
+    const char* description;
 };
 
 constexpr std::array kRunTimeTexts{
@@ -29,7 +29,7 @@ constexpr std::array kRunTimeTexts{
 
 // A SQLSTATE prefix and the number ADO reports for it; the longest matching prefix wins.
 struct StateNumber {
-    const char *prefix;
+    const char* prefix;
     long number;
 };
 
@@ -61,17 +61,19 @@ constexpr std::array kStateNumbers{
 
 } // namespace
 
-void raise(RunTimeError error, const QString &source) {
-    for (const RunTimeText &t : kRunTimeTexts)
+void raise(RunTimeError error, const QString& source)
+{
+    for (const RunTimeText& t : kRunTimeTexts)
         if (t.error == error)
             throw vb::Error(static_cast<long>(error), QString::fromUtf8(t.description), source);
     throw vb::Error(static_cast<long>(error), QString(), source);
 }
 
-long numberForSqlState(const QString &sqlState) {
+long numberForSqlState(const QString& sqlState)
+{
     long number = kGeneralFailure;
     qsizetype matched = 0;
-    for (const StateNumber &s : kStateNumbers) {
+    for (const StateNumber& s : kStateNumbers) {
         const QLatin1String prefix(s.prefix);
         if (prefix.size() > matched && sqlState.startsWith(prefix, Qt::CaseInsensitive)) {
             number = s.number;

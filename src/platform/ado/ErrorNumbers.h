@@ -18,9 +18,9 @@ enum class RunTimeError : long {
 };
 
 // Raises the run-time error as vb::Error with ADO's own description.
-[[noreturn]] void raise(RunTimeError error, const QString &source);
+[[noreturn]] void raise(RunTimeError error, const QString& source);
 
 // The ADO error number of a provider error with this SQLSTATE (0 for a warning).
-long numberForSqlState(const QString &sqlState);
+long numberForSqlState(const QString& sqlState);
 
 } // namespace ado

@@ -4,7 +4,8 @@
 
 namespace ado {
 
-const Error &Errors::Item(long index) const {
+const Error& Errors::Item(long index) const
+{
     if (index < 0 || index >= Count())
         raise(RunTimeError::ItemNotFound, QStringLiteral("ADODB.Errors"));
     return m_items[static_cast<size_t>(index)];

@@ -11,8 +11,8 @@ class Errors {
 public:
     long Count() const { return static_cast<long>(m_items.size()); }
     // Raises run-time error 3265 for an index outside the collection.
-    const Error &Item(long index) const;
-    const Error &operator()(long index) const { return Item(index); }
+    const Error& Item(long index) const;
+    const Error& operator()(long index) const { return Item(index); }
     void Clear() { m_items.clear(); }
 
     void add(Error error) { m_items.push_back(std::move(error)); }

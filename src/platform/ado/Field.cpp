@@ -4,23 +4,28 @@
 
 namespace ado {
 
-QString Field::Name() const {
+QString Field::Name() const
+{
     return m_recordset->column(m_index).name;
 }
 
-int Field::Type() const {
+int Field::Type() const
+{
     return m_recordset->column(m_index).type;
 }
 
-long Field::DefinedSize() const {
+long Field::DefinedSize() const
+{
     return m_recordset->column(m_index).definedSize;
 }
 
-vb::Variant Field::Value() const {
+vb::Variant Field::Value() const
+{
     return m_recordset->value(m_index);
 }
 
-void Field::setValue(const vb::Variant &value) {
+void Field::setValue(const vb::Variant& value)
+{
     m_recordset->setValue(m_index, value);
 }
 

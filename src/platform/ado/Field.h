@@ -11,7 +11,7 @@ class Recordset;
 
 class Field {
 public:
-    Field(Recordset &recordset, int index) : m_recordset(&recordset), m_index(index) {}
+    Field(Recordset& recordset, int index) : m_recordset(&recordset), m_index(index) {}
 
     QString Name() const;
     // The ADO data-type code.
@@ -20,10 +20,10 @@ public:
     // Null for SQL NULL; raises 3021 when there is no current row.
     vb::Variant Value() const;
     // Starts an edit of the current row (or fills the row of AddNew); written by Update.
-    void setValue(const vb::Variant &value);
+    void setValue(const vb::Variant& value);
 
 private:
-    Recordset *m_recordset;
+    Recordset* m_recordset;
     int m_index;
 };
 

@@ -9,7 +9,7 @@ namespace ado {
 class OdbcDriver : public Driver {
 public:
     OdbcDriver();
-    std::unique_ptr<Session> connect(const QString &odbcConnectionString, int loginTimeoutSeconds) override;
+    std::unique_ptr<Session> connect(const QString& odbcConnectionString, int loginTimeoutSeconds) override;
 
 private:
     OdbcHandle m_environment;

@@ -4,7 +4,8 @@
 
 namespace ado {
 
-OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : m_type(type) {
+OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : m_type(type)
+{
     const SQLRETURN rc = SQLAllocHandle(type, parent, &m_handle);
     if (SQL_SUCCEEDED(rc))
         return;
@@ -19,7 +20,8 @@ OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : m_type(type) {
     throw DriverError(std::move(records));
 }
 
-OdbcHandle::~OdbcHandle() noexcept {
+OdbcHandle::~OdbcHandle() noexcept
+{
     if (m_handle == SQL_NULL_HANDLE)
         return;
     if (m_type == SQL_HANDLE_DBC)
@@ -27,7 +29,8 @@ OdbcHandle::~OdbcHandle() noexcept {
     SQLFreeHandle(m_type, m_handle);
 }
 
-SQLRETURN OdbcHandle::check(SQLRETURN rc, Diagnostics &warnings) const {
+SQLRETURN OdbcHandle::check(SQLRETURN rc, Diagnostics& warnings) const
+{
     if (rc == SQL_SUCCESS || rc == SQL_NO_DATA)
         return rc;
     Diagnostics records = readDiagnosticsOf(m_type, m_handle);
@@ -40,7 +43,8 @@ SQLRETURN OdbcHandle::check(SQLRETURN rc, Diagnostics &warnings) const {
     throw DriverError(std::move(records));
 }
 
-Diagnostics OdbcHandle::readDiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle) {
+Diagnostics OdbcHandle::readDiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
+{
     Diagnostics records;
     for (SQLSMALLINT i = 1;; ++i) {
         SQLWCHAR state[6] = {};

@@ -14,15 +14,15 @@ public:
     // Allocates a handle of `type` under `parent`; throws DriverError when the driver manager refuses.
     OdbcHandle(SQLSMALLINT type, SQLHANDLE parent);
     ~OdbcHandle() noexcept;
-    OdbcHandle(const OdbcHandle &) = delete;
-    OdbcHandle &operator=(const OdbcHandle &) = delete;
+    OdbcHandle(const OdbcHandle&) = delete;
+    OdbcHandle& operator=(const OdbcHandle&) = delete;
 
     SQLHANDLE get() const { return m_handle; }
     SQLSMALLINT type() const { return m_type; }
 
     // Checks the result of an ODBC call on this handle: any result other than SQL_SUCCESS and SQL_NO_DATA
     // has every diagnostic record read; warnings go to `warnings`, a failure throws DriverError.
-    SQLRETURN check(SQLRETURN rc, Diagnostics &warnings) const;
+    SQLRETURN check(SQLRETURN rc, Diagnostics& warnings) const;
 
     // Every diagnostic record left on a handle, in order.
     static Diagnostics readDiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle);

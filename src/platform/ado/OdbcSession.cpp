@@ -11,8 +11,8 @@ namespace {
 
 // A schema restriction as ODBC takes it: a null pointer for "any".
 struct Restriction {
-    explicit Restriction(const QString &text) : m_text(text) {}
-    SQLWCHAR *data() const { return m_text.isNull() ? nullptr : toOdbc(m_text); }
+    explicit Restriction(const QString& text) : m_text(text) {}
+    SQLWCHAR* data() const { return m_text.isNull() ? nullptr : toOdbc(m_text); }
     SQLSMALLINT length() const { return m_text.isNull() ? 0 : static_cast<SQLSMALLINT>(m_text.size()); }
 
 private:
@@ -21,7 +21,8 @@ private:
 
 enum class Reading { Integer, Real, Text, Timestamp, Boolean };
 
-Reading readingFor(int adoType) {
+Reading readingFor(int adoType)
+{
     switch (adoType) {
     case adSmallInt:
     case adInteger:
@@ -42,7 +43,8 @@ Reading readingFor(int adoType) {
     }
 }
 
-std::optional<QString> readText(const OdbcHandle &stmt, SQLUSMALLINT column) {
+std::optional<QString> readText(const OdbcHandle& stmt, SQLUSMALLINT column)
+{
     QString value;
     SQLWCHAR buffer[512];
     for (;;) {
@@ -63,7 +65,8 @@ std::optional<QString> readText(const OdbcHandle &stmt, SQLUSMALLINT column) {
     return value;
 }
 
-vb::Variant readValue(const OdbcHandle &stmt, SQLUSMALLINT column, Reading reading) {
+vb::Variant readValue(const OdbcHandle& stmt, SQLUSMALLINT column, Reading reading)
+{
     Diagnostics ignored;
     SQLLEN indicator = 0;
     switch (reading) {
@@ -97,16 +100,17 @@ vb::Variant readValue(const OdbcHandle &stmt, SQLUSMALLINT column, Reading readi
 }
 
 // Picks named columns out of a catalog result, in the order given, renamed to ADO's schema names.
-ResultSet reshape(ResultSet &&odbc, const std::vector<std::pair<int, QString>> &picks) {
+ResultSet reshape(ResultSet&& odbc, const std::vector<std::pair<int, QString>>& picks)
+{
     ResultSet out;
-    for (const auto &[index, name] : picks) {
+    for (const auto& [index, name] : picks) {
         Column c = odbc.columns.at(static_cast<size_t>(index));
         c.name = name;
         out.columns.push_back(c);
     }
-    for (Row &row : odbc.rows) {
+    for (Row& row : odbc.rows) {
         Row picked;
-        for (const auto &pick : picks)
+        for (const auto& pick : picks)
             picked.push_back(std::move(row.at(static_cast<size_t>(pick.first))));
         out.rows.push_back(std::move(picked));
     }
@@ -115,8 +119,9 @@ ResultSet reshape(ResultSet &&odbc, const std::vector<std::pair<int, QString>> &
 
 } // namespace
 
-OdbcSession::OdbcSession(SQLHANDLE environment, const QString &connectionString, int loginTimeoutSeconds)
-    : m_dbc(SQL_HANDLE_DBC, environment) {
+OdbcSession::OdbcSession(SQLHANDLE environment, const QString& connectionString, int loginTimeoutSeconds)
+    : m_dbc(SQL_HANDLE_DBC, environment)
+{
     if (loginTimeoutSeconds > 0)
         m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds)), 0),
@@ -129,7 +134,8 @@ OdbcSession::OdbcSession(SQLHANDLE environment, const QString &connectionString,
                 m_warnings);
 }
 
-ResultSet OdbcSession::execute(const QString &sql, int timeoutSeconds) {
+ResultSet OdbcSession::execute(const QString& sql, int timeoutSeconds)
+{
     OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
     if (timeoutSeconds > 0) {
         Diagnostics optionChanged; // a driver that rounds the time-out says so; that is no error of the statement
@@ -141,7 +147,8 @@ ResultSet OdbcSession::execute(const QString &sql, int timeoutSeconds) {
     return readResult(stmt);
 }
 
-ResultSet OdbcSession::readResult(const OdbcHandle &stmt) {
+ResultSet OdbcSession::readResult(const OdbcHandle& stmt)
+{
     ResultSet result;
     SQLSMALLINT count = 0;
     stmt.check(SQLNumResultCols(stmt.get(), &count), m_warnings);
@@ -176,30 +183,36 @@ ResultSet OdbcSession::readResult(const OdbcHandle &stmt) {
     return result;
 }
 
-void OdbcSession::setAutoCommit(bool on) {
+void OdbcSession::setAutoCommit(bool on)
+{
     const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
     m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0),
                 m_warnings);
 }
 
-void OdbcSession::endTransaction(SQLSMALLINT completion) {
+void OdbcSession::endTransaction(SQLSMALLINT completion)
+{
     m_dbc.check(SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion), m_warnings);
     setAutoCommit(true);
 }
 
-void OdbcSession::beginTrans() {
+void OdbcSession::beginTrans()
+{
     setAutoCommit(false);
 }
 
-void OdbcSession::commitTrans() {
+void OdbcSession::commitTrans()
+{
     endTransaction(SQL_COMMIT);
 }
 
-void OdbcSession::rollbackTrans() {
+void OdbcSession::rollbackTrans()
+{
     endTransaction(SQL_ROLLBACK);
 }
 
-ResultSet OdbcSession::tables(const SchemaFilter &filter) {
+ResultSet OdbcSession::tables(const SchemaFilter& filter)
+{
     OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
     const Restriction catalog(filter.catalog), schema(filter.schema), table(filter.table);
     stmt.check(SQLTablesW(stmt.get(), catalog.data(), catalog.length(), schema.data(), schema.length(), table.data(),
@@ -211,7 +224,8 @@ ResultSet OdbcSession::tables(const SchemaFilter &filter) {
                                       {3, QStringLiteral("TABLE_TYPE")}});
 }
 
-ResultSet OdbcSession::columns(const SchemaFilter &filter) {
+ResultSet OdbcSession::columns(const SchemaFilter& filter)
+{
     OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
     const Restriction catalog(filter.catalog), schema(filter.schema), table(filter.table), column(filter.column);
     stmt.check(SQLColumnsW(stmt.get(), catalog.data(), catalog.length(), schema.data(), schema.length(), table.data(),
@@ -223,7 +237,7 @@ ResultSet OdbcSession::columns(const SchemaFilter &filter) {
                                                   {3, QStringLiteral("COLUMN_NAME")},
                                                   {4, QStringLiteral("DATA_TYPE")},
                                                   {10, QStringLiteral("IS_NULLABLE")}});
-    for (Row &row : result.rows) {
+    for (Row& row : result.rows) {
         row[4] = row[4].isNull() ? row[4] : vb::Variant(adoTypeFromSql(static_cast<int>(row[4].toLongLong())));
         row[5] = row[5].isNull() ? row[5] : vb::Variant(row[5].toLongLong() != SQL_NO_NULLS);
     }
@@ -232,20 +246,23 @@ ResultSet OdbcSession::columns(const SchemaFilter &filter) {
     return result;
 }
 
-QString OdbcSession::currentCatalog() {
+QString OdbcSession::currentCatalog()
+{
     SQLWCHAR name[256] = {};
     SQLINTEGER length = 0;
     m_dbc.check(SQLGetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, name, sizeof name, &length), m_warnings);
     return fromOdbc(name, std::min<qsizetype>(length / 2, 255));
 }
 
-void OdbcSession::setCurrentCatalog(const QString &name) {
+void OdbcSession::setCurrentCatalog(const QString& name)
+{
     m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, toOdbc(name),
                                    static_cast<SQLINTEGER>(name.size() * 2)),
                 m_warnings);
 }
 
-Diagnostics OdbcSession::takeWarnings() {
+Diagnostics OdbcSession::takeWarnings()
+{
     return std::exchange(m_warnings, {});
 }
 

@@ -8,22 +8,22 @@ namespace ado {
 
 class OdbcSession : public Session {
 public:
-    OdbcSession(SQLHANDLE environment, const QString &connectionString, int loginTimeoutSeconds);
+    OdbcSession(SQLHANDLE environment, const QString& connectionString, int loginTimeoutSeconds);
 
-    ResultSet execute(const QString &sql, int timeoutSeconds) override;
+    ResultSet execute(const QString& sql, int timeoutSeconds) override;
     void beginTrans() override;
     void commitTrans() override;
     void rollbackTrans() override;
-    ResultSet tables(const SchemaFilter &filter) override;
-    ResultSet columns(const SchemaFilter &filter) override;
+    ResultSet tables(const SchemaFilter& filter) override;
+    ResultSet columns(const SchemaFilter& filter) override;
     QString currentCatalog() override;
-    void setCurrentCatalog(const QString &name) override;
+    void setCurrentCatalog(const QString& name) override;
     Diagnostics takeWarnings() override;
 
 private:
     void setAutoCommit(bool on);
     void endTransaction(SQLSMALLINT completion);
-    ResultSet readResult(const OdbcHandle &stmt);
+    ResultSet readResult(const OdbcHandle& stmt);
 
     OdbcHandle m_dbc;
     Diagnostics m_warnings;

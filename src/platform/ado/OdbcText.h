@@ -9,13 +9,15 @@ namespace ado {
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16");
 
-inline QString fromOdbc(const SQLWCHAR *text, qsizetype length) {
-    return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
+inline QString fromOdbc(const SQLWCHAR* text, qsizetype length)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
 }
 
 // A pointer to the string's UTF-16 data for an input argument; valid while `text` lives.
-inline SQLWCHAR *toOdbc(const QString &text) {
-    return reinterpret_cast<SQLWCHAR *>(const_cast<char16_t *>(reinterpret_cast<const char16_t *>(text.utf16())));
+inline SQLWCHAR* toOdbc(const QString& text)
+{
+    return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(reinterpret_cast<const char16_t*>(text.utf16())));
 }
 
 } // namespace ado

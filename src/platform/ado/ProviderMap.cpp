@@ -18,7 +18,8 @@ struct Pair {
 };
 
 // Splits at semicolons outside braces and double quotes.
-std::vector<Pair> parse(const QString &s) {
+std::vector<Pair> parse(const QString& s)
+{
     std::vector<Pair> pairs;
     QString segment;
     QChar closing;
@@ -49,20 +50,23 @@ std::vector<Pair> parse(const QString &s) {
     return pairs;
 }
 
-bool keyIs(const Pair &p, std::initializer_list<const char *> names) {
-    for (const char *n : names)
+bool keyIs(const Pair& p, std::initializer_list<const char*> names)
+{
+    for (const char* n : names)
         if (p.key.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
 
-QString unquoted(const QString &value) {
+QString unquoted(const QString& value)
+{
     if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
         return value.mid(1, value.size() - 2);
     return value;
 }
 
-QString odbcPair(const QString &key, const QString &value) {
+QString odbcPair(const QString& key, const QString& value)
+{
     if (value.contains(QLatin1Char(';')) || value.startsWith(QLatin1Char('{')))
         return key + QStringLiteral("={") + QString(value).replace(QLatin1Char('}'), QStringLiteral("}}")) +
                QLatin1Char('}');
@@ -70,7 +74,8 @@ QString odbcPair(const QString &key, const QString &value) {
 }
 
 // Appends the credentials given to Open, or those of the string, and closes the list.
-QString withCredentials(QStringList items, const QString &uid, const QString &pwd) {
+QString withCredentials(QStringList items, const QString& uid, const QString& pwd)
+{
     if (!uid.isEmpty())
         items << odbcPair(QStringLiteral("UID"), uid);
     if (!pwd.isEmpty())
@@ -81,9 +86,9 @@ QString withCredentials(QStringList items, const QString &uid, const QString &pw
 enum class Provider { Odbc, SqlServer, Oracle, Jet };
 
 struct ProviderInfo {
-    const char *name;
+    const char* name;
     Provider provider;
-    const char *source;
+    const char* source;
 };
 
 constexpr std::array kProviders{
@@ -97,11 +102,12 @@ constexpr std::array kProviders{
     ProviderInfo{"MSDASQL.1", Provider::Odbc, "Microsoft OLE DB Provider for ODBC Drivers"},
 };
 
-const ProviderInfo &providerOf(const std::vector<Pair> &pairs) {
-    for (const Pair &p : pairs) {
+const ProviderInfo& providerOf(const std::vector<Pair>& pairs)
+{
+    for (const Pair& p : pairs) {
         if (!keyIs(p, {"Provider"}))
             continue;
-        for (const ProviderInfo &info : kProviders)
+        for (const ProviderInfo& info : kProviders)
             if (unquoted(p.value).compare(QLatin1String(info.name), Qt::CaseInsensitive) == 0)
                 return info;
     }
@@ -110,16 +116,17 @@ const ProviderInfo &providerOf(const std::vector<Pair> &pairs) {
 
 // The provider's own keywords and the ODBC keyword each becomes; the first of a group is the ODBC one.
 struct Translation {
-    const char *odbcKey;
-    std::initializer_list<const char *> oledbKeys;
+    const char* odbcKey;
+    std::initializer_list<const char*> oledbKeys;
 };
 
-QString translate(const std::vector<Pair> &pairs, const QString &driver, const std::vector<Translation> &table,
-                  bool portAfterComma, const QString &userId, const QString &password) {
+QString translate(const std::vector<Pair>& pairs, const QString& driver, const std::vector<Translation>& table,
+                  bool portAfterComma, const QString& userId, const QString& password)
+{
     QStringList out{odbcPair(QStringLiteral("DRIVER"), driver)};
     QString uid;
     QString pwd;
-    for (const Pair &p : pairs) {
+    for (const Pair& p : pairs) {
         if (keyIs(p, {"Provider", "Connect Timeout", "Connection Timeout", "Persist Security Info"}))
             continue;
         const QString value = unquoted(p.value);
@@ -134,8 +141,8 @@ QString translate(const std::vector<Pair> &pairs, const QString &driver, const s
             out << odbcPair(QStringLiteral("PORT"), value.section(QLatin1Char(','), 1).trimmed());
         } else {
             QString key = p.key;
-            for (const Translation &t : table)
-                for (const char *k : t.oledbKeys)
+            for (const Translation& t : table)
+                for (const char* k : t.oledbKeys)
                     if (keyIs(p, {k}))
                         key = QLatin1String(t.odbcKey);
             out << odbcPair(key, value);
@@ -145,9 +152,10 @@ QString translate(const std::vector<Pair> &pairs, const QString &driver, const s
 }
 
 // An ODBC string passes unchanged but for the provider property and the credentials given to Open.
-QString passThrough(const std::vector<Pair> &pairs, const QString &userId, const QString &password) {
+QString passThrough(const std::vector<Pair>& pairs, const QString& userId, const QString& password)
+{
     QStringList kept;
-    for (const Pair &p : pairs) {
+    for (const Pair& p : pairs) {
         if (keyIs(p, {"Provider"}) || (!userId.isEmpty() && keyIs(p, {"UID", "User ID"})) ||
             (!password.isEmpty() && keyIs(p, {"PWD", "Password"})))
             continue;
@@ -156,8 +164,9 @@ QString passThrough(const std::vector<Pair> &pairs, const QString &userId, const
     return withCredentials(kept, userId, password);
 }
 
-int loginTimeout(const std::vector<Pair> &pairs) {
-    for (const Pair &p : pairs)
+int loginTimeout(const std::vector<Pair>& pairs)
+{
+    for (const Pair& p : pairs)
         if (keyIs(p, {"Connect Timeout", "Connection Timeout"}))
             return p.value.toInt();
     return 15;
@@ -165,13 +174,15 @@ int loginTimeout(const std::vector<Pair> &pairs) {
 
 } // namespace
 
-QString sqlServerDriver() {
+QString sqlServerDriver()
+{
     return QStringLiteral(KEMB_SQLSERVER_ODBC_DRIVER);
 }
 
-OdbcTarget mapProvider(const QString &oledb, const QString &userId, const QString &password) {
+OdbcTarget mapProvider(const QString& oledb, const QString& userId, const QString& password)
+{
     const std::vector<Pair> pairs = parse(oledb);
-    const ProviderInfo &info = providerOf(pairs);
+    const ProviderInfo& info = providerOf(pairs);
     OdbcTarget target;
     target.source = QLatin1String(info.source);
     target.loginTimeoutSeconds = loginTimeout(pairs);

@@ -13,7 +13,7 @@ struct OdbcTarget {
 };
 
 // `userId` and `password`, when not empty, take the place of the string's own.
-OdbcTarget mapProvider(const QString &oledb, const QString &userId = {}, const QString &password = {});
+OdbcTarget mapProvider(const QString& oledb, const QString& userId = {}, const QString& password = {});
 
 // The ODBC driver that serves the "SQLOLEDB" provider (a build setting).
 QString sqlServerDriver();

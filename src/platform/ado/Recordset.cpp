@@ -12,7 +12,8 @@ namespace {
 
 const QString kSource = QStringLiteral("ADODB.Recordset");
 
-QString baseTableOf(const QString &sql) {
+QString baseTableOf(const QString& sql)
+{
     static const QRegularExpression from(QStringLiteral("\\bFROM\\s+([^\\s,;()]+)"),
                                          QRegularExpression::CaseInsensitiveOption);
     const auto m = from.match(sql);
@@ -21,7 +22,8 @@ QString baseTableOf(const QString &sql) {
 
 // A value written into a statement: text quoted with doubled apostrophes, dates in the ISO form every
 // engine reads the same way, Null and Empty as NULL.
-QString literal(const vb::Variant &v) {
+QString literal(const vb::Variant& v)
+{
     switch (v.type()) {
     case vb::Variant::Type::Empty:
     case vb::Variant::Type::Null:
@@ -43,15 +45,17 @@ QString literal(const vb::Variant &v) {
            QLatin1Char('\'');
 }
 
-bool comparable(int adoType) {
+bool comparable(int adoType)
+{
     return adoType != adLongVarChar && adoType != adLongVarWChar && adoType != adLongVarBinary &&
            adoType != adVarBinary && adoType != adBinary && adoType != adSingle && adoType != adDouble;
 }
 
 } // namespace
 
-void Recordset::Open(const QString &source, const std::shared_ptr<Connection> &activeConnection, long, long lockType,
-                     long options) {
+void Recordset::Open(const QString& source, const std::shared_ptr<Connection>& activeConnection, long, long lockType,
+                     long options)
+{
     if (m_open)
         raise(RunTimeError::ObjectOpen, kSource);
     if (!activeConnection || activeConnection->State() != adStateOpen)
@@ -62,7 +66,8 @@ void Recordset::Open(const QString &source, const std::shared_ptr<Connection> &a
     openOn(activeConnection, sql, std::move(result), lockType == adLockUnspecified ? adLockReadOnly : lockType);
 }
 
-void Recordset::openOn(std::shared_ptr<Connection> connection, const QString &sql, ResultSet result, long lockType) {
+void Recordset::openOn(std::shared_ptr<Connection> connection, const QString& sql, ResultSet result, long lockType)
+{
     m_connection = std::move(connection);
     m_columns = std::move(result.columns);
     m_rows = std::move(result.rows);
@@ -73,7 +78,8 @@ void Recordset::openOn(std::shared_ptr<Connection> connection, const QString &sq
     m_open = true;
 }
 
-void Recordset::Close() {
+void Recordset::Close()
+{
     requireOpen();
     if (m_editMode != adEditNone)
         raise(RunTimeError::NotAllowedInContext, kSource);
@@ -83,38 +89,45 @@ void Recordset::Close() {
     m_connection.reset();
 }
 
-long Recordset::State() const {
+long Recordset::State() const
+{
     return m_open ? 1 : 0;
 }
 
-void Recordset::requireOpen() const {
+void Recordset::requireOpen() const
+{
     if (!m_open)
         raise(RunTimeError::ObjectClosed, kSource);
 }
 
-void Recordset::requireCurrent() const {
+void Recordset::requireCurrent() const
+{
     requireOpen();
     if (m_position < 0 || m_position >= static_cast<long>(m_rows.size()))
         raise(RunTimeError::NoCurrentRecord, kSource);
 }
 
-bool Recordset::Bof() const {
+bool Recordset::Bof() const
+{
     requireOpen();
     return m_position < 0 || m_rows.empty();
 }
 
-bool Recordset::Eof() const {
+bool Recordset::Eof() const
+{
     requireOpen();
     return m_position >= static_cast<long>(m_rows.size());
 }
 
-void Recordset::MoveFirst() {
+void Recordset::MoveFirst()
+{
     requireOpen();
     finishEdit();
     m_position = 0;
 }
 
-void Recordset::MoveNext() {
+void Recordset::MoveNext()
+{
     requireOpen();
     if (Eof())
         raise(RunTimeError::NoCurrentRecord, kSource);
@@ -122,30 +135,35 @@ void Recordset::MoveNext() {
     ++m_position;
 }
 
-void Recordset::MoveLast() {
+void Recordset::MoveLast()
+{
     requireOpen();
     finishEdit();
     m_position = m_rows.empty() ? 0 : static_cast<long>(m_rows.size()) - 1;
 }
 
-long Recordset::RecordCount() const {
+long Recordset::RecordCount() const
+{
     requireOpen();
     return static_cast<long>(m_rows.size());
 }
 
-int Recordset::FieldCount() const {
+int Recordset::FieldCount() const
+{
     requireOpen();
     return static_cast<int>(m_columns.size());
 }
 
-Field Recordset::Fields(int index) {
+Field Recordset::Fields(int index)
+{
     requireOpen();
     if (index < 0 || index >= FieldCount())
         raise(RunTimeError::ItemNotFound, kSource);
     return Field(*this, index);
 }
 
-Field Recordset::Fields(const QString &name) {
+Field Recordset::Fields(const QString& name)
+{
     requireOpen();
     const QString wanted = name.trimmed();
     for (int i = 0; i < FieldCount(); ++i)
@@ -154,21 +172,24 @@ Field Recordset::Fields(const QString &name) {
     raise(RunTimeError::ItemNotFound, kSource);
 }
 
-const Column &Recordset::column(int index) const {
+const Column& Recordset::column(int index) const
+{
     requireOpen();
     return m_columns.at(static_cast<size_t>(index));
 }
 
-vb::Variant Recordset::value(int index) const {
+vb::Variant Recordset::value(int index) const
+{
     requireCurrent();
     return m_rows[static_cast<size_t>(m_position)].at(static_cast<size_t>(index));
 }
 
-void Recordset::setValue(int index, const vb::Variant &value) {
+void Recordset::setValue(int index, const vb::Variant& value)
+{
     requireCurrent();
     if (m_lockType == adLockReadOnly)
         raise(RunTimeError::NotUpdatable, kSource);
-    Row &row = m_rows[static_cast<size_t>(m_position)];
+    Row& row = m_rows[static_cast<size_t>(m_position)];
     if (m_editMode == adEditNone) {
         m_original = row;
         m_changed.assign(m_columns.size(), false);
@@ -178,7 +199,8 @@ void Recordset::setValue(int index, const vb::Variant &value) {
     m_changed[static_cast<size_t>(index)] = true;
 }
 
-void Recordset::AddNew() {
+void Recordset::AddNew()
+{
     requireOpen();
     if (m_lockType == adLockReadOnly || m_baseTable.isEmpty())
         raise(RunTimeError::NotUpdatable, kSource);
@@ -191,12 +213,14 @@ void Recordset::AddNew() {
     m_editMode = adEditAdd;
 }
 
-void Recordset::finishEdit() {
+void Recordset::finishEdit()
+{
     if (m_editMode != adEditNone)
         Update();
 }
 
-void Recordset::Update() {
+void Recordset::Update()
+{
     requireOpen();
     if (m_editMode == adEditNone)
         return;
@@ -209,7 +233,8 @@ void Recordset::Update() {
     m_editMode = adEditNone;
 }
 
-void Recordset::CancelUpdate() {
+void Recordset::CancelUpdate()
+{
     requireOpen();
     if (m_editMode == adEditAdd) {
         m_rows.pop_back();
@@ -220,8 +245,9 @@ void Recordset::CancelUpdate() {
     m_editMode = adEditNone;
 }
 
-QString Recordset::insertStatement() const {
-    const Row &row = m_rows[static_cast<size_t>(m_position)];
+QString Recordset::insertStatement() const
+{
+    const Row& row = m_rows[static_cast<size_t>(m_position)];
     QStringList names;
     QStringList values;
     for (size_t i = 0; i < m_columns.size(); ++i) {
@@ -236,8 +262,9 @@ QString Recordset::insertStatement() const {
         .arg(m_baseTable, names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
 }
 
-QString Recordset::updateStatement() const {
-    const Row &row = m_rows[static_cast<size_t>(m_position)];
+QString Recordset::updateStatement() const
+{
+    const Row& row = m_rows[static_cast<size_t>(m_position)];
     QStringList sets;
     QStringList where;
     for (size_t i = 0; i < m_columns.size(); ++i) {

@@ -32,11 +32,11 @@ enum EditModeEnum : long { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 }
 class Recordset {
 public:
     Recordset() = default;
-    Recordset(Recordset &&) noexcept = default;
-    Recordset &operator=(Recordset &&) noexcept = default;
+    Recordset(Recordset&&) noexcept = default;
+    Recordset& operator=(Recordset&&) noexcept = default;
 
     // Raises 3705 when already open and 3709 when the connection is missing or closed.
-    void Open(const QString &source, const std::shared_ptr<Connection> &activeConnection,
+    void Open(const QString& source, const std::shared_ptr<Connection>& activeConnection,
               long cursorType = adOpenUnspecified, long lockType = adLockUnspecified, long options = adCmdUnspecified);
     // Raises 3704 when closed and 3219 while an edit is pending.
     void Close();
@@ -52,7 +52,7 @@ public:
     int FieldCount() const;
     // Raise 3265 for an index or name that is not a field.
     Field Fields(int index);
-    Field Fields(const QString &name);
+    Field Fields(const QString& name);
 
     void AddNew();
     void Update();
@@ -60,10 +60,10 @@ public:
     long EditMode() const { return m_editMode; }
 
     // Used by Connection and Field.
-    void openOn(std::shared_ptr<Connection> connection, const QString &sql, ResultSet result, long lockType);
-    const Column &column(int index) const;
+    void openOn(std::shared_ptr<Connection> connection, const QString& sql, ResultSet result, long lockType);
+    const Column& column(int index) const;
     vb::Variant value(int index) const;
-    void setValue(int index, const vb::Variant &value);
+    void setValue(int index, const vb::Variant& value);
 
 private:
     void requireOpen() const;

@@ -18,16 +18,16 @@ class Session {
 public:
     virtual ~Session() = default;
 
-    virtual ResultSet execute(const QString &sql, int timeoutSeconds) = 0;
+    virtual ResultSet execute(const QString& sql, int timeoutSeconds) = 0;
     virtual void beginTrans() = 0;
     virtual void commitTrans() = 0;
     virtual void rollbackTrans() = 0;
     // Columns TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE.
-    virtual ResultSet tables(const SchemaFilter &filter) = 0;
+    virtual ResultSet tables(const SchemaFilter& filter) = 0;
     // Columns TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, DATA_TYPE (ADO code), IS_NULLABLE.
-    virtual ResultSet columns(const SchemaFilter &filter) = 0;
+    virtual ResultSet columns(const SchemaFilter& filter) = 0;
     virtual QString currentCatalog() = 0;
-    virtual void setCurrentCatalog(const QString &name) = 0;
+    virtual void setCurrentCatalog(const QString& name) = 0;
     // The warning records of the calls since the last take.
     virtual Diagnostics takeWarnings() = 0;
 };

@@ -24,6 +24,18 @@ Flow RunStatement(const std::function<void()>& statement, const std::function<in
     }
 }
 
+Flow RunSteps(const std::vector<std::function<bool()>>& steps, const std::function<int(const Error&)>& answer)
+{
+    for (const auto& step : steps) {
+        bool goOn = true;
+        if (RunStatement([&] { goOn = step(); }, answer) == Flow::Leave)
+            return Flow::Leave;
+        if (!goOn)
+            return Flow::Next;
+    }
+    return Flow::Next;
+}
+
 bool ResumeNext(const std::function<void()>& statement)
 {
     try {

@@ -1,0 +1,67 @@
+#include "database/LBM_Common.h"
+
+#include "global/ModGlobal.h"
+#include "platform/dorvik/ClsUtilidades.h"
+#include "platform/vb/Ansi.h"
+#include "platform/vb/App.h"
+#include "platform/vb/Error.h"
+#include "platform/vb/Strings.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+namespace LBM_Common {
+namespace {
+
+// Items as sequential input reads them: separated by commas or line ends, blanks around them dropped,
+// double quotes around an item removed.
+QStringList items(const QString& texto)
+{
+    QStringList out;
+    for (const QString& linea : texto.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts))
+        for (const QString& item : linea.split(QLatin1Char(','))) {
+            QString t = item.trimmed();
+            if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')))
+                t = t.mid(1, t.size() - 2);
+            out << t;
+        }
+    return out;
+}
+
+} // namespace
+
+QString RutaBases()
+{
+    return ModGlobal::gFunciones().AgregarBarra(vb::App::Path()) + QStringLiteral("BASES.TXT");
+}
+
+void RegistrarConexion(const QString& nombre, const QString& baseDatos, const QString& usuario, const QString& password,
+                       const QString& servidor, const QString& servidorAlterno, bool esOracle)
+{
+    QString campo5 = (esOracle ? QStringLiteral("#") : QString()) + servidor;
+    if (!servidorAlterno.isEmpty())
+        campo5 += QLatin1Char('/') + servidorAlterno + QLatin1Char(':');
+    QFile archivo(RutaBases());
+    if (!archivo.open(QIODevice::Append))
+        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"), QStringLiteral("LBM_Common"));
+    const QString codificado = ModGlobal::gFunciones().Codificar(password);
+    QString linea;
+    for (const QString& campo : {nombre, baseDatos, usuario, codificado})
+        linea += vb::Trim(campo) + QLatin1Char(',');
+    linea += vb::Trim(campo5) + QStringLiteral("\r\n");
+    archivo.write(vb::toAnsi(linea));
+}
+
+std::vector<Registro> LeerConexiones()
+{
+    std::vector<Registro> registros;
+    QFile archivo(RutaBases());
+    if (!archivo.open(QIODevice::ReadOnly))
+        return registros;
+    const QStringList todos = items(vb::fromAnsi(archivo.readAll()));
+    for (qsizetype i = 0; i + 5 <= todos.size(); i += 5)
+        registros.push_back({todos[i], todos[i + 1], todos[i + 2], todos[i + 3], todos[i + 4]});
+    return registros;
+}
+
+} // namespace LBM_Common
