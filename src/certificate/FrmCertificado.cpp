@@ -2,7 +2,9 @@
 
 #include "certificate/ClickableLabel.h"
 #include "certificate/DireccionesAfip.h"
+#include "certificate/FrmDescargaOpenSSL.h"
 #include "certificate/ModDescargaIMG.h"
+#include "certificate/UbicacionOpenssl.h"
 #include "global/ModGlobal.h"
 #include "platform/afip/ClsFacturaElectronica.h"
 #include "platform/dorvik/ClsEspera.h"
@@ -12,16 +14,21 @@
 #include "platform/net/Site.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
+#include "platform/vb/Constants.h"
+#include "platform/vb/ErrorAction.h"
 #include "platform/vb/Interaction.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/Operator.h"
+#include "platform/vb/Process.h"
 #include "platform/vb/Strings.h"
 #include "platform/vb/TextLines.h"
 #include "platform/vb/Twips.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +38,8 @@
 #include <QTimer>
 #include <cmath>
 #include <limits>
+
+#include <functional>
 
 // The window's pictures live in the core library, whose resources must be registered by name.
 static void registrarRecursos()
@@ -237,6 +246,7 @@ void FrmCertificado::conectarEventos()
     connect(PicAux, &ClickableLabel::clicked, this, &FrmCertificado::PicAux_Click);
     connect(PicPublicidad, &ClickableLabel::clicked, this, &FrmCertificado::PicPublicidad_Click);
     connect(Inet1, &Inet::StateChanged, this, &FrmCertificado::Inet1_StateChanged);
+    connect(LblObtenerKey, &ClickableLabel::clicked, this, &FrmCertificado::LblObtenerKey_Click);
 }
 
 void FrmCertificado::setVisible(bool visible)
@@ -565,4 +575,233 @@ void FrmCertificado::Inet1_StateChanged(int State)
         archivo.commit();
     else
         archivo.cancelWriting();
+}
+
+namespace {
+
+constexpr auto kClave = "privada.key";
+constexpr auto kPedido = "clave.csr";
+constexpr auto kPesosCuit = "54327654321";
+
+// Characters that cmd.exe or /bin/sh act on inside the generated command line (quotes end the subject's
+// argument, the rest chain, redirect, expand or escape): a CUIT carrying one would run as a command.
+bool tieneCaracteresDeComando(const QString& texto)
+{
+    static const QString especiales = QStringLiteral("\"'&|<>^%$`;()\\");
+    for (const QChar c : texto)
+        if (especiales.contains(c) || c.category() == QChar::Other_Control)
+            return true;
+    return false;
+}
+
+// Moves an earlier key and request aside, in the same folder, under a name that carries the date and time:
+// the new run never overwrites the user's key, and the existence tests then only pass for files it made.
+void respaldarAnteriores(const QString& carpeta)
+{
+    const QString sello = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (const char* nombre : {kClave, kPedido}) {
+        const QString ruta = carpeta + QString::fromLatin1(nombre);
+        if (!QFileInfo::exists(ruta) && !QFileInfo(ruta).isSymLink())
+            continue;
+        const QString base = ruta + QLatin1Char('.') + sello;
+        QString respaldo = base + QStringLiteral(".bak");
+        for (int n = 2; QFileInfo::exists(respaldo); ++n)
+            respaldo = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".bak");
+        if (!QFile::rename(ruta, respaldo))
+            throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ruta);
+    }
+}
+
+// Reads the exit code of a started command once a second until it has ended, letting window events run.
+void esperarProceso(std::int64_t proceso)
+{
+    const std::intptr_t manejador = vb::OpenProcess(vb::PROCESS_QUERY_INFORMATION, false, proceso);
+    if (manejador == 0)
+        return;
+    std::uint32_t codigo = vb::STILL_ACTIVE;
+    bool leido = true;
+    do {
+        leido = vb::GetExitCodeProcess(manejador, &codigo);
+        vb::DoEvents();
+        vb::Sleep(1000);
+    } while (leido && codigo == vb::STILL_ACTIVE);
+    vb::CloseHandle(manejador);
+}
+
+// The folder without the executable's name when it ends with it. Only a final name goes: elsewhere the
+// name may be a folder's own ("OpenSSL" in $HOME/OpenSSL/bin, where the executable is "openssl").
+QString sinEjecutable(const QString& carpeta)
+{
+    const QRegularExpression nombre(QStringLiteral("[\\\\/]") +
+                                        QRegularExpression::escape(UbicacionOpenssl::Ejecutable()) + QLatin1Char('$'),
+                                    QRegularExpression::CaseInsensitiveOption);
+    return QString(carpeta).remove(nombre);
+}
+
+} // namespace
+
+void FrmCertificado::LblObtenerKey_Click()
+{
+    QString mensaje;
+    QString rutaKey;
+    QString rutaCsr;
+    const bool generado = GenerarClave(mensaje, rutaKey, rutaCsr);
+    if (generado) {
+        if (vb::MsgBox(QStringLiteral("Se han generado los archivos CLAVE.CSR Y PRIVADA.KEY\r\n"
+                                      "¿Desea ver el instructivo para obtener el Certificado CRT?"),
+                       vb::vbYesNo + vb::vbInformation, QStringLiteral("Aviso al operador")) == vb::vbYes)
+            LblAyuda_Click();
+        TxtRutaKey->setText(rutaKey);
+        TxtRutaCsr->setText(rutaCsr);
+    } else if (!mensaje.isEmpty()) {
+        // Without a message the error dialog the user answered was the report already.
+        vb::MsgBox(mensaje, vb::vbCritical, QStringLiteral("Aviso al Operador"));
+    }
+    if (AyudaActiva) {
+        if (generado)
+            for (int i = 0; i < static_cast<int>(PicAyuda.size()); ++i)
+                MostrarAyuda(i, true);
+        MostrarAyuda(3, false);
+    }
+}
+
+bool FrmCertificado::GenerarClave(QString& MensajeError, QString& RutaKey, QString& RutaCsr)
+{
+    ClsUtilidades& funciones = ModGlobal::gFunciones();
+    ClsEspera& espera = ModGlobal::gEspera();
+    // One statement under the error action: false when the answer was to leave.
+    const auto paso = [&](const std::function<void()>& sentencia) {
+        return vb::RunStatement(sentencia,
+                                [&](const vb::Error& error) {
+                                    espera.OcultarEspera();
+                                    return funciones.ManejarError(error, QStringLiteral("GenerarClave"));
+                                }) == vb::Flow::Next;
+    };
+    const auto detener = [&](const QString& mensaje) {
+        espera.OcultarEspera();
+        MensajeError = mensaje;
+        return false;
+    };
+
+    espera.MostrarEspera(QStringLiteral("Cargando"), 0);
+    const QString cuit = vb::Replace(TxtCUIT->text(), QStringLiteral("-"), QString(), vb::Compare::Text);
+    espera.TextosEspera(0, QStringLiteral("Verificando datos..."), QStringLiteral("Procesando"));
+    if (vb::Trim(cuit).isEmpty())
+        return detener(QStringLiteral("Debe informar el CUIT"));
+    QString cuitValidado = vb::Trim(cuit);
+    if (!ValidaCuit(cuitValidado))
+        return detener(QStringLiteral("Debe informar el CUIT o CUIT Incorrecto"));
+    if (recortado(TxtWSAA).isEmpty())
+        return detener(QStringLiteral("Debe informar la URL WSAA"));
+    if (recortado(TxtWSFE).isEmpty())
+        return detener(QStringLiteral("Debe informar la URL WSFE"));
+
+    const QString ejecutable = UbicacionOpenssl::Ejecutable();
+    QString carpeta;
+    for (;;) {
+        espera.MostrarEspera(QStringLiteral("Cargando.."), 0);
+        if (ExisteOpenssl(carpeta)) {
+            carpeta = sinEjecutable(carpeta);
+            break;
+        }
+        espera.OcultarEspera();
+        FrmDescargaOpenSSL& descarga = descargaOpenssl();
+        descarga.exec();
+        if (!descarga.oAceptar) {
+            MensajeError = QStringLiteral("Proceso Cancelado.");
+            return false;
+        }
+        if (descarga.oRutaSSL.isEmpty())
+            continue;
+        carpeta = descarga.oRutaSSL;
+        const QString enBin = funciones.AgregarBarra(carpeta) + QStringLiteral("bin");
+        if (!ModGlobal::ExisteArchivo(funciones.AgregarBarra(carpeta) + ejecutable)) {
+            if (!ModGlobal::ExisteArchivo(funciones.AgregarBarra(enBin) + ejecutable))
+                return detener(
+                    QStringLiteral("El archivo no existe en el directorio seleccionado. Se cancelara el proceso."));
+            carpeta = enBin;
+        }
+        espera.MostrarEspera(QStringLiteral("Cargando.."), 0);
+        break;
+    }
+    if (vb::Trim(carpeta).isEmpty())
+        return detener(QStringLiteral("No se indico la ruta del OpenSSL. Se cancelara el proceso."));
+
+    // Every file name is joined to the folder through AgregarBarra: a folder typed without its final
+    // separator must not make the existence tests look for "binprivada.key".
+    const QString enCarpeta = funciones.AgregarBarra(carpeta);
+    if (!paso([&]() { respaldarAnteriores(enCarpeta); }))
+        return false;
+
+    espera.TextosEspera(0, QStringLiteral("Generando certificados."), QString::fromLatin1(kClave));
+    if (!paso([&]() {
+            ejecutarComandos(enCarpeta + QStringLiteral("GeneraKey.cmd"), carpeta,
+                             QStringLiteral("openssl genrsa -out privada.key 2048"));
+        }))
+        return false;
+    if (!ModGlobal::ExisteArchivo(enCarpeta + QString::fromLatin1(kClave)))
+        return detener(QStringLiteral("No se genero el certificado privada.key"));
+    RutaKey = enCarpeta + QString::fromLatin1(kClave);
+
+    espera.TextosEspera(0, QStringLiteral("Generando certificados."), QString::fromLatin1(kPedido));
+    const QString organizacion =
+        vb::Left(vb::Replace(QStringLiteral("EMPRESA"), QStringLiteral(" "), QStringLiteral("_")), 15);
+    const QString orden = QStringLiteral("openssl req -new -key privada.key -subj \"/C=AR/O=") + organizacion +
+                          QStringLiteral("/CN=FACTURACION/serialNumber=CUIT ") + cuit +
+                          QStringLiteral("\" -out clave.csr");
+    if (!paso([&]() { ejecutarComandos(enCarpeta + QStringLiteral("GeneraCSR.cmd"), carpeta, orden); }))
+        return false;
+    if (!ModGlobal::ExisteArchivo(enCarpeta + QString::fromLatin1(kPedido)))
+        return detener(QStringLiteral("No se genero el certificado clave.csr"));
+    RutaCsr = enCarpeta + QString::fromLatin1(kPedido);
+    espera.OcultarEspera();
+    return true;
+}
+
+void FrmCertificado::ejecutarComandos(const QString& Archivo, const QString& Carpeta, const QString& Orden)
+{
+    CrearArchivo(Archivo, QStringLiteral("c: ") + Carpeta, true);
+    CrearArchivo(Archivo, QStringLiteral("cd ") + Carpeta, false);
+    CrearArchivo(Archivo, Orden, false);
+    esperarProceso(vb::Shell(Archivo, vb::vbNormalNoFocus));
+}
+
+bool FrmCertificado::ValidaCuit(QString& Cuit)
+{
+    const bool seguro = !tieneCaracteresDeComando(Cuit);
+    Cuit = ModGlobal::gFunciones().QuitarCaracteres(Cuit, QStringLiteral("-"), QStringLiteral("/"));
+    Cuit.remove(QLatin1Char(' '));
+    const QString pesos = QString::fromLatin1(kPesosCuit);
+    int suma = 0;
+    int k = 1;
+    for (const QChar c : vb::Trim(Cuit)) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            continue;
+        const int peso = k <= pesos.size() ? pesos[k - 1].digitValue() : 0;
+        suma += c.digitValue() * peso;
+        ++k;
+    }
+    return seguro && Cuit.size() > 10 && Cuit.size() < 14 && suma % 11 == 0;
+}
+
+bool FrmCertificado::ExisteOpenssl(QString& RutaOpenssl)
+{
+    Buscador = std::make_unique<cFindFiles>();
+    Buscador->setSearchSubDirs(true);
+    QString resultado;
+    Buscador->Find(UbicacionOpenssl::CarpetaPredeterminada(), QString(), UbicacionOpenssl::Ejecutable(), 1, resultado);
+    if (resultado.isEmpty())
+        return false;
+    QString unidad;
+    QString nombre;
+    QString extension;
+    ModGlobal::gFunciones().SepararRuta(resultado, unidad, RutaOpenssl, nombre, extension);
+    return true;
+}
+
+FrmDescargaOpenSSL& FrmCertificado::descargaOpenssl()
+{
+    if (!m_descargaOpenssl)
+        m_descargaOpenssl = new FrmDescargaOpenSSL(this);
+    return *m_descargaOpenssl;
 }

@@ -3,11 +3,16 @@
 // "cfgelectronica.txt", the guided help and the advertising strip.
 #pragma once
 
+#include "util/cFindFiles.h"
+
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <cstdint>
+#include <memory>
 
 class ClickableLabel;
+class FrmDescargaOpenSSL;
 class Inet;
 class QCheckBox;
 class QFrame;
@@ -60,6 +65,8 @@ public:
     // Window state.
     QString RutaConfiguracion;
     bool AyudaActiva = false;
+    // The file finder of the last OpenSSL search.
+    std::unique_ptr<cFindFiles> Buscador;
 
     // Event handlers.
     void Form_Load();
@@ -92,6 +99,17 @@ public:
     // Shows the wait window while the pictures download; puts the fixed picture in place when the list fails.
     void LeerArhcivoWeb(const QString& CarpetaImagenes);
 
+    // "Obtener privada.key y clave.csr": generates both files and reports the outcome.
+    void LblObtenerKey_Click();
+    // Makes "privada.key" and then "clave.csr" in the OpenSSL folder through two command files; True with
+    // their full paths in `RutaKey` and `RutaCsr`, otherwise False with the text to show in `MensajeError`.
+    bool GenerarClave(QString& MensajeError, QString& RutaKey, QString& RutaCsr);
+    // True for a CUIT of 11 to 13 characters whose weighted digits check; `Cuit` is left without "-", "/"
+    // and blanks. A CUIT with a character that a command interpreter acts on is never valid.
+    bool ValidaCuit(QString& Cuit);
+    // True, with its folder in `RutaOpenssl`, when the default OpenSSL place has an entry.
+    bool ExisteOpenssl(QString& RutaOpenssl);
+
 private:
     void crearControles();
     void conectarEventos();
@@ -100,5 +118,12 @@ private:
     // each missing level is created.
     QString carpetaImagenes() const;
 
+    // Writes a command file of three lines (the drive and folder lines for `Carpeta`, then `Orden`), starts it
+    // and waits until it has ended.
+    void ejecutarComandos(const QString& Archivo, const QString& Carpeta, const QString& Orden);
+    // The OpenSSL download window, created on first use and kept, so that a later showing finds it as it was left.
+    FrmDescargaOpenSSL& descargaOpenssl();
+
     bool m_cargado = false;
+    FrmDescargaOpenSSL* m_descargaOpenssl = nullptr;
 };

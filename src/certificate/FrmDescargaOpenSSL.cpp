@@ -81,8 +81,8 @@ void FrmDescargaOpenSSL::design()
     Label2 = control<QLabel>(this, "Label2", vb::twips(240, 240, 6975, 735));
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setText(QStringLiteral("No se encuentra OpenSSL instalado. Si lo instaló, indique la ruta aqui debajo y luego "
-                                   "presione \"Aceptar\". Si no lo instalo presione el boton \"Descargar\". O "
+    Label2->setText(QStringLiteral("No se encuentra OpenSSL instalado. Si lo instaló, indique la ruta aqui debajo y "
+                                   "luego presione \"Aceptar\". Si no lo instalo presione el boton \"Descargar\". O "
                                    "\"Cancelar\" para anular el proceso."));
     TxtRUta = control<QLineEdit>(this, "TxtRUta", vb::twips(360, 1080, 5535, 285));
     CmdExaminar = boton(this, "CmdExaminar", QStringLiteral("..."), vb::twips(6000, 1080, 495, 255));
@@ -168,7 +168,8 @@ void FrmDescargaOpenSSL::guardarInstalador()
 {
     const int estado = Inet1->StatusCode();
     if (estado < 200 || estado > 299)
-        throw vb::Error(estado, QStringLiteral("No se pudo descargar el instalador: el servidor respondió %1.").arg(estado));
+        throw vb::Error(estado,
+                        QStringLiteral("No se pudo descargar el instalador: el servidor respondió %1.").arg(estado));
     const int largo = largoDeclarado(Inet1->GetHeader(QStringLiteral("Content-length")));
 
     QSaveFile archivo(oRutaSSL);

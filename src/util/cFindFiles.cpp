@@ -309,7 +309,8 @@ void cFindFiles::reportError(const std::exception& e)
 void cFindFiles::setMaxFileSize(vb::Currency CurValue)
 {
     if (!m_minFileSize.isZero() && !CurValue.isZero() && CurValue < m_minFileSize) {
-        vb::MsgBox(QStringLiteral("El valor máximo no puede ser menor al valor mínimo. cambie el valor de MinFileSize."),
+        vb::MsgBox(QStringLiteral("El valor máximo no puede ser menor al valor mínimo. "
+                                  "cambie el valor de MinFileSize."),
                    vb::vbExclamation);
         m_maxFileSize = vb::Currency();
         return;
@@ -320,7 +321,8 @@ void cFindFiles::setMaxFileSize(vb::Currency CurValue)
 void cFindFiles::setMinFileSize(vb::Currency CurValue)
 {
     if (!m_maxFileSize.isZero() && !CurValue.isZero() && CurValue > m_maxFileSize) {
-        vb::MsgBox(QStringLiteral("El valor mínimo no puede ser mayor al valor máximo. Cambie el valor de MaxFileSize."),
+        vb::MsgBox(QStringLiteral("El valor mínimo no puede ser mayor al valor máximo. "
+                                  "Cambie el valor de MaxFileSize."),
                    vb::vbExclamation);
         m_minFileSize = vb::Currency();
         return;

@@ -271,7 +271,8 @@ TEST_F(FindFilesTest, ABadNameIsRefusedWithItsMessageAndNoSearch)
     for (const char* name : {"a*", "a|b", "a>b", "a<b", "a?", "c:x", "a/b", "a\\b"}) {
         kembtest::ScriptedOperator op;
         op.answerMsgBox(vb::vbOK, [](const kembtest::Shown& s) {
-            EXPECT_EQ(s.prompt, "El nombre de archivo no puede contener ninguno de estos caracteres : / \\ * ? : | < > ");
+            EXPECT_EQ(s.prompt,
+                      "El nombre de archivo no puede contener ninguno de estos caracteres : / \\ * ? : | < > ");
             EXPECT_EQ(s.buttons, vb::vbCritical | vb::vbOKOnly);
             EXPECT_EQ(s.title, "Error en nombre de archivo");
         });

@@ -51,7 +51,8 @@ int GetDriveType(const QString& root)
     if (isOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p"}))
         return DRIVE_REMOTE;
     // The desktop mounts removable media under these folders.
-    if (volume.rootPath().startsWith(QLatin1String("/media/")) || volume.rootPath().startsWith(QLatin1String("/run/media/")))
+    const QString mountPoint = volume.rootPath();
+    if (mountPoint.startsWith(QLatin1String("/media/")) || mountPoint.startsWith(QLatin1String("/run/media/")))
         return DRIVE_REMOVABLE;
     return DRIVE_FIXED;
 }

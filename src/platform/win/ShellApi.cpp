@@ -45,7 +45,8 @@ QStringList desktopFilesFor(const QString& mimeType)
             return found.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     }
     for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
-        const QString found = keyInSection(dir + QStringLiteral("/mimeinfo.cache"), QStringLiteral("MIME Cache"), mimeType);
+        const QString found =
+            keyInSection(dir + QStringLiteral("/mimeinfo.cache"), QStringLiteral("MIME Cache"), mimeType);
         if (!found.isEmpty())
             return found.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     }
