@@ -671,11 +671,10 @@ bool FrmCertificado::GenerarClave(QString& MensajeError, QString& RutaKey, QStri
     ClsEspera& espera = ModGlobal::gEspera();
     // One statement under the error action: false when the answer was to leave.
     const auto paso = [&](const std::function<void()>& sentencia) {
-        return vb::RunStatement(sentencia,
-                                [&](const vb::Error& error) {
-                                    espera.OcultarEspera();
-                                    return funciones.ManejarError(error, QStringLiteral("GenerarClave"));
-                                }) == vb::Flow::Next;
+        return vb::RunStatement(sentencia, [&](const vb::Error& error) {
+                   espera.OcultarEspera();
+                   return funciones.ManejarError(error, QStringLiteral("GenerarClave"));
+               }) == vb::Flow::Next;
     };
     const auto detener = [&](const QString& mensaje) {
         espera.OcultarEspera();

@@ -96,8 +96,7 @@ struct cFindFiles::Entry {
           attributes(data.dwFileAttributes), created(FileTimeToDate(data.ftCreationTime).datePart()),
           written(FileTimeToDate(data.ftLastWriteTime).datePart()),
           accessed(FileTimeToDate(data.ftLastAccessTime).datePart())
-    {
-    }
+    {}
 };
 
 cFindFiles::cFindFiles(QObject* parent) : QObject(parent), m_drives(win::GetLogicalDrives()) {}
@@ -356,8 +355,8 @@ QString cFindFiles::CompactPath(const vb::Variant& sPath, std::int32_t lMaxChar)
     return win::PathCompactPathEx(sPath.toString(), std::min(lMaxChar, kBuffer));
 }
 
-bool cFindFiles::DrawIcon(const QString& SpathFile, QPainter* lHdc, std::int32_t X, std::int32_t Y,
-                          std::int32_t lWidth, std::int32_t lHeight) const
+bool cFindFiles::DrawIcon(const QString& SpathFile, QPainter* lHdc, std::int32_t X, std::int32_t Y, std::int32_t lWidth,
+                          std::int32_t lHeight) const
 {
     const QIcon icon = win::ExtractAssociatedIcon(SpathFile);
     if (!lHdc || icon.isNull())

@@ -56,7 +56,8 @@ protected:
         return body;
     }
 
-    template <class T> T* child(const char* name)
+    template <class T>
+    T* child(const char* name)
     {
         T* found = m_form.findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name;
