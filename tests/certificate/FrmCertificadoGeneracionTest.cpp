@@ -190,7 +190,8 @@ TEST_F(GeneracionTest, GeneratesAValidKeyAndRequestWithTheCuitInTheSubject)
                   .toUtf8());
     EXPECT_TRUE(respaldos(f, "privada.key").isEmpty());
 
-    EXPECT_EQ(ModGlobal::gEspera().textos().mid(0, 2), QStringList({"Generando certificados.", "clave.csr"}));
+    EXPECT_EQ(ModGlobal::gEspera().titulo(), "Cargando..");
+    EXPECT_EQ(ModGlobal::gEspera().textos(), QStringList({"Generando certificados.", "clave.csr", ""}));
     ASSERT_EQ(abiertos.size(), 1);
     EXPECT_TRUE(abiertos.first().endsWith("/qv/asistente-para-generar-el-certificado-digital-con-quor-vela-kembrumo/"));
     for (int paso = 0; paso < 3; ++paso)
@@ -263,6 +264,8 @@ TEST_F(GeneracionTest, EachCheckStopsWithItsMessageAndShowsTheHelpStep)
         obtener();
     }
     esperarSinComandos(lugar());
+    EXPECT_EQ(ModGlobal::gEspera().titulo(), "Cargando");
+    EXPECT_EQ(ModGlobal::gEspera().textos(), QStringList({"Verificando datos...", "Procesando", ""}));
     esperarPasoMostrado(2, true);
     esperarPasoMostrado(3, true);
     EXPECT_EQ(m_ventana->TxtRutaKey->text(), "");
