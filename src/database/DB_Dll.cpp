@@ -588,10 +588,13 @@ int DB_Dll::TratamientoErrores(const vb::Error& error, std::optional<int> Botone
     const QString parteRutina = Rutina.isEmpty() ? QString() : QStringLiteral(" - ") + Rutina;
     const int respuesta = vb::MsgBox(mensaje, Botones.value_or(vb::vbAbortRetryIgnore + vb::vbCritical),
                                      origen + parteRutina + QStringLiteral(" Aviso al operador!!! - 5 "));
+    // This reporter writes a single blank for an answer that has no word.
+    const QString palabra =
+        ModGlobal::PalabraRespuesta(respuesta).isEmpty() ? QStringLiteral(" ") : ModGlobal::PalabraRespuesta(respuesta);
     vb::ResumeNext([&] {
         QFile log(ruta);
         if (log.open(QIODevice::Append))
-            log.write(vb::toAnsi(ModGlobal::LineaLog(parteRutina, mensaje, respuesta)));
+            log.write(vb::toAnsi(ModGlobal::LineaLog(parteRutina, mensaje, palabra)));
     });
     return respuesta;
 }

@@ -30,26 +30,6 @@ bool copiarTramo(QFile& origen, QFile& destino, qint64 largo)
     return datos.size() == largo && destino.write(datos) == largo;
 }
 
-QString palabraRespuesta(int respuesta)
-{
-    switch (respuesta) {
-    case vb::vbRetry:
-        return QStringLiteral("Reintentar");
-    case vb::vbIgnore:
-        return QStringLiteral("Ignorar");
-    case vb::vbAbort:
-        return QStringLiteral("Abortar");
-    case vb::vbCancel:
-        return QStringLiteral("Cancelar");
-    case vb::vbYes:
-        return QStringLiteral("Sí");
-    case vb::vbNo:
-        return QStringLiteral("No");
-    default:
-        return QString();
-    }
-}
-
 } // namespace
 
 ClsUtilidades& gFunciones()
@@ -138,16 +118,36 @@ void AbrirArchivo(const QString& ruta, bool mostrar)
     gEntorno().AbrirDocumento(0, QString(), destino, QString(), QString(), mostrar ? 6 : 0);
 }
 
+QString PalabraRespuesta(int respuesta)
+{
+    switch (respuesta) {
+    case vb::vbRetry:
+        return QStringLiteral("Reintentar");
+    case vb::vbIgnore:
+        return QStringLiteral("Ignorar");
+    case vb::vbAbort:
+        return QStringLiteral("Abortar");
+    case vb::vbCancel:
+        return QStringLiteral("Cancelar");
+    case vb::vbYes:
+        return QStringLiteral("Sí");
+    case vb::vbNo:
+        return QStringLiteral("No");
+    default:
+        return QString();
+    }
+}
+
 QString MensajeError(long numero, const QString& descripcion)
 {
     return QStringLiteral("Ha ocurrido el Siguiente Error (%1) %2").arg(numero).arg(vb::Trim(descripcion));
 }
 
-QString LineaLog(const QString& parteRutina, const QString& mensaje, int respuesta)
+QString LineaLog(const QString& parteRutina, const QString& mensaje, const QString& palabra)
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("MM-dd-yyyy HH:mm:ss")) + QStringLiteral(" Rutina: ") +
            vb::Trim(parteRutina) + QStringLiteral(" Mensaje ") + vb::Trim(mensaje) + QStringLiteral(" Respondió : ") +
-           palabraRespuesta(respuesta) + QStringLiteral("\r\n");
+           palabra + QStringLiteral("\r\n");
 }
 
 QString CarpetaTemporalLog()
@@ -175,7 +175,7 @@ int TratamientoErrores(const vb::Error& error, std::optional<int> botones, const
 
     const int respuesta = vb::MsgBox(mensaje, botones.value_or(vb::vbAbortRetryIgnore + vb::vbCritical), titulo);
     if (log.isOpen())
-        log.write(vb::toAnsi(LineaLog(parteRutina, mensaje, respuesta)));
+        log.write(vb::toAnsi(LineaLog(parteRutina, mensaje, PalabraRespuesta(respuesta))));
     return respuesta;
 }
 

@@ -40,8 +40,10 @@ int TratamientoErrores(const vb::Error& error, std::optional<int> botones = std:
                        const QString& rutina = QString());
 // The reporters' message: "Ha ocurrido el Siguiente Error (" number ") " and the trimmed description.
 QString MensajeError(long numero, const QString& descripcion);
+// The log's word for an answer: "Reintentar", "Ignorar", "Abortar", "Cancelar", "Sí", "No", else "".
+QString PalabraRespuesta(int respuesta);
 // One line of an error log (ending in CR LF): date, time, the trimmed routine part, message, answer word.
-QString LineaLog(const QString& parteRutina, const QString& mensaje, int respuesta);
+QString LineaLog(const QString& parteRutina, const QString& mensaje, const QString& palabra);
 // The folder of MQERR.LOG: TEMP, or the library's temporary folder, ending in a separator.
 QString CarpetaTemporalLog();
 

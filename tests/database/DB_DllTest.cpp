@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -248,6 +249,527 @@ TEST_F(DbDll, AnOracleScriptRunsStatementByStatement)
                                 "rollback"};
     EXPECT_EQ(driver.calls().mid(1).join(" | ").toStdString(), esperadas.join(" | ").toStdString());
     EXPECT_EQ(afectados, 4);
+}
+
+} // namespace
+
+namespace {
+
+// ---- record sets on a real server ----
+
+class DbDllPostgres : public DbDll {
+protected:
+    void SetUp() override
+    {
+        DbDll::SetUp();
+        if (const QString why = TestDatabase::unavailable(Engine::PostgreSQL); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        base = std::make_unique<TestDatabase>(Engine::PostgreSQL);
+        base->exec("CREATE TABLE clientes (codigo INTEGER, nombre VARCHAR(20))");
+        base->exec("INSERT INTO clientes VALUES (1, 'Ana')");
+        DB_Dll& db = ModGlobal::gDB();
+        db.gDBName = base->name();
+        db.gServidor = QStringLiteral("127.0.0.1");
+        db.gUsuario = QStringLiteral("postgres");
+        db.gCnn->Open(base->connectionString());
+        db.gOpenFlag = true;
+    }
+    void TearDown() override
+    {
+        DbDll::TearDown();
+        base.reset();
+    }
+
+    std::unique_ptr<TestDatabase> base;
+};
+
+TEST_F(DbDllPostgres, AKilledConnectionIsReopenedSilently)
+{
+    ScriptedOperator op;
+    DB_Dll& db = ModGlobal::gDB();
+    base->killOtherSessions();
+    QString sql = QStringLiteral("SELECT * FROM @Admin_clientes");
+    ado::Recordset rs;
+    db.AbrirRecordset(sql, rs, nullptr, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, false);
+    ASSERT_EQ(rs.State(), ado::adStateOpen);
+    EXPECT_EQ(rs.Fields("nombre").Value().toString(), "Ana");
+    EXPECT_EQ(sql, "SELECT * FROM clientes");
+    EXPECT_TRUE(db.gOpenFlag);
+}
+
+TEST_F(DbDllPostgres, ASecondLossInTheSameCallReachesTheReporter)
+{
+    DB_Dll& db = ModGlobal::gDB();
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbAbort, [](const Shown& s) {
+        EXPECT_TRUE(s.prompt.startsWith("Ha ocurrido el Siguiente Error (-2147467259) ")) << s.prompt.toStdString();
+        EXPECT_TRUE(s.title.endsWith(" - AbrirRecordset Aviso al operador!!! - 5 ")) << s.title.toStdString();
+        EXPECT_EQ(s.buttons, vb::vbAbortRetryIgnore + vb::vbCritical);
+    });
+    QString sql = QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())");
+    ado::Recordset rs;
+    db.AbrirRecordset(sql, rs);
+    EXPECT_EQ(rs.State(), ado::adStateClosed);
+    EXPECT_TRUE(readLog(dir.filePath("MQERR.LOG")).contains("Rutina: - AbrirRecordset Mensaje Ha ocurrido"));
+}
+
+TEST_F(DbDllPostgres, AServerThatStaysDownAsksTheOperator)
+{
+    DB_Dll& db = ModGlobal::gDB();
+    base->allowConnections(false);
+    base->killOtherSessions();
+    const QString CRLF = QStringLiteral("\r\n");
+    const QString pregunta = CRLF + CRLF + CRLF + "Se perdio la conexion con la base de datos " + base->name() + CRLF +
+                             " Servidor 127.0.0.1" + CRLF + CRLF + "Elija SI para reintentar conectarse" + CRLF +
+                             "Elija NO para cerrar la aplicacion" + CRLF + CRLF + CRLF;
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbYes, [&](const Shown& s) {
+        EXPECT_EQ(s.prompt, pregunta);
+        EXPECT_EQ(s.title, "AVISO AL OPERADOR");
+        EXPECT_EQ(s.buttons, vb::vbYesNo + vb::vbCritical);
+    });
+    op.answerMsgBox(vb::vbYes, [&](const Shown&) { base->allowConnections(true); });
+    QString sql = QStringLiteral("SELECT * FROM clientes");
+    ado::Recordset rs;
+    db.AbrirRecordset(sql, rs);
+    ASSERT_EQ(rs.State(), ado::adStateOpen);
+    EXPECT_EQ(rs.RecordCount(), 1);
+}
+
+TEST_F(DbDllPostgres, NoEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            base->allowConnections(false);
+            base->killOtherSessions();
+            ScriptedOperator op;
+            op.answerMsgBox(vb::vbNo);
+            QString sql = QStringLiteral("SELECT * FROM clientes");
+            ado::Recordset rs;
+            ModGlobal::gDB().AbrirRecordset(sql, rs);
+        },
+        ::testing::ExitedWithCode(0), "");
+    base->allowConnections(true);
+}
+
+// ---- closing record sets and the class's reporter ----
+
+TEST_F(DbDll, CierraRecordsetClosesAndCancelsAPendingEdit)
+{
+    TestDatabase base(Engine::SQLite);
+    base.exec("CREATE TABLE T (A INTEGER)");
+    DB_Dll& db = ModGlobal::gDB();
+    db.gCnn->Open(base.connectionString());
+    ado::Recordset rs;
+    db.CierraRecordset(rs);
+    EXPECT_EQ(rs.State(), ado::adStateClosed);
+    rs.Open("SELECT * FROM T", db.gCnn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs.AddNew();
+    rs.Fields("A").setValue(5);
+    db.CierraRecordset(rs);
+    EXPECT_EQ(rs.State(), ado::adStateClosed);
+    EXPECT_TRUE(base.exec("SELECT * FROM T").rows.empty());
+}
+
+TEST_F(DbDll, TratamientoErroresAsksLogsAndAnswers)
+{
+    struct Caso {
+        const char* archivo;
+        std::optional<int> botones;
+        const char* rutina;
+        int respuesta;
+        const char* titulo;
+        const char* linea;
+    };
+    const Caso casos[] = {
+        {"", std::nullopt, "AbrirRecordset", vb::vbRetry, "ADODB.Recordset - AbrirRecordset Aviso al operador!!! - 5 ",
+         " Rutina: - AbrirRecordset Mensaje Ha ocurrido el Siguiente Error (3704) Cerrado Respondió : Reintentar\r\n"},
+        {"otro.log", std::nullopt, "", vb::vbIgnore, "ADODB.Recordset Aviso al operador!!! - 5 ",
+         " Rutina:  Mensaje Ha ocurrido el Siguiente Error (3704) Cerrado Respondió : Ignorar\r\n"},
+        {"", vb::vbYesNo + vb::vbQuestion, "X", vb::vbYes, "ADODB.Recordset - X Aviso al operador!!! - 5 ",
+         " Rutina: - X Mensaje Ha ocurrido el Siguiente Error (3704) Cerrado Respondió : Sí\r\n"},
+        {"", std::nullopt, "X", vb::vbOK, "ADODB.Recordset - X Aviso al operador!!! - 5 ",
+         " Rutina: - X Mensaje Ha ocurrido el Siguiente Error (3704) Cerrado Respondió :  \r\n"},
+    };
+    for (const Caso& c : casos) {
+        QTemporaryDir carpeta;
+        vb::App::setPath(carpeta.path());
+        DB_Dll db;
+        const QString log = *c.archivo ? carpeta.filePath(QString::fromUtf8(c.archivo)) : QString();
+        db.setArchivoErrores(log);
+        EXPECT_EQ(db.ArchivoErrores().toString(), log);
+        ScriptedOperator op;
+        op.answerMsgBox(c.respuesta, [&](const Shown& s) {
+            EXPECT_EQ(s.prompt, "Ha ocurrido el Siguiente Error (3704) Cerrado");
+            EXPECT_EQ(s.title.toStdString(), c.titulo);
+            EXPECT_EQ(s.buttons, c.botones.value_or(vb::vbAbortRetryIgnore + vb::vbCritical));
+        });
+        EXPECT_EQ(db.TratamientoErrores(vb::Error(3704, " Cerrado ", "ADODB.Recordset"), c.botones,
+                                        QString::fromUtf8(c.rutina)),
+                  c.respuesta);
+        const QString escrito = readLog(log.isEmpty() ? carpeta.filePath("MQERR.LOG") : log);
+        EXPECT_EQ(escrito.mid(19), QString::fromUtf8(c.linea)) << c.rutina;
+        EXPECT_TRUE(
+            QRegularExpression("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d$").match(escrito.left(19)).hasMatch());
+        if (!log.isEmpty()) {
+            EXPECT_FALSE(QFile::exists(carpeta.filePath("MQERR.LOG")));
+        }
+    }
+}
+
+TEST_F(DbDll, TratamientoErroresIgnoresANumberZero)
+{
+    DB_Dll db;
+    EXPECT_EQ(db.TratamientoErrores(vb::Error(0, "nada")), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("MQERR.LOG")));
+}
+
+} // namespace
+
+// ---- connection set-up ----
+
+namespace {
+
+class DbDllConexion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vb::App::setPath(dir.path());
+        vb::App::setEXEName(QStringLiteral("kemb"));
+        ModGlobal::gDB() = DB_Dll();
+    }
+    void TearDown() override
+    {
+        ModGlobal::gDB() = DB_Dll();
+        vb::App::setPath(QString());
+        vb::App::setEXEName(QString());
+    }
+    static DB_Dll& datos(const QString& servidor)
+    {
+        DB_Dll& db = ModGlobal::gDB();
+        db.gServidor = servidor;
+        db.gDBName = QStringLiteral("ventas");
+        db.gUsuario = QStringLiteral("u");
+        db.gUserPassWord = QStringLiteral("p");
+        return db;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(DbDllConexion, TheConnectionStringIsBuiltFromTheMembers)
+{
+    struct Caso {
+        const char* servidor;
+        const char* extra;
+        const char* proveedor;
+        const char* dada;
+        const char* cadena;
+    };
+    const Caso casos[] = {
+        {"srv01\\DORVIK", "App=KEMB;", "", "",
+         "PROVIDER=SQLOLEDB;Server=srv01\\DORVIK;Database =ventas;UId=u;Pwd=p;App=KEMB;"},
+        {"srv01", "", "OraOLEDB.Oracle.1", "", "PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=u;Pwd=p;"},
+        {"#orasrv", "App=KEMB;", "", "", "Provider=OraOLEDB.Oracle.1;Data Source=ventas;User Id=u;Password=p;"},
+        {"srv01", "", "", "DSN=otra;", "DSN=otra;"},
+    };
+    for (const Caso& c : casos) {
+        ScriptedDriver driver;
+        ModGlobal::gDB() = DB_Dll();
+        DB_Dll& db = datos(QString::fromUtf8(c.servidor));
+        db.gExtended = QString::fromUtf8(c.extra);
+        db.gProveedor = QString::fromUtf8(c.proveedor);
+        db.OpenServerADODB(false, ado::adUseClient, QString::fromUtf8(c.dada), false, false);
+        EXPECT_EQ(db.gConnString.toStdString(), c.cadena);
+        EXPECT_TRUE(db.gOpenFlag);
+        EXPECT_TRUE(db.gEsAdmin);
+        EXPECT_EQ(db.gCnn->State(), ado::adStateOpen);
+        EXPECT_EQ(db.gCnn->CursorLocation(), ado::adUseClient);
+        // An empty provider becomes SQLOLEDB whichever string is used.
+        EXPECT_EQ(db.gProveedor.toStdString(), *c.proveedor ? c.proveedor : "SQLOLEDB");
+        ModGlobal::gDB() = DB_Dll();
+    }
+}
+
+// Fills the dialog, picks the platform and closes it with the given button.
+void responderDialogo(const QString& servidor, int plataforma, const char* botonNombre)
+{
+    kembtest::whenShown<frmAcceso>([=](frmAcceso* f) {
+        EXPECT_EQ(f->TxtDbName->text(), "ventas");
+        EXPECT_EQ(f->TxtUserId->text(), "u");
+        EXPECT_EQ(f->CboPlataformaDB->currentIndex(), 0);
+        f->TxtServidor->setText(servidor);
+        f->TxtDbName->setText(QStringLiteral("compras"));
+        f->CboPlataformaDB->setCurrentIndex(plataforma);
+        f->findChild<QPushButton*>(QLatin1String(botonNombre))->click();
+    });
+}
+
+TEST_F(DbDllConexion, TheDialogChoosesTheConnection)
+{
+    struct Caso {
+        const char* servidor;
+        int plataforma;
+        const char* boton;
+        bool abierta;
+        const char* servidorFinal;
+        const char* proveedor;
+        const char* cadena;
+    };
+    const Caso casos[] = {
+        {"srv02", 0, "bcAceptar", true, "srv02", "SQLOLEDB",
+         "PROVIDER=SQLOLEDB;Server=srv02;Database =compras;UId=u;Pwd=p;"},
+        {"orasrv", 1, "bcAceptar", true, "#orasrv", "OraOLEDB.Oracle.1",
+         "Provider=OraOLEDB.Oracle.1;Data Source=compras;User Id=u;Password=p;"},
+        {"#orasrv", 1, "bcAceptar", true, "#orasrv", "OraOLEDB.Oracle.1",
+         "Provider=OraOLEDB.Oracle.1;Data Source=compras;User Id=u;Password=p;"},
+        // The SQL Server choice with a "#" left in the server text still makes the Oracle string.
+        {"#orasrv", 0, "bcAceptar", true, "#orasrv", "SQLOLEDB",
+         "Provider=OraOLEDB.Oracle.1;Data Source=compras;User Id=u;Password=p;"},
+        {"srv02", 0, "bcCancelar", false, "srv01", "SQLOLEDB",
+         "PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=u;Pwd=p;"},
+    };
+    for (const Caso& c : casos) {
+        ScriptedDriver driver;
+        ModGlobal::gDB() = DB_Dll();
+        DB_Dll& db = datos(QStringLiteral("srv01"));
+        responderDialogo(QString::fromUtf8(c.servidor), c.plataforma, c.boton);
+        db.OpenServerADODB(true, ado::adUseClient, QString(), false, false);
+        EXPECT_EQ(db.gOpenFlag, c.abierta) << c.servidor;
+        EXPECT_EQ(db.gServidor.toStdString(), c.servidorFinal);
+        EXPECT_EQ(db.gProveedor.toStdString(), c.proveedor);
+        EXPECT_EQ(db.gConnString.toStdString(), c.cadena);
+        EXPECT_EQ(db.gCnn->State(), c.abierta ? ado::adStateOpen : ado::adStateClosed);
+        EXPECT_EQ(driver.calls().size(), c.abierta ? 1 : 0);
+        ModGlobal::gDB() = DB_Dll();
+    }
+}
+
+TEST_F(DbDllConexion, AnOpenConnectionIsClosedAndOpenedAgainOnce)
+{
+    ScriptedDriver driver;
+    DB_Dll& db = datos(QStringLiteral("srv01"));
+    db.OpenServerADODB(false, ado::adUseClient, QString(), false, false);
+    for (bool muestraError : {false, true}) {
+        db.OpenServerADODB(false, ado::adUseClient, QString(), false, muestraError);
+        EXPECT_TRUE(db.gOpenFlag);
+        EXPECT_EQ(db.gCnn->State(), ado::adStateOpen);
+    }
+    EXPECT_EQ(driver.calls().size(), 3);
+}
+
+TEST_F(DbDllConexion, TheAdministratorFlagComesFromTa_usuarios)
+{
+    if (const QString why = TestDatabase::unavailable(Engine::SQLite); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    struct Caso {
+        const char* usuario;
+        bool validaAdmin;
+        bool muestraError;
+        bool conTabla;
+        const char* base;
+        bool antes;
+        bool esAdmin;
+    };
+    const Caso casos[] = {
+        {"ana", true, true, true, "ventas", false, true},   {"luis", true, true, true, "ventas", true, false},
+        {"eva", true, true, true, "ventas", true, false},   {"leo", true, true, true, "ventas", true, false},
+        {"sol", true, true, true, "ventas", true, false},   {"nadie", true, true, true, "ventas", true, false},
+        {" ana ", true, true, true, "ventas", false, true}, {"luis", true, false, true, "ventas", false, true},
+        {"luis", false, true, true, "ventas", false, true}, {"ana", true, true, false, "ventas", false, false},
+        {"luis", true, true, false, "ventas", true, true},  {"ana", true, true, true, " ", false, false},
+    };
+    for (const Caso& c : casos) {
+        kembtest::SqlServerDialect dialecto;
+        TestDatabase base(Engine::SQLite);
+        if (c.conTabla) {
+            base.exec("CREATE TABLE TA_USUARIOS (nombre VARCHAR(20), Administrador VARCHAR(5))");
+            base.exec("INSERT INTO TA_USUARIOS VALUES ('ana', '1'), (' luis ', '0'), ('eva', '-1'), ('leo', '2'), "
+                      "('sol', '')");
+        }
+        ModGlobal::gDB() = DB_Dll();
+        DB_Dll& db = ModGlobal::gDB();
+        db.gDBName = QString::fromUtf8(c.base);
+        db.gUsuario = QString::fromUtf8(c.usuario);
+        db.gEsAdmin = c.antes;
+        db.OpenServerADODB(false, ado::adUseClient, base.connectionString(), c.validaAdmin, c.muestraError);
+        EXPECT_TRUE(db.gOpenFlag);
+        EXPECT_EQ(db.gEsAdmin, c.esAdmin) << c.usuario << " " << c.validaAdmin << c.muestraError << c.conTabla;
+        ModGlobal::gDB() = DB_Dll();
+    }
+}
+
+quint16 puertoCerrado()
+{
+    QTcpServer sonda;
+    sonda.listen(QHostAddress::LocalHost);
+    const quint16 puerto = sonda.serverPort();
+    sonda.close();
+    return puerto;
+}
+
+QString preguntaDeConexion(const ado::Error& e, const QString& servidor, const QString& usuario)
+{
+    const QString CR = QStringLiteral("\r");
+    const QString CRLF = QStringLiteral("\r\n");
+    return " Estado de Sql: " + e.SQLState() + CR + "Numero de Error: " + QString::number(e.Number()) + CR +
+           "Descripcion: " + e.Description() + CR + "Codigo Nativo: " + QString::number(e.NativeError()) + CR + CRLF +
+           "Nombre de Proceso: kemb" + CR + CRLF + CRLF + "1. Verifique el Usuario, contraseña y base de datos" + CRLF +
+           "2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : " +
+           servidor + "\\DORVIK" + CRLF + "3. Verifique si el inicio de sesion para el usuario " + usuario + " existe" +
+           CRLF + CRLF + CRLF + " - Desea Intentarlo Nuevamente??? ";
+}
+
+TEST_F(DbDllConexion, ARefusedConnectionAsksAndYesShowsTheDialogAgain)
+{
+    const QString servidor = QStringLiteral("127.0.0.1,%1").arg(puertoCerrado());
+    DB_Dll& db = datos(servidor);
+    ScriptedOperator op;
+    auto pregunta = [&](const Shown& s) {
+        ASSERT_GT(db.gCnn->Errors().Count(), 0);
+        const ado::Error& e = db.gCnn->Errors()(0);
+        EXPECT_EQ(e.SQLState().toStdString(), "08S01");
+        EXPECT_EQ(e.NativeError(), 20009);
+        EXPECT_EQ(e.Number(), -2147467259);
+        EXPECT_EQ(s.prompt, preguntaDeConexion(e, db.gServidor, QStringLiteral("u")));
+        EXPECT_EQ(s.buttons, vb::vbYesNo + vb::vbCritical);
+        EXPECT_EQ(s.title, " Error de Conexion a Base de Datos");
+    };
+    int dialogos = 0;
+    op.answerMsgBox(vb::vbYes, [&](const Shown& s) {
+        pregunta(s);
+        kembtest::whenShown<frmAcceso>([&](frmAcceso* f) {
+            ++dialogos;
+            EXPECT_EQ(f->TxtServidor->text(), servidor);
+            f->bcAceptar->click();
+        });
+    });
+    op.answerMsgBox(vb::vbYes, [&](const Shown& s) {
+        pregunta(s);
+        kembtest::whenShown<frmAcceso>([&](frmAcceso* f) {
+            ++dialogos;
+            f->bcCancelar->click();
+        });
+    });
+    db.OpenServerADODB(false, ado::adUseClient, QString(), true, true);
+    EXPECT_EQ(dialogos, 2);
+    EXPECT_FALSE(db.gOpenFlag);
+    EXPECT_EQ(db.gCnn->State(), ado::adStateClosed);
+}
+
+TEST_F(DbDllConexion, NoToTheQuestionLeavesTheConnectionClosed)
+{
+    DB_Dll& db = datos(QStringLiteral("127.0.0.1,%1").arg(puertoCerrado()));
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbNo);
+    db.OpenServerADODB(false, ado::adUseClient, QString(), true, true);
+    EXPECT_FALSE(db.gOpenFlag);
+}
+
+TEST_F(DbDllConexion, WithoutMessagesARefusedConnectionOnlyClearsTheFlag)
+{
+    DB_Dll& db = datos(QStringLiteral("127.0.0.1,%1").arg(puertoCerrado()));
+    db.OpenServerADODB(false, ado::adUseClient, QString(), true, false);
+    EXPECT_FALSE(db.gOpenFlag);
+}
+
+TEST_F(DbDllConexion, ReintentaConectarReopensWithTheMainUser)
+{
+    ScriptedDriver driver;
+    DB_Dll& db = datos(QStringLiteral("srv01"));
+    db.gCnn->setConnectionString(QStringLiteral("PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;"));
+    db.ReintentaConectar();
+    EXPECT_TRUE(db.gOpenFlag);
+    EXPECT_EQ(db.gCnn->CommandTimeout(), 5);
+    EXPECT_EQ(driver.calls(), QStringList{"connect DRIVER=FreeTDS;SERVER=srv01;DATABASE=ventas;UID=u;PWD=p;"});
+}
+
+TEST_F(DbDllConexion, ReintentaConectarReportsOtherFailuresAndStaysClosed)
+{
+    for (int respuesta : {vb::vbAbort, vb::vbIgnore}) {
+        ScriptedDriver driver;
+        driver.failNextConnect({{"28000", 18456, "Login failed for user 'u'."}});
+        ModGlobal::gDB() = DB_Dll();
+        DB_Dll& db = datos(QStringLiteral("srv01"));
+        db.gCnn->setConnectionString(QStringLiteral("PROVIDER=SQLOLEDB;Server=srv01;"));
+        ScriptedOperator op;
+        op.answerMsgBox(respuesta, [](const Shown& s) {
+            EXPECT_EQ(s.title, "Microsoft OLE DB Provider for SQL Server - AbrirRecordset Aviso al operador!!! - 5 ");
+        });
+        db.ReintentaConectar();
+        EXPECT_FALSE(db.gOpenFlag) << respuesta;
+    }
+}
+
+TEST_F(DbDllConexion, OpenLocalADODBAsksForTheFile)
+{
+    ScriptedDriver driver;
+    DB_Dll& db = ModGlobal::gDB();
+    db.gProveedor = db.pJETOLEDB40();
+    db.gUsuario = QStringLiteral("admin");
+    ScriptedOperator op;
+    op.answerOpenFile(QStringLiteral("/datos/base.mdb"));
+    db.OpenLocalADODB(QString(), QStringLiteral("User ID"), QStringLiteral("Password"));
+    ASSERT_EQ(op.shown().size(), 1u);
+    EXPECT_EQ(op.shown()[0].title, "Buscar Base de Datos");
+    EXPECT_EQ(op.shown()[0].prompt, "Base de Datos de Microsoft Access |*.MDB");
+    EXPECT_EQ(db.gConnString, "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =/datos/base.mdb;User ID=admin;Password=;");
+    EXPECT_EQ(db.gCnn->State(), ado::adStateOpen);
+
+    ModGlobal::gDB() = DB_Dll();
+    op.answerOpenFile(std::nullopt);
+    ModGlobal::gDB().OpenLocalADODB(QString(), QStringLiteral("User ID"), QStringLiteral("Password"));
+    EXPECT_EQ(ModGlobal::gDB().gCnn->State(), ado::adStateClosed);
+}
+
+TEST_F(DbDllConexion, OpenLocalADODBAsksAgainForAMissingFile)
+{
+    ScriptedDriver driver;
+    driver.failNextConnect({{"3024", -1811, "No se encontró el archivo"}});
+    DB_Dll& db = ModGlobal::gDB();
+    db.gDBName = QStringLiteral("/datos/vieja.mdb");
+    ScriptedOperator op;
+    op.answerOpenFile(QStringLiteral("/datos/nueva.mdb"));
+    db.OpenLocalADODB(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =x.mdb;"), QString(), QString());
+    EXPECT_EQ(db.gDBName, "/datos/nueva.mdb");
+    EXPECT_EQ(db.gCnn->State(), ado::adStateOpen);
+}
+
+TEST_F(DbDllConexion, OpenLocalADODBTriesTheDatabasePassword)
+{
+    const ado::Diagnostics claveMala{{"3031", -1905, "No es una contraseña válida."}};
+    ScriptedDriver driver;
+    driver.failNextConnect(claveMala).failNextConnect(claveMala);
+    DB_Dll& db = ModGlobal::gDB();
+    db.gDBName = QStringLiteral("/datos/base.mdb");
+    db.gProveedor = db.pJETOLEDB35();
+    db.gUserPassWord = QStringLiteral("guardada");
+    db.gIgnoraPassWord = true;
+    ScriptedOperator op;
+    op.answerInput(QStringLiteral("tipeada"));
+    db.OpenLocalADODB(QString(), QStringLiteral("User ID"), QStringLiteral("Password"));
+    ASSERT_EQ(driver.calls().size(), 3);
+    EXPECT_TRUE(driver.calls()[1].endsWith("PWD=guardada;")) << driver.calls()[1].toStdString();
+    EXPECT_TRUE(driver.calls()[2].endsWith("PWD=tipeada;")) << driver.calls()[2].toStdString();
+    EXPECT_TRUE(db.gConnString.endsWith(" Jet OLEDB:Database Password=tipeada;"));
+    EXPECT_EQ(op.shown()[0].prompt, "ingrese el password:");
+    EXPECT_EQ(op.shown()[0].title, "Password Access");
+}
+
+TEST_F(DbDllConexion, OpenLocalADODBShowsOtherErrors)
+{
+    ScriptedDriver driver;
+    driver.failNextConnect({{"HY000", 1, "Disco lleno"}});
+    DB_Dll& db = ModGlobal::gDB();
+    db.gDBName = QStringLiteral("/datos/base.mdb");
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbOK, [](const Shown& s) {
+        EXPECT_EQ(s.prompt, "-2147467259  Disco lleno");
+        EXPECT_EQ(s.buttons, vb::vbCritical);
+    });
+    db.OpenLocalADODB(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =x.mdb;"), QString(), QString());
+    EXPECT_EQ(db.gCnn->State(), ado::adStateClosed);
 }
 
 } // namespace
