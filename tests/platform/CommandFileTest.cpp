@@ -69,3 +69,12 @@ TEST(Process, ExitCodeIsStillActiveWhileRunningAndUnknownIdsHaveNoHandle)
     EXPECT_EQ(vb::OpenProcess(vb::PROCESS_QUERY_INFORMATION, false, 999999999), 0);
     EXPECT_THROW(vb::Shell(dir.path() + "/no-existe.cmd"), vb::Error);
 }
+
+TEST(Process, ACommandLineStartsTheProgramWithItsArguments)
+{
+    QTemporaryDir dir;
+    const auto pid = vb::Shell("/bin/sh -c \"touch '" + dir.path() + "/hecho'; exit 3\"", 6);
+    EXPECT_EQ(waitFor(pid), 3u);
+    EXPECT_TRUE(QFile::exists(dir.path() + "/hecho"));
+    EXPECT_THROW(vb::Shell("/no/existe -x"), vb::Error);
+}

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <map>
 #include <spawn.h>
@@ -79,9 +80,14 @@ std::int64_t Shell(const QString& pathName, int /*windowStyle*/)
     for (auto& [pid, child] : children())
         poll(pid, child);
 
+    // A path that names a file as written is the program; otherwise the text is a command line: the
+    // program (quoted when it holds blanks) and its arguments.
     QString program = pathName.trimmed();
-    if (program.size() > 1 && program.startsWith(QLatin1Char('"')) && program.endsWith(QLatin1Char('"')))
-        program = program.mid(1, program.size() - 2);
+    QStringList arguments;
+    if (!QFileInfo(program).isFile()) {
+        arguments = QProcess::splitCommand(program);
+        program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    }
 
     std::int64_t pid = 0;
     if (isCommandFile(program)) {
@@ -93,7 +99,10 @@ std::int64_t Shell(const QString& pathName, int /*windowStyle*/)
     } else {
         if (!QFileInfo(program).isExecutable())
             throw Error(53, QStringLiteral("No se encontró el archivo"));
-        pid = spawn({QFile::encodeName(program).toStdString()}, childEnvironment(QString()));
+        std::vector<std::string> argv{QFile::encodeName(program).toStdString()};
+        for (const QString& a : arguments)
+            argv.push_back(a.toStdString());
+        pid = spawn(argv, childEnvironment(QString()));
     }
     if (pid == 0)
         throw Error(53, QStringLiteral("No se encontró el archivo"));
