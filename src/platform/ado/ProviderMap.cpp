@@ -4,10 +4,6 @@
 #include <array>
 #include <vector>
 
-#ifndef KEMB_SQLSERVER_ODBC_DRIVER
-#define KEMB_SQLSERVER_ODBC_DRIVER "FreeTDS"
-#endif
-
 namespace ado {
 namespace {
 
