@@ -142,6 +142,33 @@ TEST_F(DbDll, EjecutaConsultaSQLOnlyDropsThePlaceholderOutsideDropAndCreate)
     }
 }
 
+TEST_F(DbDll, AbrirRecordsetTranslatesForOracleWhenAsked)
+{
+    for (bool convertir : {true, false}) {
+        ScriptedDriver driver;
+        DB_Dll& db = ModGlobal::gDB();
+        db = DB_Dll();
+        db.gEsAdmin = true;
+        db.gConnString = kOracle;
+        db.gCnn->Open(kOracle);
+        QString sql = QStringLiteral("SELECT TOP 1 * FROM @Admin_T");
+        ado::Recordset rs;
+        db.AbrirRecordset(sql, rs, nullptr, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, convertir);
+        EXPECT_EQ(sql, "SELECT TOP 1 * FROM T");
+        EXPECT_EQ(driver.calls().last(),
+                  convertir ? "execute SELECT  * FROM T  WHERE ROWNUM <= 1  " : "execute SELECT TOP 1 * FROM T");
+        db = DB_Dll();
+    }
+}
+
+TEST_F(DbDll, TheProviderNamesAreConstants)
+{
+    const DB_Dll db;
+    EXPECT_EQ(db.pJETOLEDB40(), "Microsoft.Jet.OLEDB.4.0");
+    EXPECT_EQ(db.pJETOLEDB35(), "Microsoft.Jet.OLEDB.3.51");
+    EXPECT_EQ(db.pSQLOLEDB(), "SQLOLEDB");
+}
+
 TEST_F(DbDll, EjecutaConsultaSQLGivesBackTheRecordsetWhenAskedFor)
 {
     TestDatabase base(Engine::SQLite);
