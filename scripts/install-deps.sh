@@ -24,3 +24,9 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 bash "$(dirname "$0")/openssl-home.sh"
+# SQL Server connections name their ODBC driver "FreeTDS": make sure the driver list has it.
+if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
+  register=(odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini)
+  [ "$(id -u)" -eq 0 ] || register=(sudo "${register[@]}")
+  "${register[@]}" >/dev/null
+fi
