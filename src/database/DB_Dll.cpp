@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <array>
 #include <cstdlib>
 
