@@ -132,9 +132,9 @@ void frmAcceso::disenar()
 
     bcAceptar = boton(this, "bcAceptar", QStringLiteral("Aceptar"), vb::twips(120, 2760, 1680, 435), true);
     bcCancelar = boton(this, "bcCancelar", QStringLiteral("Cancelar"), vb::twips(2040, 2760, 1680, 435), true);
-    CmdRegistrar = boton(this, "CmdRegistrar", QStringLiteral("Registrar"), vb::twips(3840, 2760, 1080, 435), false);
+    CmdRegistrar = boton(this, "CmdRegistrar", QStringLiteral("Registrar"), vb::twips(3840, 2760, 900, 435), false);
     CmdLineaComando =
-        boton(this, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"), vb::twips(5040, 2760, 1620, 435), false);
+        boton(this, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"), vb::twips(4800, 2760, 1860, 435), false);
 }
 
 void frmAcceso::reject()

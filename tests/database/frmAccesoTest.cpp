@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -116,6 +117,13 @@ TEST_F(FrmAcceso, EmptyBoxesShowTheirPrompt)
     f.TxtDbName->setText("  ");
     EXPECT_EQ(f.TxtDbName->text(), "ingrese el nombre de la base de datos");
     EXPECT_EQ(f.TxtDbName->selectedText(), f.TxtDbName->text());
+
+    // The user box shows its prompt again only when it gets the focus.
+    f.TxtUserId->setText("");
+    EXPECT_EQ(f.TxtUserId->text(), "");
+    QFocusEvent foco(QEvent::FocusIn);
+    QCoreApplication::sendEvent(f.TxtUserId, &foco);
+    EXPECT_EQ(f.TxtUserId->text(), "Ingrese el usuario");
 }
 
 TEST_F(FrmAcceso, TheListShowsRegisteredConnectionsWithAName)
