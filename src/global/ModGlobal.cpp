@@ -30,6 +30,73 @@ bool copiarTramo(QFile& origen, QFile& destino, qint64 largo)
     return datos.size() == largo && destino.write(datos) == largo;
 }
 
+// A text value between apostrophes in a statement: its own apostrophes doubled.
+QString comoLiteral(const QString& valor)
+{
+    return QString(valor).replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString tablaConfiguracion()
+{
+    if (vb::Trim(gTablaConfiguracion()).isEmpty())
+        gTablaConfiguracion() = QStringLiteral("TA_CONFIGURACION");
+    return gTablaConfiguracion();
+}
+
+QString sentenciaLectura(const QString& clave)
+{
+    const QString limpia = vb::Trim(clave);
+    const QString sql = QStringLiteral("SELECT VALOR, valoraux FROM ") + tablaConfiguracion() +
+                        QStringLiteral(" with(nolock)  WHERE CLAVE = '") + comoLiteral(limpia) + QStringLiteral("'");
+    const bool enMayusculas = limpia.compare(QLatin1String("[FECHA HASTA]"), Qt::CaseInsensitive) == 0 ||
+                              limpia.compare(QLatin1String("[FECHA DESDE]"), Qt::CaseInsensitive) == 0;
+    return enMayusculas ? sql.toUpper() : sql;
+}
+
+QString textoCampo(ado::Recordset& rs, const QString& campo)
+{
+    return gFunciones().ValorCampo(rs.Fields(campo).Value()).toString();
+}
+
+// Cfg and CfgMQ: only Ignore goes on; any other answer closes the record set and reads as "".
+QString leerClave(DB_Dll& db, const QString& clave, QString& valorAux, const QString& rutina)
+{
+    QString resultado;
+    QString sql;
+    ado::Recordset rs;
+    const vb::Flow flujo = vb::RunSteps({[&] { return sql = sentenciaLectura(clave), true; },
+                                         [&] {
+                                             db.AbrirRecordset(sql, rs, nullptr, ado::adOpenForwardOnly,
+                                                               ado::adLockReadOnly, ado::adCmdUnspecified, true);
+                                             return true;
+                                         },
+                                         [&] {
+                                             if (rs.Eof()) {
+                                                 resultado = QStringLiteral(" ");
+                                                 valorAux.clear();
+                                             } else {
+                                                 resultado = textoCampo(rs, QStringLiteral("VALOR"));
+                                                 valorAux = textoCampo(rs, QStringLiteral("ValorAux"));
+                                             }
+                                             return true;
+                                         },
+                                         [&] { return db.CierraRecordset(rs), true; },
+                                         [&] {
+                                             if (clave.compare(QLatin1String("THEME"), Qt::CaseInsensitive) == 0 &&
+                                                 vb::Trim(resultado).isEmpty())
+                                                 resultado = QStringLiteral("1");
+                                             return true;
+                                         }},
+                                        [&](const vb::Error& e) {
+                                            const int respuesta = TratamientoErrores(e, std::nullopt, rutina);
+                                            return respuesta == vb::kContinue ? respuesta : 0;
+                                        });
+    if (flujo == vb::Flow::Next)
+        return resultado;
+    vb::ResumeNext([&] { db.CierraRecordset(rs); });
+    return QString();
+}
+
 } // namespace
 
 ClsUtilidades& gFunciones()
@@ -78,6 +145,66 @@ bool& gRestringeAsientos()
 {
     static bool restringe = false;
     return restringe;
+}
+
+QString& gTablaConfiguracion()
+{
+    static QString tabla;
+    return tabla;
+}
+
+QString Cfg(const QString& Clave)
+{
+    QString valorAux;
+    return Cfg(Clave, valorAux);
+}
+
+QString Cfg(const QString& Clave, QString& ValorAux)
+{
+    if (!gDB().gOpenFlag)
+        return QString();
+    return leerClave(gDB(), Clave, ValorAux, QStringLiteral("Cfg"));
+}
+
+QString CfgMQ(const QString& Clave)
+{
+    QString valorAux;
+    return CfgMQ(Clave, valorAux);
+}
+
+QString CfgMQ(const QString& Clave, QString& ValorAux)
+{
+    return leerClave(gDBEstadisticas(), Clave, ValorAux, QStringLiteral("CfgMQ"));
+}
+
+void GrabaCfgMQ(const QString& Clave, const vb::Variant& Valor, const QString& ValorAux, bool PoliticaNegocio,
+                const QString& Grupo, bool RecortarValor)
+{
+    DB_Dll& db = gDBEstadisticas();
+    // The row is looked up by the key in its stored form, so an existing row is found and never doubled.
+    const QString clave = vb::Trim(Clave).toUpper();
+    QString sql = QStringLiteral("SELECT * FROM ") + tablaConfiguracion() +
+                  QStringLiteral(" with(nolock)  WHERE CLAVE = '") + comoLiteral(clave) + QStringLiteral("'");
+    ado::Recordset rs;
+    const ClsUtilidades& f = gFunciones();
+    const vb::Variant valor = RecortarValor ? vb::Variant(vb::Trim(f.ValorCampo(Valor).toString())) : Valor;
+    vb::ResumeNext([&] {
+        db.AbrirRecordset(sql, rs, db.gCnn, ado::adOpenDynamic, ado::adLockOptimistic, ado::adCmdUnspecified, true);
+    });
+    vb::ResumeNext([&] {
+        if (rs.Eof())
+            rs.AddNew();
+        else
+            rs.MoveFirst();
+    });
+    vb::ResumeNext([&] { rs.Fields(QStringLiteral("Grupo")).setValue(f.ValorCampo(Grupo)); });
+    vb::ResumeNext([&] { rs.Fields(QStringLiteral("CLAVE")).setValue(f.ValorCampo(clave)); });
+    vb::ResumeNext([&] { rs.Fields(QStringLiteral("VALOR")).setValue(f.ValorCampo(valor)); });
+    vb::ResumeNext([&] { rs.Fields(QStringLiteral("PoliticaNegocio")).setValue(f.ValorCampo(PoliticaNegocio)); });
+    if (!ValorAux.isEmpty())
+        vb::ResumeNext([&] { rs.Fields(QStringLiteral("ValorAux")).setValue(vb::Trim(ValorAux)); });
+    vb::ResumeNext([&] { rs.Update(); });
+    vb::ResumeNext([&] { db.CierraRecordset(rs); });
 }
 
 bool ExisteArchivo(const QString& ruta)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/vb/Error.h"
+#include "platform/vb/Variant.h"
 
 #include <QString>
 #include <optional>
@@ -26,6 +27,20 @@ DB_Dll& gDBConsulta();
 DB_Dll& gDBRSQL();
 // Restricts the journal entries for users who are not administrators; nothing in the system sets it.
 bool& gRestringeAsientos();
+
+// The configuration table's name; the readers set it to "TA_CONFIGURACION" when blank.
+QString& gTablaConfiguracion();
+
+// Reads a key of the configuration table on gDB: its VALOR (ValorAux receives its ValorAux); " " when no
+// row has the key; "" when gDB is not open or the read failed. A blank THEME reads as "1".
+QString Cfg(const QString& Clave);
+QString Cfg(const QString& Clave, QString& ValorAux);
+// The same on the statistics connection, without the open-connection test.
+QString CfgMQ(const QString& Clave);
+QString CfgMQ(const QString& Clave, QString& ValorAux);
+// Inserts or updates a key of the statistics database's configuration table; reports nothing.
+void GrabaCfgMQ(const QString& Clave, const vb::Variant& Valor, const QString& ValorAux, bool PoliticaNegocio,
+                const QString& Grupo, bool RecortarValor);
 
 // True when the file can be opened for reading; double quotes in the path are ignored.
 bool ExisteArchivo(const QString& ruta);

@@ -1,9 +1,13 @@
 #include "global/ModGlobal.h"
 
+#include "database/DB_Dll.h"
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Constants.h"
+#include "support/ScriptedDriver.h"
 #include "support/ScriptedOperator.h"
+
+#include "EntornoGlobal.h"
 
 #include <QDate>
 #include <QFile>
@@ -12,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using kembtest::ScriptedDriver;
 using kembtest::ScriptedOperator;
 
 namespace {
@@ -24,31 +29,17 @@ QByteArray randomBytes(qint64 n)
     return b;
 }
 
+using kembtest::TempEnv;
+
 void writeFile(const QString& path, const QByteArray& data)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(data), data.size());
+    kembtest::escribirArchivo(path, data);
 }
 
 QByteArray readFile(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return kembtest::leerArchivo(path);
 }
-
-// Points TEMP at a fresh folder for one test and restores it after.
-class TempEnv {
-public:
-    TempEnv() : m_old(qgetenv("TEMP")) { qputenv("TEMP", m_dir.path().toLocal8Bit()); }
-    ~TempEnv() { qputenv("TEMP", m_old); }
-    QString path() const { return m_dir.path(); }
-    QByteArray log() const { return readFile(m_dir.path() + "/MQERR.LOG"); }
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_old;
-};
 
 } // namespace
 
@@ -123,8 +114,8 @@ TEST(AbrirArchivo, QuotesAPathWithBlanksOnly)
     ModGlobal::AbrirArchivo("/home/ana/log.txt", false);
     ModGlobal::AbrirArchivo("\"/home/ana/Mis Datos/log.txt\"", true);
     ClsSistema::setAbridor({});
-    EXPECT_EQ(abiertos, QStringList({"\"/home/ana/Mis Datos/log.txt\"", "/home/ana/log.txt",
-                                     "\"/home/ana/Mis Datos/log.txt\""}));
+    EXPECT_EQ(abiertos,
+              QStringList({"\"/home/ana/Mis Datos/log.txt\"", "/home/ana/log.txt", "\"/home/ana/Mis Datos/log.txt\""}));
 }
 
 TEST(TratamientoErrores, ShowsTheMessageAndLogsTheAnswer)
@@ -132,8 +123,8 @@ TEST(TratamientoErrores, ShowsTheMessageAndLogsTheAnswer)
     TempEnv temp;
     ScriptedOperator op;
     op.answerMsgBox(vb::vbAbort);
-    const int r = ModGlobal::TratamientoErrores(vb::Error(3704, "  La operación no está permitida  ", "ADODB.Recordset"),
-                                                std::nullopt, "Cfg");
+    const int r = ModGlobal::TratamientoErrores(
+        vb::Error(3704, "  La operación no está permitida  ", "ADODB.Recordset"), std::nullopt, "Cfg");
     EXPECT_EQ(r, vb::vbAbort);
     ASSERT_EQ(op.msgBoxes().size(), 1u);
     const auto& box = op.msgBoxes()[0];
@@ -214,4 +205,190 @@ TEST(TratamientoErrores, AnUnwritableLogLeavesTheAnswerUnchanged)
     ScriptedOperator op;
     op.answerMsgBox(vb::vbRetry);
     EXPECT_EQ(ModGlobal::TratamientoErrores(vb::Error(9, "x")), vb::vbRetry);
+}
+
+// ---- configuration table ----
+
+namespace {
+
+class Configuracion : public kembtest::EntornoConBase {
+protected:
+    void SetUp() override
+    {
+        EntornoConBase::SetUp();
+        if (IsSkipped())
+            return;
+        base->exec("INSERT INTO TA_CONFIGURACION VALUES ('TopConsArt', '200', 'aux', 'Consultas', 0)");
+        base->exec("INSERT INTO TA_CONFIGURACION VALUES ('SinValor', NULL, NULL, NULL, 0)");
+        base->exec("INSERT INTO TA_CONFIGURACION VALUES ('O''Brien', 'comilla', '', NULL, 0)");
+    }
+    // Every row of the configuration table, as "CLAVE|VALOR|ValorAux|Grupo|PoliticaNegocio".
+    QStringList filas()
+    {
+        QStringList out;
+        const ado::ResultSet r = base->exec("SELECT CLAVE, VALOR, ValorAux, Grupo, PoliticaNegocio FROM "
+                                            "TA_CONFIGURACION ORDER BY CLAVE");
+        for (const auto& fila : r.rows) {
+            QStringList campos;
+            for (const auto& v : fila)
+                campos << (v.isNull() ? QStringLiteral("NULL") : v.toString());
+            out << campos.join('|');
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(Configuracion, CfgReadsValueAndAuxiliaryValue)
+{
+    struct Caso {
+        const char* clave;
+        const char* valor;
+        const char* aux;
+    };
+    const Caso casos[] = {
+        {"TopConsArt", "200", "aux"}, {"  TopConsArt  ", "200", "aux"},
+        {"topconsart", "200", "aux"}, {"NoExiste", " ", ""},
+        {"SinValor", "", ""},         {"O'Brien", "comilla", ""},
+        {"x' OR '1'='1", " ", ""},
+    };
+    for (const Caso& c : casos) {
+        QString aux = QStringLiteral("previo");
+        EXPECT_EQ(ModGlobal::Cfg(c.clave, aux).toStdString(), c.valor) << c.clave;
+        EXPECT_EQ(aux.toStdString(), c.aux) << c.clave;
+    }
+    EXPECT_EQ(ModGlobal::gTablaConfiguracion(), "TA_CONFIGURACION");
+}
+
+TEST_F(Configuracion, ABlankThemeReadsAsOne)
+{
+    EXPECT_EQ(ModGlobal::Cfg("THEME"), "1");
+    EXPECT_EQ(ModGlobal::Cfg("theme"), "1");
+    EXPECT_EQ(ModGlobal::Cfg(" THEME"), " ") << "only the key as passed is compared";
+    base->exec("INSERT INTO TA_CONFIGURACION VALUES ('THEME', '  ', NULL, NULL, 0)");
+    EXPECT_EQ(ModGlobal::Cfg("THEME"), "1");
+    base->exec("UPDATE TA_CONFIGURACION SET VALOR = '3' WHERE CLAVE = 'THEME'");
+    EXPECT_EQ(ModGlobal::Cfg("THEME"), "3");
+}
+
+TEST_F(Configuracion, CfgMQReadsTheStatisticsConnection)
+{
+    ModGlobal::gDB() = DB_Dll();
+    QString aux;
+    EXPECT_EQ(ModGlobal::CfgMQ("TopConsArt", aux), "200");
+    EXPECT_EQ(aux, "aux");
+    EXPECT_EQ(ModGlobal::Cfg("TopConsArt", aux), "") << "the main connection is closed";
+}
+
+TEST_F(Configuracion, ANamedTableIsReadInsteadOfTheDefault)
+{
+    base->exec("CREATE TABLE OTRA_CFG (CLAVE VARCHAR(50), VALOR VARCHAR(255), ValorAux VARCHAR(255))");
+    base->exec("INSERT INTO OTRA_CFG VALUES ('TopConsArt', '7', NULL)");
+    ModGlobal::gTablaConfiguracion() = "OTRA_CFG";
+    EXPECT_EQ(ModGlobal::Cfg("TopConsArt"), "7");
+}
+
+TEST_F(Configuracion, AFailedReadAsksOnceAndGivesAnEmptyText)
+{
+    base->exec("DROP TABLE TA_CONFIGURACION");
+    struct Caso {
+        const char* clave;
+        int respuesta;
+        const char* resultado;
+    };
+    // Retry is not repeated: only Ignore goes on, and then a blank THEME still reads as "1".
+    const Caso casos[] = {{"TopConsArt", vb::vbRetry, ""},
+                          {"TopConsArt", vb::vbAbort, ""},
+                          {"TopConsArt", vb::vbIgnore, ""},
+                          {"THEME", vb::vbIgnore, "1"},
+                          {"THEME", vb::vbAbort, ""}};
+    for (const Caso& c : casos) {
+        ScriptedOperator op;
+        op.answerMsgBox(vb::vbAbort, [](const kembtest::Shown& s) {
+            EXPECT_TRUE(s.title.endsWith(" - AbrirRecordset Aviso al operador!!! - 5 ")) << s.title.toStdString();
+        });
+        op.answerMsgBox(c.respuesta, [](const kembtest::Shown& s) {
+            EXPECT_TRUE(s.prompt.startsWith("Ha ocurrido el Siguiente Error (3704)")) << s.prompt.toStdString();
+            EXPECT_TRUE(s.title.endsWith(" - Cfg Aviso al operador!!! - 2 ")) << s.title.toStdString();
+        });
+        EXPECT_EQ(ModGlobal::Cfg(c.clave).toStdString(), c.resultado) << c.clave << " " << c.respuesta;
+        EXPECT_TRUE(op.allAnswered());
+    }
+    EXPECT_TRUE(vb::fromAnsi(temp.log()).contains("Rutina: - Cfg Mensaje"));
+}
+
+TEST_F(Configuracion, CfgMQOnAClosedConnectionGoesThroughTheErrorPath)
+{
+    ModGlobal::gDBEstadisticas() = DB_Dll();
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbAbort).answerMsgBox(vb::vbAbort, [](const kembtest::Shown& s) {
+        EXPECT_TRUE(s.title.endsWith(" - CfgMQ Aviso al operador!!! - 2 ")) << s.title.toStdString();
+    });
+    EXPECT_EQ(ModGlobal::CfgMQ("TopConsArt"), "");
+}
+
+TEST(ConfiguracionSinBase, CfgWithTheMainConnectionClosedRunsNothing)
+{
+    kembtest::reiniciarGlobal();
+    ScriptedDriver driver;
+    ScriptedOperator op;
+    EXPECT_EQ(ModGlobal::Cfg("TopConsArt"), "");
+    EXPECT_TRUE(driver.calls().isEmpty());
+    EXPECT_TRUE(op.shown().empty());
+}
+
+TEST(ConfiguracionSinBase, DateRangeKeysAreSentInUpperCase)
+{
+    kembtest::reiniciarGlobal();
+    ScriptedDriver driver;
+    DB_Dll& db = ModGlobal::gDB();
+    db.gCnn->Open("PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=u;Pwd=p;");
+    db.gOpenFlag = true;
+    ModGlobal::Cfg(" [fecha hasta] ");
+    ModGlobal::Cfg("[Fecha Desde]");
+    ModGlobal::Cfg("Otra'Clave");
+    const QStringList calls = driver.calls().filter("execute ");
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls[0], "execute SELECT VALOR, VALORAUX FROM TA_CONFIGURACION WITH(NOLOCK)  WHERE CLAVE = "
+                        "'[FECHA HASTA]'");
+    EXPECT_EQ(calls[1], "execute SELECT VALOR, VALORAUX FROM TA_CONFIGURACION WITH(NOLOCK)  WHERE CLAVE = "
+                        "'[FECHA DESDE]'");
+    EXPECT_EQ(calls[2], "execute SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = "
+                        "'Otra''Clave'");
+    kembtest::reiniciarGlobal();
+}
+
+TEST_F(Configuracion, GrabaCfgMQInsertsANewKeyTrimmedAndInUpperCase)
+{
+    ModGlobal::GrabaCfgMQ("  TimeOut ", 0, "", false, "BaseDeDatos", true);
+    EXPECT_TRUE(filas().contains("TIMEOUT|0|NULL|BaseDeDatos|0")) << filas().join('\n').toStdString();
+    EXPECT_EQ(ModGlobal::CfgMQ("TimeOut"), "0");
+}
+
+TEST_F(Configuracion, GrabaCfgMQChangesTheExistingRowOnly)
+{
+    ModGlobal::GrabaCfgMQ("TopConsArt", "  300  ", "", true, "Otro", false);
+    ModGlobal::GrabaCfgMQ(" topconsart", " 400 ", " nuevo ", true, "Otro", true);
+    const QStringList todas = filas();
+    EXPECT_EQ(todas.size(), 3) << todas.join('\n').toStdString();
+    EXPECT_TRUE(todas.contains("TOPCONSART|400|nuevo|Otro|1")) << todas.join('\n').toStdString();
+
+    ModGlobal::GrabaCfgMQ("TOPCONSART", "  500  ", "", false, "Otro", false);
+    EXPECT_TRUE(filas().contains("TOPCONSART|  500  |nuevo|Otro|0")) << "no trimming; an empty ValorAux is kept";
+}
+
+TEST_F(Configuracion, GrabaCfgMQWithTheTableNameBlankWritesTheDefaultTable)
+{
+    ModGlobal::GrabaCfgMQ("Nueva", "x", "", false, "G", true);
+    EXPECT_TRUE(filas().contains("NUEVA|x|NULL|G|0"));
+}
+
+TEST_F(Configuracion, GrabaCfgMQOnAClosedConnectionChangesNothing)
+{
+    ModGlobal::gDBEstadisticas() = DB_Dll();
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbAbort);
+    ModGlobal::GrabaCfgMQ("Nueva", "x", "", false, "G", true);
+    EXPECT_EQ(filas().size(), 3);
 }
