@@ -31,7 +31,8 @@ void cStringBuilder::ChunkSize(std::int32_t iChunkSize)
     if (iChunkSize >= (1 << 30))
         overflow();
     if (iChunkSize < 1)
-        throw vb::Error(5, QStringLiteral("Llamada a procedimiento o argumento no válidos"), QStringLiteral("cStringBuilder"));
+        throw vb::Error(5, QStringLiteral("Llamada a procedimiento o argumento no válidos"),
+                        QStringLiteral("cStringBuilder"));
     m_chunkBytes = iChunkSize * 2;
 }
 

@@ -29,7 +29,8 @@ public:
     // Raises 9 when the range is not wholly inside the text.
     void Remove(std::int32_t iIndex, std::int32_t lLen);
     // The 1-based position of `sToFind` within the text from `lStartIndex` (below 1: from the start), else 0.
-    std::int32_t Find(const QString& sToFind, std::int32_t lStartIndex = 0, vb::Compare compare = vb::Compare::Binary) const;
+    std::int32_t Find(const QString& sToFind, std::int32_t lStartIndex = 0,
+                      vb::Compare compare = vb::Compare::Binary) const;
     // Leaves at most one chunk of spare room.
     void HeapMinimize();
 

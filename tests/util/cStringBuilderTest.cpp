@@ -115,11 +115,9 @@ TEST(cStringBuilderTest, Remove)
         long error;
     };
     const Case cases[] = {
-        {0, 0, QStringLiteral("abcdef"), 0},  {0, 2, QStringLiteral("cdef"), 0},
-        {2, 2, QStringLiteral("abef"), 0},    {4, 2, QStringLiteral("abcd"), 0},
-        {6, 0, QStringLiteral("abcdef"), 0},  {5, 2, QStringLiteral("abcdef"), 9},
-        {7, 0, QStringLiteral("abcdef"), 9},  {-1, 1, QStringLiteral("abcdef"), 9},
-        {1, -1, QStringLiteral("abcdef"), 9},
+        {0, 0, QStringLiteral("abcdef"), 0}, {0, 2, QStringLiteral("cdef"), 0},    {2, 2, QStringLiteral("abef"), 0},
+        {4, 2, QStringLiteral("abcd"), 0},   {6, 0, QStringLiteral("abcdef"), 0},  {5, 2, QStringLiteral("abcdef"), 9},
+        {7, 0, QStringLiteral("abcdef"), 9}, {-1, 1, QStringLiteral("abcdef"), 9}, {1, -1, QStringLiteral("abcdef"), 9},
     };
     for (const Case& c : cases) {
         cStringBuilder sb;
@@ -141,10 +139,10 @@ TEST(cStringBuilderTest, Find)
         int position;
     };
     const Case cases[] = {
-        {QStringLiteral("c"), 0, vb::Compare::Binary, 3},    {QStringLiteral("c"), 4, vb::Compare::Binary, 6},
-        {QStringLiteral("A"), -5, vb::Compare::Binary, 4},   {QStringLiteral("A"), 1, vb::Compare::Text, 1},
-        {QStringLiteral(" "), 0, vb::Compare::Binary, 0},    {QStringLiteral("c "), 0, vb::Compare::Binary, 0},
-        {QStringLiteral("x"), 0, vb::Compare::Binary, 0},    {QStringLiteral("c"), 7, vb::Compare::Binary, 0},
+        {QStringLiteral("c"), 0, vb::Compare::Binary, 3},  {QStringLiteral("c"), 4, vb::Compare::Binary, 6},
+        {QStringLiteral("A"), -5, vb::Compare::Binary, 4}, {QStringLiteral("A"), 1, vb::Compare::Text, 1},
+        {QStringLiteral(" "), 0, vb::Compare::Binary, 0},  {QStringLiteral("c "), 0, vb::Compare::Binary, 0},
+        {QStringLiteral("x"), 0, vb::Compare::Binary, 0},  {QStringLiteral("c"), 7, vb::Compare::Binary, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(sb.Find(c.find, c.start, c.compare), c.position) << c.find.toStdString() << " from " << c.start;
