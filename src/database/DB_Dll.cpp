@@ -13,7 +13,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QLocale>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -53,6 +56,84 @@ QString reemplazarNombre(QString s, const QString& nombre, const QString& vista,
         s = vb::Replace(s, antes + nombre + despues, antes + vista + despues, Compare::Text);
     }
     return s;
+}
+
+// A type code arrives as a number or as numeric text; anything else is no code.
+std::optional<long> codigoTipo(const vb::Variant& tipo)
+{
+    double valor = 0;
+    switch (tipo.type()) {
+    case vb::Variant::Type::Long:
+    case vb::Variant::Type::Double:
+    case vb::Variant::Type::Currency:
+        valor = tipo.toDouble();
+        break;
+    case vb::Variant::Type::String: {
+        bool ok = false;
+        valor = QLocale::c().toDouble(vb::Trim(tipo.toString()), &ok);
+        if (!ok)
+            return std::nullopt;
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (valor != std::trunc(valor))
+        return std::nullopt;
+    return static_cast<long>(valor);
+}
+
+// The leading number of a text, written with "." as decimal point and without exponent.
+QString textoNumerico(const QString& valor)
+{
+    return QLocale::c().toString(vb::Val(valor), 'f', QLocale::FloatingPointShortest);
+}
+
+// A text value between apostrophes, its own apostrophes doubled so that it stays one literal.
+QString comillas(const QString& texto)
+{
+    return QLatin1Char('\'') + QString(texto).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
+// The number of a field's value: numbers as they are (their text would carry the locale's decimal comma),
+// anything else by its leading number.
+double numeroDe(const vb::Variant& valor)
+{
+    switch (valor.type()) {
+    case vb::Variant::Type::Long:
+    case vb::Variant::Type::Double:
+    case vb::Variant::Type::Currency:
+        return valor.toDouble();
+    default:
+        return vb::Val(valor.toString());
+    }
+}
+
+// Whether a condition carries its own WHERE: one outside parentheses and quoted text, so that the WHERE
+// of a subquery does not count.
+bool tieneWhere(const QString& condicion)
+{
+    static const QString where = QStringLiteral(" WHERE ");
+    int nivel = 0;
+    bool enTexto = false;
+    for (qsizetype i = 0; i < condicion.size(); ++i) {
+        const QChar c = condicion[i];
+        if (c == QLatin1Char('\''))
+            enTexto = !enTexto;
+        else if (!enTexto && c == QLatin1Char('('))
+            ++nivel;
+        else if (!enTexto && c == QLatin1Char(')'))
+            --nivel;
+        else if (!enTexto && nivel == 0 &&
+                 QStringView(condicion).mid(i, where.size()).compare(where, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+int avisoDeConsulta(const vb::Error& e)
+{
+    return vb::MsgBox(e.Description(), vb::vbAbortRetryIgnore + vb::vbCritical, QStringLiteral("Aviso al Operador"));
 }
 
 bool esPrograma(std::initializer_list<const char*> nombres)
@@ -281,32 +362,169 @@ void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, 
     }
 }
 
+std::optional<vb::Variant> DB_Dll::primerValor(const QString& sql, const QString& columna)
+{
+    ado::Recordset rs;
+    rs.Open(sql, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdUnspecified);
+    if (rs.Bof())
+        return std::nullopt;
+    return m_funciones.ValorCampo(rs.Fields(columna).Value());
+}
+
+vb::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo)
+{
+    QString sinCondicion;
+    return BuscaMaximo(QueTabla, QueCampo, Tipo, sinCondicion);
+}
+
+vb::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo,
+                                QString& Condicion)
+{
+    // Articles whose codes begin with "0" are left out once; asking again after that could never end
+    // when the column searched is not the code.
+    bool preguntadoDeNuevo = false;
+    for (;;) {
+        QString sql = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
+        if (!vb::Trim(Condicion).isEmpty())
+            sql += QStringLiteral(" WHERE ") + vb::Trim(Condicion);
+        const std::optional<vb::Variant> leido = primerValor(sql, QStringLiteral("MAYOR"));
+        if (!leido)
+            return vb::Variant();
+        const vb::Variant& valor = *leido;
+        const bool conCero = vb::Trim(valor.toString()).startsWith(QLatin1Char('0'));
+        if (!preguntadoDeNuevo && conCero &&
+            QueTabla.compare(QLatin1String("V_MA_ARTICULOS"), Qt::CaseInsensitive) == 0) {
+            const QString sinCeros = QStringLiteral("substring(ltrim(idarticulo),1,1)<>'0'");
+            Condicion = vb::Trim(Condicion).isEmpty() ? QStringLiteral(" ") + sinCeros
+                                                      : Condicion + QStringLiteral(" and ") + sinCeros;
+            preguntadoDeNuevo = true;
+            continue;
+        }
+        return codigoTipo(Tipo) == 7 ? valor : vb::Variant(numeroDe(valor));
+    }
+}
+
+vb::Variant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, const vb::Variant&,
+                                const QString& Condicion)
+{
+    QString sql = QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla +
+                  QStringLiteral("  with(nolock) ");
+    if (!vb::Trim(Condicion).isEmpty())
+        sql += QStringLiteral(" WHERE ") + vb::Trim(Condicion);
+    const std::optional<vb::Variant> valor = primerValor(sql, QStringLiteral("MENOR"));
+    return valor ? vb::Variant(numeroDe(*valor)) : vb::Variant();
+}
+
+vb::Variant DB_Dll::BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCampo, const vb::Variant&,
+                                      const QString& Condicion)
+{
+    QString sql = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
+    if (!vb::Trim(Condicion).isEmpty())
+        sql += QStringLiteral(" WHERE ") + Condicion;
+    const std::optional<vb::Variant> valor = primerValor(sql, QStringLiteral("MAYOR"));
+    return valor ? vb::Variant(numeroDe(*valor)) : vb::Variant();
+}
+
+bool DB_Dll::existeEn(const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion, ado::Recordset* lrcs,
+                      bool soloLectura, bool traducir)
+{
+    bool existe = false;
+    ado::Recordset local;
+    ado::Recordset& rs = lrcs ? *lrcs : local;
+    vb::RunSteps({[&] {
+                      if (lrcs && lrcs->State() != ado::adStateClosed)
+                          lrcs->Close();
+                      return true;
+                  },
+                  [&] {
+                      if (!lrcs)
+                          local.Open(traducir ? ORACLE_Dicc(sentencia) : sentencia, conexion, ado::adOpenForwardOnly,
+                                     ado::adLockReadOnly, ado::adCmdUnspecified);
+                      else if (soloLectura)
+                          lrcs->Open(sentencia, conexion, ado::adOpenForwardOnly, ado::adLockReadOnly,
+                                     ado::adCmdUnspecified);
+                      else
+                          lrcs->Open(sentencia, conexion, lrcs->CursorType(), lrcs->LockType(), ado::adCmdUnspecified);
+                      return true;
+                  },
+                  [&] {
+                      existe = !rs.Bof();
+                      return true;
+                  }},
+                 avisoDeConsulta);
+    return existe;
+}
+
+bool DB_Dll::ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
+                             ado::Recordset* Lrcs, const vb::Variant& Tipodato, const QString& Condicion,
+                             bool SoloLectura)
+{
+    QString sql = QStringLiteral("SELECT * FROM ") + Tabla;
+    if (!Condicion.isEmpty()) {
+        sql += QStringLiteral(" with(nolock)  ") +
+               (tieneWhere(Condicion) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) + Condicion;
+    } else {
+        sql += QStringLiteral(" with(nolock)   WHERE ") + Campo;
+        const std::optional<long> tipo = codigoTipo(Tipodato);
+        if (tipo == 8)
+            sql += QStringLiteral(" =") + comillas(ValorBuscado);
+        else if (tipo == 7)
+            sql += QStringLiteral(" = ") + vb::Trim(ValorBuscado) + QStringLiteral(" ");
+        else if (tipo == 3 || tipo == 4 || tipo == 5)
+            sql += QStringLiteral(" = ") + textoNumerico(ValorBuscado);
+        else
+            sql += QStringLiteral(" = ") + ValorBuscado;
+    }
+    return existeEn(sql, ModGlobal::gDB().gCnn, Lrcs, SoloLectura, false);
+}
+
+bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
+                           ado::Recordset* Lrcs, const vb::Variant& Tipodato, const QString& Condicion,
+                           bool SoloLectura)
+{
+    const std::optional<long> tipo = codigoTipo(Tipodato);
+    QString sql;
+    if (!Condicion.isEmpty()) {
+        sql = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock) ") +
+              (tieneWhere(Condicion) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) + Condicion;
+    } else if (tipo == 8) {
+        sql = QStringLiteral("SELECT TOP 1  * FROM ") + Tabla + QStringLiteral(" with(nolock)  WHERE LTRIM(RTRIM(") +
+              Campo + QStringLiteral(")) =") + comillas(vb::Trim(ValorBuscado));
+    } else {
+        sql = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock)  WHERE ") + Campo +
+              QStringLiteral(" = ");
+        if (tipo == 7)
+            sql += vb::Trim(ValorBuscado) + QStringLiteral(" ");
+        else if (tipo == 3 || tipo == 4 || tipo == 5)
+            sql += textoNumerico(ValorBuscado);
+        else
+            sql += ValorBuscado;
+    }
+    return existeEn(SS_TSinonimos(sql), gCnn, Lrcs, SoloLectura, true);
+}
+
 vb::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado, const QString& CampoDevuelto,
-                               const QString& Campo, int Tipodato, const QString& Condicion, bool UsaTrim,
-                               bool IgnoraError)
+                               const QString& Campo, const vb::Variant& Tipodato, const QString& Condicion,
+                               bool UsaTrim, bool IgnoraError)
 {
     const QString a = vb::Trim(Condicion).isEmpty() ? QString() : QStringLiteral(" AND ");
     const QString inicio = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock)  WHERE ");
-    const QString tr = vb::Trim(ValorBuscado);
+    const std::optional<long> tipo = codigoTipo(Tipodato);
     QString sql;
-    switch (Tipodato) {
-    case 8:
-        sql = UsaTrim ? inicio + QStringLiteral("LTRIM(RTRIM(") + Campo + QStringLiteral(")) ='") + tr +
-                            QStringLiteral("' ") + a + Condicion
-                      : inicio + Campo + QStringLiteral(" ='") + ValorBuscado + QStringLiteral("' ") + a + Condicion;
-        break;
-    case 7:
-        sql = inicio + Campo + QStringLiteral(" = #") + tr + QStringLiteral("# ") + a + Condicion;
-        break;
-    case 3:
-    case 4:
-    case 5:
-        sql = inicio + Campo + QStringLiteral(" = ") + QString::number(vb::Val(ValorBuscado), 'g', 15) + a + Condicion;
-        break;
-    default:
+    if (tipo == 8 && UsaTrim)
+        sql = inicio + QStringLiteral("LTRIM(RTRIM(") + Campo + QStringLiteral(")) =") +
+              comillas(vb::Trim(ValorBuscado)) + QStringLiteral(" ") + a + Condicion;
+    else if (tipo == 8)
+        sql = inicio + Campo + QStringLiteral(" =") + comillas(ValorBuscado) + QStringLiteral(" ") + a + Condicion;
+    else if (tipo == 7)
+        // Quoted, as every engine reads a date literal; the "#" form only Jet reads, and Jet does not
+        // read "with(nolock)".
+        sql = inicio + Campo + QStringLiteral(" = ") + comillas(vb::Trim(ValorBuscado)) + QStringLiteral(" ") + a +
+              Condicion;
+    else if (tipo == 3 || tipo == 4 || tipo == 5)
+        sql = inicio + Campo + QStringLiteral(" = ") + textoNumerico(ValorBuscado) + a + Condicion;
+    else
         sql = inicio + Campo + QStringLiteral(" = ") + ValorBuscado + a + Condicion;
-        break;
-    }
 
     vb::Variant resultado;
     ado::Recordset rs;
@@ -316,8 +534,7 @@ vb::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado
             resultado = QString();
             return 0;
         }
-        return vb::MsgBox(e.Description(), vb::vbAbortRetryIgnore + vb::vbCritical,
-                          QStringLiteral("Aviso al Operador"));
+        return avisoDeConsulta(e);
     };
     vb::RunSteps(
         {[&] { return AbrirRecordset(sql, rs, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true), true; },
@@ -335,6 +552,13 @@ vb::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado
     return abierto ? resultado : vb::Variant();
 }
 
+void DB_Dll::QConsulta(const vb::Variant&, const vb::Variant&, const vb::Variant&, const vb::Variant&,
+                       const vb::Variant&, const vb::Variant&)
+{}
+
+void DB_Dll::QGridConsulta(const vb::Variant&, const vb::Variant&, const vb::Variant&, const vb::Variant&,
+                           const vb::Variant&)
+{}
 bool DB_Dll::ExisteTablaDB(const QString& Tabla)
 {
     bool existe = false;

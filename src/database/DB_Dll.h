@@ -1,6 +1,7 @@
 // The database access class: one ADO connection and the data it was built from, the connection set-up
 // (SQL Server, Oracle, Access), statements and record sets with reconnection, the Oracle translation,
-// the restricted-view rewriting and its own error reporter.
+// the restricted-view rewriting, lookup queries, value formatting and name functions, schema checks and its
+// own error reporter.
 #pragma once
 
 #include "platform/ado/Connection.h"
@@ -35,6 +36,20 @@ public:
     bool ParametrosSQL = false;
     short gMQTimeOut = 0;
 
+    // The highest value of a column (a number unless Tipo is 7). On V_MA_ARTICULOS a maximum beginning with
+    // "0" is asked again without such codes; the extended condition is written back into Condicion.
+    vb::Variant BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo = {});
+    vb::Variant BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo,
+                            QString& Condicion);
+    vb::Variant BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo,
+                            QString&& Condicion)
+    {
+        return BuscaMaximo(QueTabla, QueCampo, Tipo, Condicion);
+    }
+    // The lowest value of a column as a number.
+    vb::Variant BuscaMinimo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo = {},
+                            const QString& Condicion = QString());
+
     // Opens gCnn on SQL Server or Oracle, asking the connection dialog first when told to; on failure
     // offers (with MuestraError) to try again through the dialog, without limit.
     void OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString& ConnString, bool ValidaAdmin,
@@ -44,11 +59,27 @@ public:
     // Opens gCnn on an Access file, asking for the file or the database password when needed.
     void OpenLocalADODB(const QString& ConnString, const QString& CadenaID, const QString& CadenaPWD);
 
-    // The "Administrador"-style lookup: one column of the first row whose `Campo` matches.
+    // Whether a row matches, on gDB's connection, comparing the key as stored; Lrcs (when given) is left
+    // open on the rows found.
+    bool ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado,
+                         const QString& Campo = QStringLiteral("Codigo"), ado::Recordset* Lrcs = nullptr,
+                         const vb::Variant& Tipodato = 8, const QString& Condicion = QString(),
+                         bool SoloLectura = false);
+    // The same on this instance's connection, keys compared trimmed, restricted views and Oracle applied.
+    bool ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado,
+                       const QString& Campo = QStringLiteral("Codigo"), ado::Recordset* Lrcs = nullptr,
+                       const vb::Variant& Tipodato = 8, const QString& Condicion = QString(), bool SoloLectura = true);
+    // One column of the first row whose `Campo` matches, as text; "" when none, Empty when the connection
+    // could not be opened.
     vb::Variant DatosTabla(const QString& Tabla, const QString& ValorBuscado, const QString& CampoDevuelto,
-                           const QString& Campo = QStringLiteral("Codigo"), int Tipodato = 8,
+                           const QString& Campo = QStringLiteral("Codigo"), const vb::Variant& Tipodato = 8,
                            const QString& Condicion = QString(), bool UsaTrim = true, bool IgnoraError = false);
     void CierraRecordset(ado::Recordset& LrcsTemp);
+    // Kept empty: callers may still call them.
+    void QConsulta(const vb::Variant& TB, const vb::Variant& Rsp, const vb::Variant& Cl1, const vb::Variant& Cl2,
+                   const vb::Variant& CmpDisplay = {}, const vb::Variant& SQLWHERE = {});
+    void QGridConsulta(const vb::Variant& Sentencia, const vb::Variant& CampoDevuelto1, const vb::Variant& gCnnString,
+                       const vb::Variant& CampoDevuelto2 = {}, const vb::Variant& CampoDevuelto3 = {});
 
     // Run a statement; errors stay in the connection's Errors (EjecutaConsultaRSQL also shows most).
     void EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, ado::Recordset* Lrcs = nullptr);
@@ -59,6 +90,9 @@ public:
                         long CursorType = ado::adOpenForwardOnly, long LockType = ado::adLockReadOnly,
                         long Options = ado::adCmdUnspecified, bool ConvOracle = false);
     QString ORACLE_Dicc(const QString& Valor);
+    // The highest value of a column as a number; Condicion applies when it is not blank.
+    vb::Variant BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCampo, const vb::Variant& Tipo = 8,
+                                  const QString& Condicion = QString());
     QString pJETOLEDB40() const { return QStringLiteral("Microsoft.Jet.OLEDB.4.0"); }
     QString pJETOLEDB35() const { return QStringLiteral("Microsoft.Jet.OLEDB.3.51"); }
     QString pSQLOLEDB() const { return QStringLiteral("SQLOLEDB"); }
@@ -79,6 +113,11 @@ private:
     void pedirParametros();
     void ejecutarConsulta(QString& sentencia, long& registros, ado::Recordset* lrcs, DB_Dll& compartida, bool avisar);
     bool reconectarTrasPerdida(int& contador);
+
+    // The named column of the statement's first row (never Null); none when there is no row.
+    std::optional<vb::Variant> primerValor(const QString& sql, const QString& columna);
+    bool existeEn(const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion, ado::Recordset* lrcs,
+                  bool soloLectura, bool traducir);
 
     ClsUtilidades m_funciones;
 };

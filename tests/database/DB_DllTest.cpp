@@ -800,3 +800,333 @@ TEST_F(DbDllConexion, OpenLocalADODBShowsOtherErrors)
 }
 
 } // namespace
+
+// ---- lookup queries ----
+
+namespace {
+
+// A SQLite database that reads the SQL Server idioms of the lookups, opened as the main connection.
+class DbDllConsultas : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString why = TestDatabase::unavailable(Engine::SQLite); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        vb::App::setPath(dir.path());
+        vb::App::setEXEName(QStringLiteral("kemb"));
+        ModGlobal::gDB() = DB_Dll();
+        base = std::make_unique<TestDatabase>(Engine::SQLite);
+        DB_Dll& db = ModGlobal::gDB();
+        db.gCnn->Open(base->connectionString());
+        db.gOpenFlag = true;
+        db.gEsAdmin = true;
+    }
+    void TearDown() override
+    {
+        ModGlobal::gDB() = DB_Dll();
+        base.reset();
+        vb::App::setPath(QString());
+        vb::App::setEXEName(QString());
+    }
+    static DB_Dll& db() { return ModGlobal::gDB(); }
+
+    QTemporaryDir dir;
+    kembtest::SqlServerDialect dialecto;
+    std::unique_ptr<TestDatabase> base;
+};
+
+TEST_F(DbDllConsultas, BuscaMaximoAsksAgainWithoutArticleCodesBeginningWithZero)
+{
+    base->exec("CREATE TABLE V_MA_ARTICULOS (idarticulo VARCHAR(25), precio INTEGER)");
+    base->exec("INSERT INTO V_MA_ARTICULOS VALUES ('0999', 0), ('   1200', 0)");
+    base->exec("CREATE TABLE OTRA (idarticulo VARCHAR(25))");
+    base->exec("INSERT INTO OTRA VALUES ('0999'), ('   1200')");
+    for (const char* tabla : {"v_ma_articulos", "V_Ma_Articulos"}) {
+        QString condicion;
+        EXPECT_EQ(db().BuscaMaximo(QString::fromUtf8(tabla), "idarticulo", vb::Variant(), condicion).toDouble(), 1200);
+        EXPECT_EQ(condicion, " substring(ltrim(idarticulo),1,1)<>'0'");
+    }
+    QString condicion = QStringLiteral("precio = 0");
+    EXPECT_EQ(db().BuscaMaximo("V_MA_ARTICULOS", "idarticulo", 8, condicion).toDouble(), 1200);
+    EXPECT_EQ(condicion, "precio = 0 and substring(ltrim(idarticulo),1,1)<>'0'");
+    EXPECT_EQ(db().BuscaMaximo("V_MA_ARTICULOS", "idarticulo").toDouble(), 1200);
+    EXPECT_EQ(db().BuscaMaximo("OTRA", "idarticulo").toDouble(), 999);
+    // Another column whose maximum begins with "0" even without those codes: asked again only once.
+    EXPECT_EQ(db().BuscaMaximo("V_MA_ARTICULOS", "precio").toDouble(), 0);
+}
+
+TEST_F(DbDllConsultas, BuscaMaximoGivesTheNumberOfTheValue)
+{
+    base->exec("CREATE TABLE T (txt VARCHAR(10), importe DOUBLE, grupo INTEGER)");
+    base->exec("INSERT INTO T VALUES ('A12', 1.5, 1), ('12A', 12.5, 1), ('9', 3, 2)");
+    base->exec("CREATE TABLE VACIA (n INTEGER)");
+    struct Caso {
+        const char* campo;
+        const char* condicion;
+        double resultado;
+    };
+    const Caso casos[] = {
+        {"txt", "grupo = 1", 0},                   // "A12" is the text maximum
+        {"txt", "grupo = 1 AND txt <> 'A12'", 12}, // "12A"
+        {"txt", "grupo = 2", 9},
+        {"importe", "", 12.5}, // a number is taken as it is, not through its text with a decimal comma
+        {"importe", "   ", 12.5},
+    };
+    for (const Caso& c : casos) {
+        QString condicion = QString::fromUtf8(c.condicion);
+        EXPECT_EQ(db().BuscaMaximo("T", QString::fromUtf8(c.campo), 3, condicion).toDouble(), c.resultado)
+            << c.campo << " " << c.condicion;
+    }
+    EXPECT_EQ(db().BuscaMaximo("T", "txt", vb::Variant(), "grupo = 2").toDouble(), 9);
+    EXPECT_EQ(db().BuscaMaximo("VACIA", "n").toDouble(), 0);
+    EXPECT_EQ(db().BuscaMaximo("VACIA", "n").type(), vb::Variant::Type::Double);
+    // Without error handling of its own: a missing table reaches the caller.
+    EXPECT_THROW(db().BuscaMaximo("NO_EXISTE", "n"), vb::Error);
+}
+
+TEST_F(DbDllConsultas, BuscaMinimoAndBuscaUltimoCodigo)
+{
+    base->exec("CREATE TABLE T (codigo VARCHAR(10), grupo INTEGER)");
+    base->exec("INSERT INTO T VALUES ('  7', 1), ('15', 1), ('3x', 2), ('40', 2)");
+    EXPECT_EQ(db().BuscaMinimo("T", "codigo").toDouble(), 7);
+    EXPECT_EQ(db().BuscaMinimo("T", "codigo", 8, "  grupo = 2 ").toDouble(), 3);
+    EXPECT_EQ(db().BuscaUltimoCodigo("T", "codigo").toDouble(), 40);
+    EXPECT_EQ(db().BuscaUltimoCodigo("T", "codigo", 8, "grupo = 1").toDouble(), 15);
+    EXPECT_EQ(db().BuscaUltimoCodigo("T", "codigo", 8, "   ").toDouble(), 40);
+    EXPECT_THROW(db().BuscaMinimo("T", "no_existe"), vb::Error);
+    EXPECT_THROW(db().BuscaUltimoCodigo("NO_EXISTE", "codigo"), vb::Error);
+}
+
+TEST_F(DbDllConsultas, BuscaMaximoOfADateWithType7IsTheDate)
+{
+    if (const QString why = TestDatabase::unavailable(Engine::PostgreSQL); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    TestDatabase pg(Engine::PostgreSQL);
+    pg.exec("CREATE TABLE t (fecha DATE)");
+    pg.exec("INSERT INTO t VALUES ('2024-03-01'), ('2025-12-31')");
+    DB_Dll& base = db();
+    base.gCnn->Close();
+    base.gCnn->Open(pg.connectionString());
+    const vb::Variant fecha = base.BuscaMaximo("t", "fecha", 7);
+    ASSERT_EQ(fecha.type(), vb::Variant::Type::Date);
+    EXPECT_EQ(fecha.toDate().toDateTime().date(), QDate(2025, 12, 31));
+    EXPECT_EQ(base.BuscaMaximo("t", "fecha", QStringLiteral("7")).type(), vb::Variant::Type::Date);
+    // Any other type: the number of the date's text ("31/12/2025").
+    EXPECT_EQ(base.BuscaMaximo("t", "fecha", 3).toDouble(), 31);
+    EXPECT_EQ(base.BuscaMaximo("t", "fecha").toDouble(), 31);
+}
+
+TEST_F(DbDllConsultas, TheExistenceTestsBuildTheirStatements)
+{
+    struct Caso {
+        bool st;
+        vb::Variant tipo;
+        const char* valor;
+        const char* condicion;
+        const char* sentencia;
+    };
+    const Caso casos[] = {
+        {true, 8, "X1 ", "", "SELECT * FROM T with(nolock)   WHERE CODIGO ='X1 '"},
+        {false, 8, " X1 ", "", "SELECT TOP 1  * FROM T with(nolock)  WHERE LTRIM(RTRIM(CODIGO)) ='X1'"},
+        {true, 7, " '2024-01-02' ", "", "SELECT * FROM T with(nolock)   WHERE CODIGO = '2024-01-02' "},
+        {false, 7, " '2024-01-02' ", "", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO = '2024-01-02' "},
+        {true, 3, "12,5", "", "SELECT * FROM T with(nolock)   WHERE CODIGO = 12"},
+        {false, 4, " 12.5abc", "", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO = 12.5"},
+        {false, 5, "abc", "", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO = 0"},
+        {false, QStringLiteral("3"), "7", "", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO = 7"},
+        {true, 0, "CODIGO", "", "SELECT * FROM T with(nolock)   WHERE CODIGO = CODIGO"},
+        {false, vb::Variant(), "'a'", "", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO = 'a'"},
+        {true, 8, "", " WHERE CODIGO=5", "SELECT * FROM T with(nolock)    WHERE CODIGO=5"},
+        {true, 8, "", "CODIGO=5", "SELECT * FROM T with(nolock)   WHERE CODIGO=5"},
+        {false, 8, "", " where CODIGO=5", "SELECT TOP 1 * FROM T with(nolock)   where CODIGO=5"},
+        {false, 8, "", "CODIGO=5", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO=5"},
+        // Apostrophes inside a searched text stay inside the literal.
+        {true, 8, "O'Brien", "", "SELECT * FROM T with(nolock)   WHERE CODIGO ='O''Brien'"},
+        {false, 8, "x' OR '1'='1", "",
+         "SELECT TOP 1  * FROM T with(nolock)  WHERE LTRIM(RTRIM(CODIGO)) ='x'' OR ''1''=''1'"},
+        // The WHERE of a subquery is not the condition's own.
+        {true, 8, "", "CODIGO IN (SELECT C FROM U WHERE D=1)",
+         "SELECT * FROM T with(nolock)   WHERE CODIGO IN (SELECT C FROM U WHERE D=1)"},
+        {false, 8, "", "A INNER JOIN U ON A.C=U.C WHERE U.D=' WHERE '",
+         "SELECT TOP 1 * FROM T with(nolock)  A INNER JOIN U ON A.C=U.C WHERE U.D=' WHERE '"},
+        {false, 8, "", "CODIGO = ' WHERE '", "SELECT TOP 1 * FROM T with(nolock)  WHERE CODIGO = ' WHERE '"},
+    };
+    for (const Caso& c : casos) {
+        ScriptedDriver driver;
+        ModGlobal::gDB() = DB_Dll();
+        db().gEsAdmin = true;
+        db().gCnn->Open(kSqlServer);
+        const QString valor = QString::fromUtf8(c.valor);
+        const QString condicion = QString::fromUtf8(c.condicion);
+        const bool existe = c.st ? db().ExisteEnTablaST("T", valor, "CODIGO", nullptr, c.tipo, condicion)
+                                 : db().ExisteEnTabla("T", valor, "CODIGO", nullptr, c.tipo, condicion);
+        EXPECT_FALSE(existe);
+        ASSERT_FALSE(driver.calls().isEmpty());
+        EXPECT_EQ(driver.calls().last().toStdString(), std::string("execute ") + c.sentencia);
+    }
+}
+
+TEST_F(DbDllConsultas, TheExistenceTestsFindRows)
+{
+    base->exec("CREATE TABLE T (CODIGO VARCHAR(10), NUMERO INTEGER, NOMBRE VARCHAR(20))");
+    base->exec("INSERT INTO T VALUES ('  X1 ', 12, 'uno'), ('O''Brien', 7, 'dos')");
+    DB_Dll& d = db();
+    EXPECT_TRUE(d.ExisteEnTabla("T", "X1 "));
+    EXPECT_FALSE(d.ExisteEnTablaST("T", "X1 "));
+    EXPECT_TRUE(d.ExisteEnTablaST("T", "  X1 "));
+    EXPECT_TRUE(d.ExisteEnTabla("T", "O'Brien"));
+    EXPECT_TRUE(d.ExisteEnTablaST("T", "O'Brien"));
+    EXPECT_FALSE(d.ExisteEnTabla("T", "x' OR '1'='1"));
+    EXPECT_TRUE(d.ExisteEnTabla("T", "12,9", "NUMERO", nullptr, 3));
+    EXPECT_FALSE(d.ExisteEnTablaST("T", "13", "NUMERO", nullptr, 5));
+    EXPECT_TRUE(d.ExisteEnTabla("T", "", "", nullptr, 8, "NUMERO = 7"));
+    EXPECT_TRUE(d.ExisteEnTablaST("T", "", "", nullptr, 8, "NUMERO IN (SELECT NUMERO FROM T WHERE NOMBRE='dos')"));
+    EXPECT_FALSE(d.ExisteEnTabla("T", "", "", nullptr, 8, " WHERE NUMERO = 8"));
+
+    // The record set given receives the row found and stays open.
+    ado::Recordset rs;
+    ASSERT_TRUE(d.ExisteEnTabla("T", "X1", "CODIGO", &rs));
+    ASSERT_EQ(rs.State(), ado::adStateOpen);
+    EXPECT_EQ(rs.Fields("NOMBRE").Value().toString(), "uno");
+    EXPECT_EQ(rs.LockType(), ado::adLockReadOnly);
+    ASSERT_FALSE(d.ExisteEnTabla("T", "nada", "CODIGO", &rs));
+    EXPECT_EQ(rs.State(), ado::adStateOpen);
+    EXPECT_TRUE(rs.Eof());
+}
+
+TEST_F(DbDllConsultas, ANotReadOnlyRecordsetOpensWithItsOwnLockType)
+{
+    base->exec("CREATE TABLE T (CODIGO VARCHAR(10), NOMBRE VARCHAR(20))");
+    base->exec("INSERT INTO T VALUES ('A', 'uno')");
+    ado::Recordset rs;
+    rs.setLockType(ado::adLockOptimistic);
+    ASSERT_TRUE(db().ExisteEnTablaST("T", "A", "CODIGO", &rs));
+    rs.Fields("NOMBRE").setValue(QStringLiteral("cambiado"));
+    rs.Update();
+    EXPECT_EQ(base->exec("SELECT NOMBRE FROM T").rows.at(0).at(0).toString(), "cambiado");
+    // Read-only asked for: the record set's own lock type is not used.
+    rs.Close();
+    ASSERT_TRUE(db().ExisteEnTabla("T", "A", "CODIGO", &rs, 8, QString(), true));
+    EXPECT_EQ(rs.LockType(), ado::adLockReadOnly);
+}
+
+TEST_F(DbDllConsultas, ExisteEnTablaSTAsksTheMainConnection)
+{
+    base->exec("CREATE TABLE T (CODIGO VARCHAR(10))");
+    base->exec("INSERT INTO T VALUES ('A')");
+    TestDatabase otra(Engine::SQLite);
+    otra.exec("CREATE TABLE T (CODIGO VARCHAR(10))");
+    DB_Dll segunda;
+    segunda.gEsAdmin = true;
+    segunda.gCnn->Open(otra.connectionString());
+    EXPECT_TRUE(segunda.ExisteEnTablaST("T", "A"));
+    EXPECT_FALSE(segunda.ExisteEnTabla("T", "A"));
+}
+
+TEST_F(DbDllConsultas, ExisteEnTablaReadsTheRestrictedViewsOfANonAdministrator)
+{
+    base->exec("CREATE TABLE MA_CUENTAS (Codigo VARCHAR(10))");
+    base->exec("INSERT INTO MA_CUENTAS VALUES ('oculta'), ('visible')");
+    base->exec("CREATE VIEW SS_MA_CUENTAS AS SELECT * FROM MA_CUENTAS WHERE Codigo = 'visible'");
+    DB_Dll& d = db();
+    d.gEsAdmin = false;
+    EXPECT_FALSE(d.ExisteEnTabla("MA_CUENTAS", "oculta"));
+    EXPECT_TRUE(d.ExisteEnTabla("MA_CUENTAS", "visible"));
+    EXPECT_TRUE(d.ExisteEnTabla("@Admin_MA_CUENTAS", "oculta"));
+    EXPECT_TRUE(d.ExisteEnTablaST("MA_CUENTAS", "oculta"));
+    EXPECT_FALSE(d.DatosTabla("MA_CUENTAS", "oculta", "Codigo").toString() == "oculta");
+    d.gEsAdmin = true;
+    EXPECT_TRUE(d.ExisteEnTabla("MA_CUENTAS", "oculta"));
+    EXPECT_EQ(d.DatosTabla("MA_CUENTAS", "oculta", "Codigo").toString(), "oculta");
+}
+
+TEST_F(DbDllConsultas, AFailingExistenceTestAsksAndFollowsTheAnswer)
+{
+    ScriptedOperator op;
+    auto aviso = [](const Shown& s) {
+        EXPECT_TRUE(s.prompt.contains("NO_EXISTE")) << s.prompt.toStdString();
+        EXPECT_EQ(s.buttons, vb::vbAbortRetryIgnore + vb::vbCritical);
+        EXPECT_EQ(s.title, "Aviso al Operador");
+    };
+    op.answerMsgBox(vb::vbAbort, aviso);
+    EXPECT_FALSE(db().ExisteEnTabla("NO_EXISTE", "A"));
+    // Retry runs the failing statement again: the table exists by then.
+    op.answerMsgBox(vb::vbRetry, [&](const Shown& s) {
+        aviso(s);
+        base->exec("CREATE TABLE NO_EXISTE (Codigo VARCHAR(10))");
+        base->exec("INSERT INTO NO_EXISTE VALUES ('A')");
+    });
+    EXPECT_TRUE(db().ExisteEnTablaST("NO_EXISTE", "A"));
+    // Ignore goes on with the next statement, which fails on the closed record set.
+    op.answerMsgBox(vb::vbIgnore).answerMsgBox(vb::vbIgnore);
+    EXPECT_FALSE(db().ExisteEnTablaST("T2", "A"));
+    EXPECT_TRUE(op.allAnswered());
+}
+
+TEST_F(DbDllConsultas, DatosTablaReadsOneColumn)
+{
+    base->exec("CREATE TABLE T (Codigo VARCHAR(10), Numero INTEGER, Fecha VARCHAR(10), Nombre VARCHAR(20))");
+    base->exec("INSERT INTO T VALUES (' A1 ', 12, '2024-05-01', 'uno'), ('B''2', 7, '2024-06-01', NULL)");
+    struct Caso {
+        const char* valor;
+        const char* campo;
+        vb::Variant tipo;
+        const char* condicion;
+        bool usaTrim;
+        const char* resultado;
+    };
+    const Caso casos[] = {
+        {"A1", "Codigo", 8, "", true, "uno"},
+        {"A1", "Codigo", 8, "", false, ""},
+        {" A1 ", "Codigo", 8, "", false, "uno"},
+        {"A1", "Codigo", 8, "Numero = 12", true, "uno"},
+        {"A1", "Codigo", 8, "Numero = 13", true, ""},
+        {"B'2", "Codigo", 8, "", true, ""}, // Null reads as ""
+        {"12,5", "Numero", 3, "", true, "uno"},
+        {"12,5", "Numero", 4, "Codigo = ' A1 '", true, "uno"},
+        {" 2024-05-01 ", "Fecha", 7, "", true, "uno"},
+        {"7", "Numero", vb::Variant(), "", true, ""},
+        {"Numero", "Numero", 0, "Numero = 12", true, "uno"},
+        {"nadie", "Codigo", 8, "", true, ""},
+    };
+    for (const Caso& c : casos) {
+        const vb::Variant r = db().DatosTabla("T", QString::fromUtf8(c.valor), "Nombre", QString::fromUtf8(c.campo),
+                                              c.tipo, QString::fromUtf8(c.condicion), c.usaTrim);
+        ASSERT_EQ(r.type(), vb::Variant::Type::String) << c.valor;
+        EXPECT_EQ(r.toString().toStdString(), c.resultado) << c.valor << " " << c.campo;
+    }
+    EXPECT_EQ(db().DatosTabla("T", "7", "Codigo", "Numero", 3).toString(), "B'2");
+}
+
+TEST_F(DbDllConsultas, DatosTablaOnAClosedConnectionAndOnErrors)
+{
+    base->exec("CREATE TABLE T (Codigo VARCHAR(10), Nombre VARCHAR(20))");
+    base->exec("INSERT INTO T VALUES ('A', 'uno')");
+    db().gOpenFlag = false;
+    EXPECT_TRUE(db().DatosTabla("T", "A", "Nombre").isEmpty());
+    db().gOpenFlag = true;
+
+    ScriptedOperator op;
+    // IgnoraError: nothing shown, "" at once.
+    const vb::Variant ignorado = db().DatosTabla("T", "A", "NoExiste", "Codigo", 8, QString(), true, true);
+    EXPECT_EQ(ignorado.type(), vb::Variant::Type::String);
+    EXPECT_EQ(ignorado.toString(), "");
+    op.answerMsgBox(vb::vbAbort, [](const Shown& s) {
+        EXPECT_EQ(s.buttons, vb::vbAbortRetryIgnore + vb::vbCritical);
+        EXPECT_EQ(s.title, "Aviso al Operador");
+    });
+    EXPECT_TRUE(db().DatosTabla("T", "A", "NoExiste").isEmpty());
+}
+
+TEST_F(DbDllConsultas, QConsultaAndQGridConsultaDoNothing)
+{
+    ScriptedDriver driver;
+    DB_Dll d;
+    d.QConsulta("T", vb::Variant(), "a", "b");
+    d.QConsulta("T", 1, "a", "b", "c", "WHERE 1=1");
+    d.QGridConsulta("SELECT 1", "a", "DSN=x");
+    d.QGridConsulta("SELECT 1", "a", "DSN=x", "b", "c");
+    EXPECT_TRUE(driver.calls().isEmpty());
+}
+
+} // namespace

@@ -200,6 +200,28 @@ TEST_P(AdoConnection, AReadOnlyRecordsetRefusesChanges)
     EXPECT_EQ(errorNumber([&] { rs.Fields(0).setValue(5); }), 3251);
 }
 
+TEST_P(AdoConnection, CursorAndLockTypesAreKeptForTheNextOpen)
+{
+    cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
+    ado::Recordset rs;
+    EXPECT_EQ(rs.CursorType(), ado::adOpenForwardOnly);
+    EXPECT_EQ(rs.LockType(), ado::adLockReadOnly);
+    rs.setCursorType(ado::adOpenKeyset);
+    rs.setLockType(ado::adLockOptimistic);
+    rs.Open("SELECT * FROM clientes", cn);
+    EXPECT_EQ(rs.CursorType(), ado::adOpenKeyset);
+    EXPECT_EQ(rs.LockType(), ado::adLockOptimistic);
+    EXPECT_EQ(errorNumber([&] { rs.setLockType(ado::adLockReadOnly); }), 3705);
+    EXPECT_EQ(errorNumber([&] { rs.setCursorType(ado::adOpenStatic); }), 3705);
+    rs.Fields("nombre").setValue(QStringLiteral("Luis"));
+    rs.Update();
+    rs.Close();
+    rs.Open("SELECT * FROM clientes", cn, ado::adOpenStatic, ado::adLockReadOnly);
+    EXPECT_EQ(rs.CursorType(), ado::adOpenStatic);
+    EXPECT_EQ(rs.Fields("nombre").Value().toString(), "Luis");
+    EXPECT_EQ(errorNumber([&] { rs.AddNew(); }), 3251);
+}
+
 TEST_P(AdoConnection, OpenSchemaListsTablesAndColumns)
 {
     ado::Recordset tables = cn->OpenSchema(ado::adSchemaTables);

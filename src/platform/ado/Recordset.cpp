@@ -53,8 +53,8 @@ bool comparable(int adoType)
 
 } // namespace
 
-void Recordset::Open(const QString& source, const std::shared_ptr<Connection>& activeConnection, long, long lockType,
-                     long options)
+void Recordset::Open(const QString& source, const std::shared_ptr<Connection>& activeConnection, long cursorType,
+                     long lockType, long options)
 {
     if (m_open)
         raise(RunTimeError::ObjectOpen, kSource);
@@ -63,7 +63,23 @@ void Recordset::Open(const QString& source, const std::shared_ptr<Connection>& a
     const bool table = options == adCmdTable || options == adCmdTableDirect;
     const QString sql = table ? QStringLiteral("SELECT * FROM ") + source : source;
     ResultSet result = activeConnection->run(sql);
-    openOn(activeConnection, sql, std::move(result), lockType == adLockUnspecified ? adLockReadOnly : lockType);
+    if (cursorType != adOpenUnspecified)
+        m_cursorType = cursorType;
+    openOn(activeConnection, sql, std::move(result), lockType == adLockUnspecified ? m_lockType : lockType);
+}
+
+void Recordset::setCursorType(long value)
+{
+    if (m_open)
+        raise(RunTimeError::ObjectOpen, kSource);
+    m_cursorType = value;
+}
+
+void Recordset::setLockType(long value)
+{
+    if (m_open)
+        raise(RunTimeError::ObjectOpen, kSource);
+    m_lockType = value;
 }
 
 void Recordset::openOn(std::shared_ptr<Connection> connection, const QString& sql, ResultSet result, long lockType)

@@ -58,6 +58,12 @@ public:
     void Update();
     void CancelUpdate();
     long EditMode() const { return m_editMode; }
+    // Kept between opens, as ADO keeps them: an Open that leaves them unspecified uses these.
+    // Raise 3705 while open.
+    long CursorType() const { return m_cursorType; }
+    void setCursorType(long value);
+    long LockType() const { return m_lockType; }
+    void setLockType(long value);
 
     // Used by Connection and Field.
     void openOn(std::shared_ptr<Connection> connection, const QString& sql, ResultSet result, long lockType);
@@ -77,6 +83,7 @@ private:
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
     long m_position = 0;
+    long m_cursorType = adOpenForwardOnly;
     long m_lockType = adLockReadOnly;
     QString m_baseTable;
     long m_editMode = adEditNone;
