@@ -3,6 +3,7 @@
 #include "database/OracleDialect.h"
 #include "database/frmAcceso.h"
 #include "global/ModGlobal.h"
+#include "platform/ado/DataTypes.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
@@ -81,6 +82,17 @@ std::optional<long> codigoTipo(const vb::Variant& tipo)
     if (valor != std::trunc(valor))
         return std::nullopt;
     return static_cast<long>(valor);
+}
+
+bool esTipo(const vb::Variant& tipo, std::initializer_list<long> codigos)
+{
+    const std::optional<long> codigo = codigoTipo(tipo);
+    return codigo && std::find(codigos.begin(), codigos.end(), *codigo) != codigos.end();
+}
+
+[[noreturn]] void argumentoNoValido()
+{
+    throw vb::Error(5, QStringLiteral("Llamada a procedimiento o argumento no válidos"));
 }
 
 // The leading number of a text, written with "." as decimal point and without exponent.
@@ -559,6 +571,106 @@ void DB_Dll::QConsulta(const vb::Variant&, const vb::Variant&, const vb::Variant
 void DB_Dll::QGridConsulta(const vb::Variant&, const vb::Variant&, const vb::Variant&, const vb::Variant&,
                            const vb::Variant&)
 {}
+bool DB_Dll::adodate(const vb::Variant& Qtype) const
+{
+    return esTipo(Qtype, {ado::adDate, ado::adDBDate, 137, ado::adDBTime, ado::adDBTimeStamp, 64});
+}
+
+QString DB_Dll::ADOComilla(const vb::Variant& Qtype) const
+{
+    return adodate(Qtype) || ADOText(Qtype) ? QStringLiteral("'") : QString();
+}
+
+bool DB_Dll::ADOText(const vb::Variant& Qtype) const
+{
+    return esTipo(Qtype, {8, ado::adLongVarChar, ado::adLongVarWChar, ado::adVarChar, ado::adVarWChar, ado::adWChar,
+                          ado::adChar});
+}
+
+bool DB_Dll::ADONumeric(const vb::Variant& Qtype) const
+{
+    return esTipo(Qtype, {ado::adBigInt, 14, ado::adDouble, ado::adInteger, ado::adNumeric, ado::adSingle,
+                          ado::adSmallInt, 16, 21, 19, 18, ado::adUnsignedTinyInt});
+}
+
+bool DB_Dll::ADOCurrency(const vb::Variant& Qtype) const
+{
+    return esTipo(Qtype, {ado::adCurrency});
+}
+
+bool DB_Dll::ADOBoolean(const vb::Variant& Qtype) const
+{
+    return esTipo(Qtype, {ado::adBoolean});
+}
+
+vb::Variant DB_Dll::SQLValue(const vb::Variant& Valor, const QString& Tipo) const
+{
+    if (Tipo == QLatin1String("@")) {
+        if (Valor.isNull())
+            return QStringLiteral("0");
+        const double numero = m_funciones.TextoANumero(Valor.toString()).toDouble();
+        return m_funciones.Reemplazar(vb::CStr(numero), QStringLiteral(","), QStringLiteral("."));
+    }
+    if (Valor.isNull())
+        return QStringLiteral("NULL");
+    return Tipo == QLatin1String("'") ? comillas(Valor.toString()) : Valor.toString();
+}
+
+QString DB_Dll::stSTF(QString& rsName, short rnPart) const
+{
+    if (rsName.count(QLatin1Char('.')) >= 2)
+        return StripOwner(rsName);
+    const qsizetype punto = rsName.indexOf(QLatin1Char('.'));
+    if (rnPart != 0)
+        return punto < 0 ? rsName : rsName.mid(punto + 1);
+    if (punto < 0)
+        argumentoNoValido();
+    return rsName.left(punto);
+}
+
+QString DB_Dll::AddBrackets(const QString& rObjName) const
+{
+    if (rObjName.contains(QLatin1Char(' ')) && !rObjName.startsWith(QLatin1Char('[')))
+        return QLatin1Char('[') + rObjName + QLatin1Char(']');
+    return rObjName;
+}
+
+QString DB_Dll::StripConnect(const QString& rsTblName) const
+{
+    const int flecha = vb::InStr(rsTblName, QStringLiteral("->"));
+    if (flecha == 0)
+        return rsTblName;
+    // The character just before the arrow (the blank of «TABLA ->ORIGEN») goes too.
+    if (flecha < 2)
+        argumentoNoValido();
+    return rsTblName.left(flecha - 2);
+}
+
+QString DB_Dll::StripBrackets(const QString& rsObjName) const
+{
+    if (!rsObjName.startsWith(QLatin1Char('[')))
+        return rsObjName;
+    if (rsObjName.size() < 2)
+        argumentoNoValido();
+    return rsObjName.mid(1, rsObjName.size() - 2);
+}
+
+QString DB_Dll::StripOwner(QString& rsTblName) const
+{
+    const qsizetype punto = rsTblName.indexOf(QLatin1Char('.'));
+    if (punto >= 0)
+        rsTblName = rsTblName.mid(punto + 1);
+    return rsTblName;
+}
+
+QString DB_Dll::StripFileName(const QString& rsFileName) const
+{
+    // Either separator: a path may come from Windows or from this system.
+    const qsizetype barra =
+        std::max(rsFileName.lastIndexOf(QLatin1Char('\\')), rsFileName.lastIndexOf(QLatin1Char('/')));
+    return barra < 0 ? QString() : rsFileName.left(barra);
+}
+
 bool DB_Dll::ExisteTablaDB(const QString& Tabla)
 {
     bool existe = false;

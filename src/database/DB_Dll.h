@@ -74,6 +74,14 @@ public:
     vb::Variant DatosTabla(const QString& Tabla, const QString& ValorBuscado, const QString& CampoDevuelto,
                            const QString& Campo = QStringLiteral("Codigo"), const vb::Variant& Tipodato = 8,
                            const QString& Condicion = QString(), bool UsaTrim = true, bool IgnoraError = false);
+    // Classifiers of an ADO type code, given as a number or as numeric text.
+    bool adodate(const vb::Variant& Qtype) const;
+    // The delimiter a value of the type needs in a statement: "'" for dates and texts, otherwise "".
+    QString ADOComilla(const vb::Variant& Qtype) const;
+    bool ADOText(const vb::Variant& Qtype) const;
+    bool ADONumeric(const vb::Variant& Qtype) const;
+    bool ADOCurrency(const vb::Variant& Qtype) const;
+    bool ADOBoolean(const vb::Variant& Qtype) const;
     void CierraRecordset(ado::Recordset& LrcsTemp);
     // Kept empty: callers may still call them.
     void QConsulta(const vb::Variant& TB, const vb::Variant& Rsp, const vb::Variant& Cl1, const vb::Variant& Cl2,
@@ -81,6 +89,19 @@ public:
     void QGridConsulta(const vb::Variant& Sentencia, const vb::Variant& CampoDevuelto1, const vb::Variant& gCnnString,
                        const vb::Variant& CampoDevuelto2 = {}, const vb::Variant& CampoDevuelto3 = {});
 
+    // With two or more dots, StripOwner (written back); otherwise the part after (rnPart not 0) or before
+    // (rnPart 0) the first dot.
+    QString stSTF(QString& rsName, short rnPart) const;
+    QString stSTF(QString&& rsName, short rnPart) const { return stSTF(rsName, rnPart); }
+    // Object names: brackets around a name with blanks, the owner prefix, a "->" connection suffix, the file.
+    QString AddBrackets(const QString& rObjName) const;
+    QString StripConnect(const QString& rsTblName) const;
+    QString StripBrackets(const QString& rsObjName) const;
+    // The text after the first ".", also written back into the argument.
+    QString StripOwner(QString& rsTblName) const;
+    QString StripOwner(QString&& rsTblName) const { return StripOwner(rsTblName); }
+    // The folder of a path, without its trailing separator; "" when there is none.
+    QString StripFileName(const QString& rsFileName) const;
     // Run a statement; errors stay in the connection's Errors (EjecutaConsultaRSQL also shows most).
     void EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, ado::Recordset* Lrcs = nullptr);
     void EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, ado::Recordset* Lrcs = nullptr);
@@ -96,6 +117,9 @@ public:
     QString pJETOLEDB40() const { return QStringLiteral("Microsoft.Jet.OLEDB.4.0"); }
     QString pJETOLEDB35() const { return QStringLiteral("Microsoft.Jet.OLEDB.3.51"); }
     QString pSQLOLEDB() const { return QStringLiteral("SQLOLEDB"); }
+    // One value as a SQL literal: "@" a number with "." as decimal point, "'" (the default) a quoted text,
+    // anything else the value's text; Null gives "0" as a number and "NULL" otherwise.
+    vb::Variant SQLValue(const vb::Variant& Valor, const QString& Tipo = QStringLiteral("'")) const;
     bool ExisteTablaDB(const QString& Tabla);
     // The statement with restricted names turned into their "SS_" views and "@Admin_" removed.
     QString SS_TSinonimos(const QString& sentencia);

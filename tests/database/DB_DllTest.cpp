@@ -3,6 +3,7 @@
 #include "global/ModGlobal.h"
 #include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
+#include "platform/vb/Strings.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedDriver.h"
 #include "support/ScriptedOperator.h"
@@ -16,7 +17,9 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <set>
 
 using kembtest::Engine;
 using kembtest::ScriptedDriver;
@@ -1127,6 +1130,169 @@ TEST_F(DbDllConsultas, QConsultaAndQGridConsultaDoNothing)
     d.QGridConsulta("SELECT 1", "a", "DSN=x");
     d.QGridConsulta("SELECT 1", "a", "DSN=x", "b", "c");
     EXPECT_TRUE(driver.calls().isEmpty());
+}
+
+} // namespace
+
+// ---- value formatting and name functions ----
+
+namespace {
+
+TEST(DbDllFormato, TheTypeClassifiersAnswerForTheirCodesOnly)
+{
+    const DB_Dll db;
+    const std::set<int> fechas{7, 133, 137, 134, 135, 64};
+    const std::set<int> textos{8, 201, 203, 200, 202, 130, 129};
+    const std::set<int> numeros{20, 14, 5, 3, 131, 4, 2, 16, 21, 19, 18, 17};
+    for (int codigo = -1; codigo <= 300; ++codigo) {
+        EXPECT_EQ(db.adodate(codigo), fechas.count(codigo) == 1) << codigo;
+        EXPECT_EQ(db.ADOText(codigo), textos.count(codigo) == 1) << codigo;
+        EXPECT_EQ(db.ADONumeric(codigo), numeros.count(codigo) == 1) << codigo;
+        EXPECT_EQ(db.ADOCurrency(codigo), codigo == 6) << codigo;
+        EXPECT_EQ(db.ADOBoolean(codigo), codigo == 11) << codigo;
+        const bool comilla = fechas.count(codigo) == 1 || textos.count(codigo) == 1;
+        EXPECT_EQ(db.ADOComilla(codigo), comilla ? "'" : "") << codigo;
+    }
+}
+
+TEST(DbDllFormato, ATypeCodeMayComeAsNumericText)
+{
+    const DB_Dll db;
+    struct Caso {
+        vb::Variant tipo;
+        bool fecha;
+        const char* comilla;
+    };
+    const Caso casos[] = {
+        {QStringLiteral("7"), true, "'"},    {QStringLiteral(" 135 "), true, "'"}, {7.0, true, "'"},
+        {QStringLiteral("200"), false, "'"}, {QStringLiteral("3"), false, ""},     {7.5, false, ""},
+        {QStringLiteral("abc"), false, ""},  {vb::Variant(), false, ""},           {vb::Variant::Null(), false, ""},
+        {QStringLiteral(""), false, ""},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(db.adodate(c.tipo), c.fecha);
+        EXPECT_EQ(db.ADOComilla(c.tipo).toStdString(), c.comilla);
+    }
+    EXPECT_TRUE(db.ADONumeric(QStringLiteral("131")));
+    EXPECT_FALSE(db.ADONumeric(6));
+    EXPECT_TRUE(db.ADOCurrency(QStringLiteral("6")));
+    EXPECT_TRUE(db.ADOBoolean(11.0));
+}
+
+TEST(DbDllFormato, SQLValueWritesOneLiteral)
+{
+    const DB_Dll db;
+    const vb::Date fecha = vb::Date::fromDate(QDate(2026, 12, 10));
+    struct Caso {
+        vb::Variant valor;
+        std::optional<QString> tipo;
+        QString resultado;
+    };
+    const Caso casos[] = {
+        {12.5, QStringLiteral("@"), QStringLiteral("12.5")},
+        {QStringLiteral("12,5"), QStringLiteral("@"), QStringLiteral("12.5")},
+        {QStringLiteral("1.234,5"), QStringLiteral("@"), QStringLiteral("1234.5")},
+        {QStringLiteral("abc"), QStringLiteral("@"), QStringLiteral("0")},
+        {QStringLiteral(""), QStringLiteral("@"), QStringLiteral("0")},
+        {-3, QStringLiteral("@"), QStringLiteral("-3")},
+        {vb::Variant::Null(), QStringLiteral("@"), QStringLiteral("0")},
+        {QStringLiteral("Ana"), std::nullopt, QStringLiteral("'Ana'")},
+        // Apostrophes are doubled, so the value stays one literal.
+        {QStringLiteral("O'Brien"), std::nullopt, QStringLiteral("'O''Brien'")},
+        {QStringLiteral("x' OR '1'='1"), QStringLiteral("'"), QStringLiteral("'x'' OR ''1''=''1'")},
+        {vb::Variant::Null(), std::nullopt, QStringLiteral("NULL")},
+        {vb::Variant::Null(), QStringLiteral(""), QStringLiteral("NULL")},
+        {7, QStringLiteral(""), QStringLiteral("7")},
+        {12.5, QStringLiteral(""), QStringLiteral("12,5")},
+        {12.5, std::nullopt, QStringLiteral("'12,5'")},
+        {QStringLiteral("GETDATE()"), QStringLiteral("x"), QStringLiteral("GETDATE()")},
+        {fecha, std::nullopt, QStringLiteral("'") + vb::CStr(fecha) + QStringLiteral("'")},
+        {vb::Variant(), std::nullopt, QStringLiteral("''")},
+    };
+    for (const Caso& c : casos) {
+        const vb::Variant r = c.tipo ? db.SQLValue(c.valor, *c.tipo) : db.SQLValue(c.valor);
+        ASSERT_EQ(r.type(), vb::Variant::Type::String);
+        EXPECT_EQ(r.toString(), c.resultado) << c.resultado.toStdString();
+    }
+}
+
+TEST(DbDllFormato, TheNameFunctions)
+{
+    const DB_Dll db;
+    using Funcion = QString (*)(const DB_Dll&, const QString&);
+    struct Caso {
+        const char* nombre;
+        Funcion funcion;
+        const char* entrada;
+        const char* salida;
+    };
+    const Funcion add = [](const DB_Dll& d, const QString& s) { return d.AddBrackets(s); };
+    const Funcion brackets = [](const DB_Dll& d, const QString& s) { return d.StripBrackets(s); };
+    const Funcion connect = [](const DB_Dll& d, const QString& s) { return d.StripConnect(s); };
+    const Funcion archivo = [](const DB_Dll& d, const QString& s) { return d.StripFileName(s); };
+    const Funcion owner = [](const DB_Dll& d, const QString& s) { return d.StripOwner(QString(s)); };
+    const Funcion parte1 = [](const DB_Dll& d, const QString& s) { return d.stSTF(QString(s), 1); };
+    const Funcion parte0 = [](const DB_Dll& d, const QString& s) { return d.stSTF(QString(s), 0); };
+    const Caso casos[] = {
+        {"AddBrackets", add, "MI TABLA", "[MI TABLA]"},
+        {"AddBrackets", add, "[MI TABLA]", "[MI TABLA]"},
+        {"AddBrackets", add, "TABLA", "TABLA"},
+        {"AddBrackets", add, "", ""},
+        {"StripBrackets", brackets, "[MI TABLA]", "MI TABLA"},
+        {"StripBrackets", brackets, "[ABC", "AB"},
+        {"StripBrackets", brackets, "[]", ""},
+        {"StripBrackets", brackets, "TABLA]", "TABLA]"},
+        {"StripConnect", connect, "TABLA ->ORIGEN", "TABLA"},
+        {"StripConnect", connect, "TABLA->ORIGEN", "TABL"},
+        {"StripConnect", connect, "A->B", ""},
+        {"StripConnect", connect, "TABLA", "TABLA"},
+        {"StripFileName", archivo, "C:\\DATOS\\EMPRESA.MDB", "C:\\DATOS"},
+        {"StripFileName", archivo, "\\EMPRESA.MDB", ""},
+        {"StripFileName", archivo, "EMPRESA.MDB", ""},
+        {"StripFileName", archivo, "", ""},
+        {"StripFileName", archivo, "/datos/empresa.mdb", "/datos"},
+        {"StripOwner", owner, "dbo.CLIENTES", "CLIENTES"},
+        {"StripOwner", owner, "a.b.c", "b.c"},
+        {"StripOwner", owner, "CLIENTES", "CLIENTES"},
+        {"stSTF 1", parte1, "dbo.CLIENTES", "CLIENTES"},
+        {"stSTF 0", parte0, "dbo.CLIENTES", "dbo"},
+        {"stSTF 1", parte1, "CLIENTES", "CLIENTES"},
+        {"stSTF 1", parte1, "base.dbo.CLIENTES", "dbo.CLIENTES"},
+        {"stSTF 0", parte0, "base.dbo.CLIENTES", "dbo.CLIENTES"},
+        {"stSTF 0", parte0, ".CLIENTES", ""},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(c.funcion(db, QString::fromUtf8(c.entrada)).toStdString(), c.salida) << c.nombre << " " << c.entrada;
+}
+
+TEST(DbDllFormato, StripOwnerAndStSTFWriteBackTheShortenedName)
+{
+    const DB_Dll db;
+    QString nombre = QStringLiteral("dbo.CLIENTES");
+    EXPECT_EQ(db.StripOwner(nombre), "CLIENTES");
+    EXPECT_EQ(nombre, "CLIENTES");
+    QString largo = QStringLiteral("base.dbo.CLIENTES");
+    EXPECT_EQ(db.stSTF(largo, 7), "dbo.CLIENTES");
+    EXPECT_EQ(largo, "dbo.CLIENTES");
+    QString corto = QStringLiteral("dbo.CLIENTES");
+    EXPECT_EQ(db.stSTF(corto, 0), "dbo");
+    EXPECT_EQ(corto, "dbo.CLIENTES");
+}
+
+TEST(DbDllFormato, AnInvalidCutRaisesTheInvalidArgumentError)
+{
+    const DB_Dll db;
+    auto numero = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const vb::Error& e) {
+            return e.Number();
+        }
+        return 0L;
+    };
+    EXPECT_EQ(numero([&] { db.StripBrackets(QStringLiteral("[")); }), 5);
+    EXPECT_EQ(numero([&] { db.StripConnect(QStringLiteral("->ORIGEN")); }), 5);
+    EXPECT_EQ(numero([&] { db.stSTF(QStringLiteral("CLIENTES"), 0); }), 5);
 }
 
 } // namespace
