@@ -16,6 +16,12 @@ QStorageInfo volumeOf(const QString& root)
     return QStorageInfo(root);
 }
 
+QStringList& drivesOverride()
+{
+    static QStringList roots;
+    return roots;
+}
+
 bool isOneOf(const QByteArray& type, std::initializer_list<const char*> names)
 {
     for (const char* n : names)
@@ -28,6 +34,8 @@ bool isOneOf(const QByteArray& type, std::initializer_list<const char*> names)
 
 QStringList GetLogicalDrives()
 {
+    if (!drivesOverride().isEmpty())
+        return drivesOverride();
 #ifdef Q_OS_WIN
     QStringList roots;
     for (const QFileInfo& drive : QDir::drives())
@@ -36,6 +44,11 @@ QStringList GetLogicalDrives()
 #else
     return {QStringLiteral("/")};
 #endif
+}
+
+void setLogicalDrivesOverride(const QStringList& roots)
+{
+    drivesOverride() = roots;
 }
 
 int GetDriveType(const QString& root)

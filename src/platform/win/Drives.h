@@ -20,6 +20,8 @@ enum DriveType : int {
 
 // The root of every drive present, in letter order ("C:\"); "/" outside Windows.
 QStringList GetLogicalDrives();
+// Only tests call this: GetLogicalDrives answers these roots from now on (an empty list restores the system's).
+void setLogicalDrivesOverride(const QStringList& roots);
 int GetDriveType(const QString& root);
 // False when the volume is missing or not ready.
 bool GetVolumeInformation(const QString& root, QString& volumeName, std::uint32_t& serialNumber,

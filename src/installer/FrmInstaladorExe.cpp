@@ -1,0 +1,468 @@
+#include "installer/FrmInstaladorExe.h"
+
+#include "global/ModGlobal.h"
+#include "platform/dorvik/ClsUtilidades.h"
+#include "platform/net/Inet.h"
+#include "platform/net/Site.h"
+#include "platform/vb/Constants.h"
+#include "platform/vb/Error.h"
+#include "platform/vb/ErrorAction.h"
+#include "platform/vb/Interaction.h"
+#include "platform/vb/MsgBox.h"
+#include "platform/vb/Strings.h"
+#include "platform/vb/Twips.h"
+#include "platform/win/Drives.h"
+#include "platform/win/ImageHlp.h"
+#include "util/cFindFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <cstdlib>
+#include <limits>
+#include <memory>
+
+namespace {
+
+const QString kPrograma = QStringLiteral("QB417ZT.exe");
+const QString kBases = QStringLiteral("bases.TXT");
+const QString kRespaldo = QStringLiteral("BCK_ACTUALIZACIONES");
+const QString kTitulo = QStringLiteral("Instalación");
+const QString kExito = QStringLiteral("El Archivo se descargo e instalo correctamente.");
+const QString kFracaso = QStringLiteral("Ocurrio un error al descargar el archivo.");
+constexpr int kChunk = 1024;
+
+enum Pagina { kPresentacion = 0, kUbicar = 1, kDescarga = 2, kFin = 3 };
+
+FrmInstaladorExe::Fin& finDelPrograma()
+{
+    static FrmInstaladorExe::Fin fin;
+    return fin;
+}
+
+template <class T>
+T* control(QWidget* parent, const char* name, const QRect& where)
+{
+    auto* widget = new T(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(where);
+    return widget;
+}
+
+QLabel* etiqueta(QWidget* parent, const char* name, const QString& text, const QRect& where, bool negrita = false)
+{
+    auto* label = control<QLabel>(parent, name, where);
+    label->setText(text);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (negrita) {
+        QFont f = label->font();
+        f.setBold(true);
+        label->setFont(f);
+    }
+    return label;
+}
+
+QPushButton* boton(QWidget* parent, const char* name, const QString& caption, const QRect& where)
+{
+    auto* button = control<QPushButton>(parent, name, where);
+    button->setText(caption);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* imagen(QWidget* parent, const char* name, QStyle::StandardPixmap icono, const QRect& where)
+{
+    auto* label = control<QLabel>(parent, name, where);
+    const int lado = std::min(where.width(), where.height());
+    label->setPixmap(parent->style()->standardIcon(icono).pixmap(std::min(lado, 64)));
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+// The side picture of every page.
+QLabel* imagenLateral(QWidget* parent, const char* name, QStyle::StandardPixmap icono)
+{
+    QLabel* label = imagen(parent, name, icono, vb::twips(0, 0, 2895, 5055));
+    label->setAutoFillBackground(true);
+    QPalette fondo = label->palette();
+    fondo.setColor(QPalette::Window, QColor(0x1f, 0x4e, 0x79));
+    label->setPalette(fondo);
+    return label;
+}
+
+// The file of that name in the folder, found without regard to case as on Windows; the name as given when
+// the folder holds none.
+QString rutaEnCarpeta(const QString& carpeta, const QString& nombre)
+{
+    const QString exacta = carpeta + nombre;
+    if (QFileInfo::exists(exacta))
+        return exacta;
+    const QStringList archivos = QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& archivo : archivos)
+        if (archivo.compare(nombre, Qt::CaseInsensitive) == 0)
+            return carpeta + archivo;
+    return exacta;
+}
+
+bool existeEnCarpeta(const QString& carpeta, const QString& nombre)
+{
+    return ModGlobal::ExisteArchivo(rutaEnCarpeta(carpeta, nombre));
+}
+
+QString agregarBarra(const QString& ruta)
+{
+    return ModGlobal::gFunciones().AgregarBarra(ruta);
+}
+
+// The "Content-length" header as a 32-bit number; a missing or bad value is a type mismatch, as CLng gives.
+int largoDeclarado(const QString& header)
+{
+    bool ok = false;
+    const qlonglong value = vb::Trim(header).toLongLong(&ok);
+    if (!ok)
+        throw vb::Error(13, QStringLiteral("No coinciden los tipos"));
+    if (value < 0 || value > std::numeric_limits<int>::max())
+        throw vb::Error(6, QStringLiteral("Desbordamiento"));
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+FrmInstaladorExe::FrmInstaladorExe(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    design();
+    for (auto [indice, boton] : CmdSiguiente)
+        connect(boton, &QPushButton::clicked, this, [this, i = indice]() { CmdSiguiente_Click(i); });
+    for (auto [indice, boton] : CmdCancelar)
+        connect(boton, &QPushButton::clicked, this, [this, i = indice]() { CmdCancelar_Click(i); });
+    connect(CmdFin, &QPushButton::clicked, this, &FrmInstaladorExe::CmdFin_Click);
+    connect(CmdUbicar, &QPushButton::clicked, this, &FrmInstaladorExe::CmdUbicar_Click);
+    connect(Inet1, &Inet::StateChanged, this, &FrmInstaladorExe::Inet1_StateChanged);
+    Form_Load();
+}
+
+void FrmInstaladorExe::design()
+{
+    setObjectName(QStringLiteral("FrmInstaladorExe"));
+    setWindowTitle(QStringLiteral("Instalación Rumo Módulos"));
+    setFixedSize(vb::twipsSize(10290, 5055));
+
+    // The tab strip lies above the client area: the buttons, not the tabs, change the page.
+    SSTab1 = control<QTabWidget>(this, "SSTab1", vb::twips(-120, -360, 10410, 5415));
+    SSTab1->setDocumentMode(true);
+    SSTab1->tabBar()->hide();
+
+    Picture1 = pagina(QStringLiteral("Presentacion"), "Picture1");
+    Image1 = imagenLateral(Picture1, "Image1", QStyle::SP_ComputerIcon);
+    Label3 = etiqueta(Picture1, "Label3", QStringLiteral("Bienvenido a la instalación de Módulos de Pelvaro"),
+                      vb::twips(3240, 360, 6855, 375), true);
+    Label5 = etiqueta(Picture1, "Label5",
+                      QStringLiteral("Este proceso lo guiara en la instalación de los módulos individuales de "
+                                     "Quorvela.  Presiones Siguiente para continuar."),
+                      vb::twips(3240, 960, 6855, 855));
+    Label6 = etiqueta(Picture1, "Label6", QStringLiteral("Pelvaro  -  ") + net::Site::baseUrl(),
+                      vb::twips(3240, 3600, 6855, 495));
+    CmdCancelar[0] = boton(Picture1, "CmdCancelar", QStringLiteral("Cancelar"), vb::twips(6480, 4440, 1695, 435));
+    CmdSiguiente[0] = boton(Picture1, "CmdSiguiente", QStringLiteral("Siguiente"), vb::twips(8400, 4440, 1695, 435));
+
+    Picture2 = pagina(QStringLiteral("Ubicar QB417ZT"), "Picture2");
+    Image2 = imagenLateral(Picture2, "Image2", QStyle::SP_DirOpenIcon);
+    Label1 = etiqueta(Picture2, "Label1", QStringLiteral("Ruta de Instalación del Sistema"),
+                      vb::twips(3240, 360, 6855, 255));
+    TxtRuta = control<QLineEdit>(Picture2, "TxtRuta", vb::twips(3240, 720, 6855, 315));
+    LblBuscando = etiqueta(Picture2, "LblBuscando", QStringLiteral("..."), vb::twips(3240, 1080, 6855, 255));
+    LblBuscando->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    LblInfo = etiqueta(Picture2, "LblInfo", QString(), vb::twips(3240, 1440, 6855, 975));
+    CmdIndicarMan = boton(Picture2, "CmdIndicarMan", QStringLiteral("Indicar Ruta"), vb::twips(3240, 2640, 2175, 435));
+    CmdUbicar =
+        boton(Picture2, "CmdUbicar", QStringLiteral("Ubicar Automáticamente"), vb::twips(5520, 2640, 2655, 435));
+    CmdCancelar[1] = boton(Picture2, "CmdCancelar", QStringLiteral("Cancelar"), vb::twips(6480, 4440, 1695, 435));
+    CmdSiguiente[1] = boton(Picture2, "CmdSiguiente", QStringLiteral("Siguiente"), vb::twips(8400, 4440, 1695, 435));
+
+    Picture4 = pagina(QStringLiteral("Descargado"), "Picture4");
+    Image6 = imagenLateral(Picture4, "Image6", QStyle::SP_DriveNetIcon);
+    Image4 = imagen(Picture4, "Image4", QStyle::SP_ArrowDown, vb::twips(3240, 300, 480, 480));
+    Label7 = etiqueta(Picture4, "Label7", QStringLiteral("Descargando Módulo"), vb::twips(3840, 360, 6255, 375), true);
+    Label4 = etiqueta(Picture4, "Label4",
+                      QStringLiteral("Esto puede tardar unos minutos, dependiendo de su conexión a internet."),
+                      vb::twips(3240, 960, 6855, 495));
+    Frame1 = control<QGroupBox>(Picture4, "Frame1", vb::twips(3240, 1680, 6855, 1335));
+    LblDescarga = etiqueta(Frame1, "LblDescarga", QStringLiteral("..."), vb::twips(120, 300, 6615, 255));
+    LblDescarga->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    ProgressBar1 = control<QProgressBar>(Frame1, "ProgressBar1", vb::twips(120, 720, 6615, 375));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setValue(0);
+    CmdSiguiente[3] = boton(Picture4, "CmdSiguiente", QStringLiteral("Siguiente"), vb::twips(8400, 4440, 1695, 435));
+
+    Picture5 = pagina(QStringLiteral("Fin"), "Picture5");
+    Image7 = imagenLateral(Picture5, "Image7", QStyle::SP_DesktopIcon);
+    Image5 = imagen(Picture5, "Image5", QStyle::SP_DialogApplyButton, vb::twips(3240, 300, 480, 480));
+    Label8 = etiqueta(Picture5, "Label8", QStringLiteral("Descarga Correcta"), vb::twips(3840, 360, 6255, 375), true);
+    LblEstadoDesc = etiqueta(Picture5, "LblEstadoDesc", kExito, vb::twips(3240, 1680, 6855, 735));
+    LblEstadoDesc->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    CmdFin = boton(Picture5, "CmdFin", QStringLiteral("Finalizar"), vb::twips(8400, 4440, 1695, 435));
+
+    Inet1 = new Inet(this);
+    Inet1->setObjectName(QStringLiteral("Inet1"));
+}
+
+// One page of the tab control: a white panel that covers the client area.
+QWidget* FrmInstaladorExe::pagina(const QString& titulo, const char* panel)
+{
+    auto* hoja = new QWidget;
+    SSTab1->addTab(hoja, titulo);
+    auto* fondo = control<QWidget>(hoja, panel, vb::twips(120, 360, 10290, 5055));
+    fondo->setAutoFillBackground(true);
+    QPalette blanco = fondo->palette();
+    blanco.setColor(QPalette::Window, Qt::white);
+    fondo->setPalette(blanco);
+    return fondo;
+}
+
+void FrmInstaladorExe::Form_Load()
+{
+    SSTab1->setCurrentIndex(kPresentacion);
+}
+
+void FrmInstaladorExe::reject() {}
+
+void FrmInstaladorExe::CmdSiguiente_Click(int Index)
+{
+    if (Index == 0)
+        SSTab1->setCurrentIndex(kUbicar);
+    else if (Index == 1)
+        siguienteDesdeRuta();
+}
+
+void FrmInstaladorExe::siguienteDesdeRuta()
+{
+    RutaSistema = TxtRuta->text();
+    if (RutaSistema.isEmpty()) {
+        vb::MsgBox(QStringLiteral("Debe especificar la ruta del sistema para continuar."), vb::vbCritical, kTitulo);
+        return;
+    }
+    const QString carpeta = agregarBarra(RutaSistema);
+    if (!existeEnCarpeta(carpeta, kPrograma) || !existeEnCarpeta(carpeta, kBases)) {
+        vb::MsgBox(QStringLiteral("No existe el sistema en la ruta especificada."), vb::vbCritical,
+                   QStringLiteral("Aviso al Operador"));
+        return;
+    }
+    SSTab1->setCurrentIndex(kDescarga);
+    DescargarModulo();
+}
+
+void FrmInstaladorExe::CmdCancelar_Click(int)
+{
+    if (vb::MsgBox(QStringLiteral("¿Realmente desea salir de la instalación?"), vb::vbYesNo + vb::vbCritical,
+                   kTitulo) == vb::vbYes)
+        terminar();
+}
+
+void FrmInstaladorExe::CmdFin_Click()
+{
+    terminar();
+}
+
+void FrmInstaladorExe::setFin(Fin fin)
+{
+    finDelPrograma() = std::move(fin);
+}
+
+// The program ends at once, without unloading its windows one by one.
+void FrmInstaladorExe::terminar()
+{
+    if (finDelPrograma())
+        finDelPrograma()();
+    else
+        std::exit(0);
+}
+
+QString FrmInstaladorExe::BuscarArchivo(const QString& ArchivoBuscado)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString resultado = QStringLiteral("No encontrado");
+    for (const QString& raiz : win::GetLogicalDrives()) {
+        QString encontrado;
+        if (win::SearchTreeForFile(raiz, ArchivoBuscado, encontrado)) {
+            resultado = encontrado;
+            break;
+        }
+    }
+    QApplication::restoreOverrideCursor();
+    return resultado;
+}
+
+void FrmInstaladorExe::CmdUbicar_Click()
+{
+    LblBuscando->setText(QStringLiteral("Buscando..."));
+    LblBuscando->repaint();
+    const QString encontrado = BuscarArchivo(kPrograma);
+    if (!encontrado.contains(kPrograma, Qt::CaseInsensitive)) {
+        vb::MsgBox(QStringLiteral("No se pudo ubicar la carpeta de intalación. Indiquela manualmente."),
+                   vb::vbInformation, kTitulo);
+        TxtRuta->clear();
+    } else {
+        // Only the file name at the end goes: a folder whose name holds it stays whole.
+        const QString carpeta = encontrado.left(encontrado.size() - kPrograma.size());
+        TxtRuta->setText(carpeta);
+        LblInfo->setText(QStringLiteral("Se ha encontrado ") + carpeta +
+                         QStringLiteral(" como ruta de instalación de Quorvela.") + QLatin1Char('\n') +
+                         QStringLiteral("Si no es correcta, indiquela manualmente."));
+    }
+    LblBuscando->setText(QStringLiteral("..."));
+}
+
+bool FrmInstaladorExe::ExisteQB(QString& carpeta)
+{
+    const QString buscado = kPrograma.toLower();
+    auto buscador = std::make_unique<cFindFiles>();
+    buscador->setSearchSubDirs(true);
+    bool existe = false;
+    for (const QString& unidad : win::GetLogicalDrives()) {
+        const vb::Flow flujo = vb::RunStatement(
+            [&]() {
+                QString primero;
+                buscador->Find(agregarBarra(unidad), QString(), buscado, 1, primero);
+                if (primero.isEmpty())
+                    return;
+                // The finder hands back the first entry of the drive, a folder as a rule; when that folder
+                // lacks the exact file the search goes on with the next drive.
+                const QString enCarpeta = agregarBarra(primero);
+                if (existeEnCarpeta(enCarpeta, buscado)) {
+                    carpeta = QDir::toNativeSeparators(enCarpeta);
+                    existe = true;
+                }
+            },
+            [](const vb::Error& e) { return ModGlobal::gFunciones().ManejarError(e, QStringLiteral("ExisteQB")); });
+        if (existe || flujo == vb::Flow::Leave)
+            break;
+    }
+    return existe;
+}
+
+QString FrmInstaladorExe::DireccionDescarga()
+{
+    return net::Site::baseUrl() + QStringLiteral("/qv/descarga/2655/");
+}
+
+void FrmInstaladorExe::DescargarModulo()
+{
+    CmdSiguiente[3]->setEnabled(false);
+    if (!respaldarModulo())
+        return;
+    ArchivoTemporal = ModGlobal::CarpetaTemporalLog() + NombreExe;
+    LblDescarga->setText(QStringLiteral("Preparando Descarga.. Espere por favor..."));
+    Inet1->setURL(DireccionDescarga());
+    Inet1->Execute(QStringLiteral("GET"));
+}
+
+// Copies the installed module into the backup folder, replacing an older backup. The installed module
+// itself stays until a complete download replaces it, and is never replaced without its backup.
+bool FrmInstaladorExe::respaldarModulo()
+{
+    const QString carpeta = agregarBarra(RutaSistema);
+    const QString instalado = rutaEnCarpeta(carpeta, NombreExe);
+    if (!ModGlobal::ExisteArchivo(instalado))
+        return true;
+    const QString respaldo = carpeta + kRespaldo;
+    if (!QFileInfo::exists(respaldo))
+        QDir().mkdir(respaldo);
+    if (ModGlobal::CopiarArchivo(instalado, agregarBarra(respaldo) + NombreExe))
+        return true;
+    vb::MsgBox(QStringLiteral("No se pudo respaldar ") + instalado + QStringLiteral(" en ") + respaldo +
+                   QStringLiteral(". El módulo instalado no se reemplaza."),
+               vb::vbCritical, kTitulo);
+    volverARuta();
+    return false;
+}
+
+void FrmInstaladorExe::Inet1_StateChanged(int State)
+{
+    if (State != Inet::icResponseCompleted && State != Inet::icError)
+        return;
+    try {
+        // A transfer that fails before a response frees the wizard as any other download error does.
+        if (State == Inet::icError)
+            throw vb::Error(35750, Inet1->ResponseInfo());
+        guardarModulo();
+        SSTab1->setCurrentIndex(kFin);
+        ProgressBar1->setValue(0);
+        instalarModulo();
+    } catch (const std::exception& e) {
+        errorDescarga(e);
+    }
+}
+
+// Writes the body whole in place of any earlier download, and only for a successful and complete
+// response: an error page or a cut transfer never reaches the temporary file.
+void FrmInstaladorExe::guardarModulo()
+{
+    const int estado = Inet1->StatusCode();
+    if (estado < 200 || estado > 299)
+        throw vb::Error(estado,
+                        QStringLiteral("No se pudo descargar el módulo: el servidor respondió %1.").arg(estado));
+    const int largo = largoDeclarado(Inet1->GetHeader(QStringLiteral("Content-length")));
+
+    QSaveFile archivo(ArchivoTemporal);
+    if (!archivo.open(QIODevice::WriteOnly))
+        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ArchivoTemporal);
+    QByteArray trozo = Inet1->GetChunk(kChunk);
+    vb::DoEvents();
+    ProgressBar1->setValue(0);
+    ProgressBar1->setMaximum(largo);
+    qint64 descargados = 0;
+    while (!trozo.isEmpty()) {
+        if (archivo.write(trozo) != trozo.size())
+            throw vb::Error(61, QStringLiteral("Disco lleno"));
+        const qint64 n = trozo.size();
+        trozo = Inet1->GetChunk(kChunk);
+        vb::DoEvents();
+        descargados += n;
+        LblDescarga->setText(QStringLiteral("Descargado ") + QString::number(descargados) + QStringLiteral(" kb de ") +
+                             QString::number(largo) + QStringLiteral(" kb"));
+        ProgressBar1->setValue(static_cast<int>(descargados));
+    }
+    if (descargados != largo)
+        throw vb::Error(35753, QStringLiteral("La descarga del módulo quedó incompleta: se recibieron %1 de %2 bytes.")
+                                   .arg(descargados)
+                                   .arg(largo));
+    if (!archivo.commit())
+        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ArchivoTemporal);
+}
+
+// The outcome follows the copy: a module that could not be copied into the ERP folder is not reported
+// as installed.
+void FrmInstaladorExe::instalarModulo()
+{
+    const QString destino = rutaEnCarpeta(agregarBarra(RutaSistema), NombreExe);
+    const bool instalado =
+        ModGlobal::ExisteArchivo(ArchivoTemporal) && ModGlobal::CopiarArchivo(ArchivoTemporal, destino);
+    LblEstadoDesc->setText(instalado ? kExito : kFracaso);
+}
+
+void FrmInstaladorExe::errorDescarga(const std::exception& e)
+{
+    vb::MsgBox(vb::toError(e).Description(), vb::vbCritical);
+    vb::ResumeNext([this]() { Inet1->Cancel(); });
+    ProgressBar1->setValue(0);
+    volverARuta();
+}
+
+// After a failure the wizard is back on the folder page, where "Siguiente" tries again and "Cancelar" leaves.
+void FrmInstaladorExe::volverARuta()
+{
+    CmdSiguiente[3]->setEnabled(true);
+    SSTab1->setCurrentIndex(kUbicar);
+}
