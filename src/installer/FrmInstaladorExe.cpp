@@ -13,6 +13,7 @@
 #include "platform/vb/Twips.h"
 #include "platform/win/Drives.h"
 #include "platform/win/ImageHlp.h"
+#include "util/FrmDir.h"
 #include "util/cFindFiles.h"
 
 #include <QApplication>
@@ -149,6 +150,7 @@ FrmInstaladorExe::FrmInstaladorExe(QWidget* parent)
         connect(boton, &QPushButton::clicked, this, [this, i = indice]() { CmdCancelar_Click(i); });
     connect(CmdFin, &QPushButton::clicked, this, &FrmInstaladorExe::CmdFin_Click);
     connect(CmdUbicar, &QPushButton::clicked, this, &FrmInstaladorExe::CmdUbicar_Click);
+    connect(CmdIndicarMan, &QPushButton::clicked, this, &FrmInstaladorExe::CmdIndicarMan_Click);
     connect(Inet1, &Inet::StateChanged, this, &FrmInstaladorExe::Inet1_StateChanged);
     Form_Load();
 }
@@ -324,6 +326,16 @@ void FrmInstaladorExe::CmdUbicar_Click()
     LblBuscando->setText(QStringLiteral("..."));
 }
 
+void FrmInstaladorExe::CmdIndicarMan_Click()
+{
+    FrmDir carpetas(this);
+    carpetas.exec();
+    if (!vb::Trim(carpetas.SelPath).isEmpty()) {
+        TxtRuta->setText(carpetas.SelPath);
+        LblInfo->clear();
+    }
+}
+
 bool FrmInstaladorExe::ExisteQB(QString& carpeta)
 {
     const QString buscado = kPrograma.toLower();
@@ -350,6 +362,27 @@ bool FrmInstaladorExe::ExisteQB(QString& carpeta)
             break;
     }
     return existe;
+}
+
+// Only the sales module is known. Any other name gives no statement at all: one built from empty values
+// would put a blank menu row into every database.
+QString FrmInstaladorExe::GeneraInsertMenu(const QString& Opcion, QString& CodigoTarea) const
+{
+    if (Opcion.compare(QStringLiteral("V_MV_VENTAS.EXE"), Qt::CaseInsensitive) != 0)
+        return QString();
+    const QString titulo = QStringLiteral("D60");
+    const QString clave = QStringLiteral("D6001");
+    const QString nombre = QStringLiteral("Carga de Comprobantes");
+    const QString imagen = QStringLiteral("Factura");
+    const QString proceso = QStringLiteral("SHELL:V_MV_VENTAS");
+    CodigoTarea = clave;
+    return QStringLiteral("IF NOT EXISTS (SELECT * FROM TA_MENU WHERE CLAVE='") + clave +
+           QStringLiteral("' AND TITULO='") + titulo +
+           QStringLiteral("' AND MENU='RUMO') INSERT INTO TA_MENU "
+                          "(MENU,TITULO,CLAVE,NOMBRE,IMAGEN,PROCESO,HABILITADO,ORDEN) VALUES (") +
+           QStringLiteral("'RUMO','") + titulo + QStringLiteral("','") + clave + QStringLiteral("','") + nombre +
+           QStringLiteral("','") + imagen + QStringLiteral("','") + proceso + QStringLiteral("',1,'") + clave +
+           QStringLiteral("')");
 }
 
 QString FrmInstaladorExe::DireccionDescarga()

@@ -68,6 +68,7 @@ public:
     void CmdCancelar_Click(int Index);
     void CmdFin_Click();
     void CmdUbicar_Click();
+    void CmdIndicarMan_Click();
 
     // Full path of the first file of that name over all drives, from the first drive on; "No encontrado".
     QString BuscarArchivo(const QString& ArchivoBuscado);
@@ -77,6 +78,10 @@ public:
     // Backs up the installed module and starts the download; Inet1_StateChanged goes on from there.
     void DescargarModulo();
     void Inet1_StateChanged(int State);
+
+    // The menu statement of a module executable; `CodigoTarea` receives its task code. "" for a module
+    // this installer does not know, whose task code is left as it was.
+    QString GeneraInsertMenu(const QString& Opcion, QString& CodigoTarea) const;
 
     // The module's download address on the maker's site.
     static QString DireccionDescarga();

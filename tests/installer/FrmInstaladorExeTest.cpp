@@ -5,8 +5,11 @@
 #include "platform/vb/Constants.h"
 #include "platform/win/Drives.h"
 #include "support/HttpServer.h"
+#include "support/ModalDriver.h"
 #include "support/ScriptedOperator.h"
 #include "support/WaitUntil.h"
+#include "util/DirListBox.h"
+#include "util/FrmDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -335,6 +338,40 @@ TEST_F(InstaladorTest, AutomaticLocationWithoutTheMainProgramAsksForTheFolder)
     EXPECT_EQ(m_form->BuscarArchivo("QB417ZT.exe"), "No encontrado");
 }
 
+TEST_F(InstaladorTest, IndicarRutaTakesTheFolderChosenInThePicker)
+{
+    const QString elegida = QDir::toNativeSeparators(erp("Elegida"));
+    m_form->SSTab1->setCurrentIndex(kUbicar);
+    m_form->TxtRuta->setText("escrito antes");
+    m_form->LblInfo->setText("info anterior");
+    kembtest::whenShown<FrmDir>([elegida](FrmDir* d) {
+        d->findChild<DirListBox*>("Dir1")->setPath(elegida);
+        d->findChild<QPushButton*>("CmdAceptar")->click();
+    });
+    QTest::mouseClick(m_form->CmdIndicarMan, Qt::LeftButton);
+    EXPECT_EQ(m_form->TxtRuta->text(), elegida);
+    EXPECT_EQ(m_form->LblInfo->text(), "");
+    EXPECT_EQ(m_form->findChildren<FrmDir*>().size(), 0);
+}
+
+TEST_F(InstaladorTest, CancellingThePickerLeavesTheFolderAndTheInformation)
+{
+    m_form->SSTab1->setCurrentIndex(kUbicar);
+    m_form->TxtRuta->setText("escrito antes");
+    m_form->LblInfo->setText("info anterior");
+    for (const bool conEscape : {false, true}) {
+        kembtest::whenShown<FrmDir>([conEscape](FrmDir* d) {
+            if (conEscape)
+                QTest::keyClick(d, Qt::Key_Escape);
+            else
+                d->findChild<QPushButton*>("CmdCancelar")->click();
+        });
+        QTest::mouseClick(m_form->CmdIndicarMan, Qt::LeftButton);
+        EXPECT_EQ(m_form->TxtRuta->text(), "escrito antes");
+        EXPECT_EQ(m_form->LblInfo->text(), "info anterior");
+    }
+}
+
 TEST_F(InstaladorTest, ExisteQBTakesTheFirstDriveWhoseFirstMatchSitsBesideTheMainProgram)
 {
     escribir(enRaiz("C/a/leeme.txt"), "x");
@@ -520,4 +557,26 @@ TEST_F(InstaladorTest, AModuleThatCannotBeCopiedIntoTheFolderIsNotReportedAsInst
     EXPECT_EQ(pagina(), kFin);
     EXPECT_EQ(m_form->LblEstadoDesc->text(), "Ocurrio un error al descargar el archivo.");
     EXPECT_EQ(leer(temporal()), "modulo nuevo");
+}
+
+TEST_F(InstaladorTest, TheMenuStatementOfTheSalesModule)
+{
+    const QString esperada =
+        "IF NOT EXISTS (SELECT * FROM TA_MENU WHERE CLAVE='D6001' AND TITULO='D60' AND MENU='RUMO') INSERT INTO "
+        "TA_MENU (MENU,TITULO,CLAVE,NOMBRE,IMAGEN,PROCESO,HABILITADO,ORDEN) VALUES ('RUMO','D60','D6001','Carga de "
+        "Comprobantes','Factura','SHELL:V_MV_VENTAS',1,'D6001')";
+    for (const QString& opcion : {QString("V_MV_VENTAS.EXE"), QString("v_mv_ventas.exe")}) {
+        QString codigo = "anterior";
+        EXPECT_EQ(m_form->GeneraInsertMenu(opcion, codigo), esperada);
+        EXPECT_EQ(codigo, "D6001");
+    }
+}
+
+TEST_F(InstaladorTest, AModuleNotKnownGivesNoMenuStatement)
+{
+    for (const QString& opcion : {QString("V_MV_COMPRAS.EXE"), QString(""), QString("V_MV_VENTAS.EXE ")}) {
+        QString codigo = "anterior";
+        EXPECT_EQ(m_form->GeneraInsertMenu(opcion, codigo), "") << opcion.toStdString();
+        EXPECT_EQ(codigo, "anterior");
+    }
 }
