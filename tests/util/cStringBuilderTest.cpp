@@ -1,20 +1,10 @@
 #include "util/cStringBuilder.h"
 
-#include "platform/vb/Error.h"
+#include "support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-long errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 TEST(cStringBuilderTest, NewObjectIsEmpty)
 {
@@ -91,8 +81,8 @@ TEST(cStringBuilderTest, InsertOutsideTheTextRaises9AndChangesNothing)
 {
     cStringBuilder sb;
     sb.Append(QStringLiteral("abc"));
-    EXPECT_EQ(errorOf([&] { sb.Insert(4, QStringLiteral("x")); }), 9);
-    EXPECT_EQ(errorOf([&] { sb.Insert(-1, QStringLiteral("x")); }), 9);
+    EXPECT_EQ(kembtest::errorNumber([&] { sb.Insert(4, QStringLiteral("x")); }), 9);
+    EXPECT_EQ(kembtest::errorNumber([&] { sb.Insert(-1, QStringLiteral("x")); }), 9);
     EXPECT_EQ(sb.toString(), QStringLiteral("abc"));
 }
 
@@ -122,7 +112,7 @@ TEST(cStringBuilderTest, Remove)
     for (const Case& c : cases) {
         cStringBuilder sb;
         sb.Append(QStringLiteral("abcdef"));
-        EXPECT_EQ(errorOf([&] { sb.Remove(c.index, c.length); }), c.error) << c.index << "," << c.length;
+        EXPECT_EQ(kembtest::errorNumber([&] { sb.Remove(c.index, c.length); }), c.error) << c.index << "," << c.length;
         EXPECT_EQ(sb.toString(), c.result) << c.index << "," << c.length;
         EXPECT_EQ(sb.Capacity(), 8192);
     }
@@ -175,10 +165,10 @@ TEST(cStringBuilderTest, ChunkSize)
     EXPECT_EQ(sb.Capacity(), 100);
     sb.Append(QString(150, QLatin1Char('b')));
     EXPECT_EQ(sb.Capacity(), 200);
-    EXPECT_EQ(errorOf([&] { sb.ChunkSize(1 << 30); }), 6);
+    EXPECT_EQ(kembtest::errorNumber([&] { sb.ChunkSize(1 << 30); }), 6);
     // A chunk of nothing would never make room: refused instead of looping for ever.
-    EXPECT_EQ(errorOf([&] { sb.ChunkSize(0); }), 5);
-    EXPECT_EQ(errorOf([&] { sb.ChunkSize(-4); }), 5);
+    EXPECT_EQ(kembtest::errorNumber([&] { sb.ChunkSize(0); }), 5);
+    EXPECT_EQ(kembtest::errorNumber([&] { sb.ChunkSize(-4); }), 5);
     EXPECT_EQ(sb.ChunkSize(), 100);
 }
 

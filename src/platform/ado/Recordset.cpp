@@ -38,7 +38,10 @@ QString literal(const vb::Variant& v)
     case vb::Variant::Type::Date:
         return QLatin1Char('\'') + v.toDate().toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
                QLatin1Char('\'');
+    case vb::Variant::Type::Decimal:
+        return v.toDecimal().toString(QLatin1Char('.'));
     case vb::Variant::Type::String:
+    case vb::Variant::Type::Object:
         break;
     }
     return QLatin1Char('\'') + QString(v.toString()).replace(QLatin1Char('\''), QStringLiteral("''")) +

@@ -11,6 +11,11 @@ namespace {
     throw Error(94, QStringLiteral("Uso no válido de Null"));
 }
 
+[[noreturn]] void noDefaultValue()
+{
+    throw Error(438, QStringLiteral("El objeto no admite esta propiedad o método"));
+}
+
 } // namespace
 
 Variant Variant::Null()
@@ -32,6 +37,7 @@ bool Variant::isNumeric() const
     case Type::Long:
     case Type::Double:
     case Type::Currency:
+    case Type::Decimal:
         return true;
     case Type::String: {
         bool ok = false;
@@ -62,6 +68,10 @@ QString Variant::toString() const
         return CStr(std::get<vb::Date>(m_value));
     case Type::String:
         return std::get<QString>(m_value);
+    case Type::Decimal:
+        return std::get<vb::Decimal>(m_value).toString(QLocale().decimalPoint().at(0));
+    case Type::Object:
+        noDefaultValue();
     }
     return QString();
 }
@@ -90,6 +100,10 @@ double Variant::toDouble() const
             throw Error(13, QStringLiteral("No coinciden los tipos"));
         return d;
     }
+    case Type::Decimal:
+        return std::get<vb::Decimal>(m_value).toDouble();
+    case Type::Object:
+        noDefaultValue();
     }
     return 0.0;
 }
@@ -120,6 +134,24 @@ vb::Date Variant::toDate() const
         throw Error(13, QStringLiteral("No coinciden los tipos"));
     }
     return vb::Date(toDouble());
+}
+
+vb::Decimal Variant::toDecimal() const
+{
+    switch (type()) {
+    case Type::Decimal:
+        return std::get<vb::Decimal>(m_value);
+    case Type::Long:
+        return vb::Decimal::fromInt(std::get<long long>(m_value));
+    default:
+        return vb::Decimal::parse(QString::number(toDouble(), 'g', 15));
+    }
+}
+
+std::shared_ptr<vb::Object> Variant::toObject() const
+{
+    const auto* object = std::get_if<std::shared_ptr<vb::Object>>(&m_value);
+    return object ? *object : nullptr;
 }
 
 } // namespace vb

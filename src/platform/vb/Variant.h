@@ -4,15 +4,19 @@
 
 #include "platform/vb/Currency.h"
 #include "platform/vb/Date.h"
+#include "platform/vb/Decimal.h"
+#include "platform/vb/Object.h"
 
 #include <QString>
+#include <concepts>
+#include <memory>
 #include <variant>
 
 namespace vb {
 
 class Variant {
 public:
-    enum class Type { Empty, Null, Boolean, Long, Double, Currency, Date, String };
+    enum class Type { Empty, Null, Boolean, Long, Double, Currency, Date, String, Decimal, Object };
 
     Variant() = default;
     Variant(bool v) : m_value(v) {}
@@ -24,6 +28,11 @@ public:
     Variant(vb::Date v) : m_value(v) {}
     Variant(const QString& v) : m_value(v) {}
     Variant(const char* v) : m_value(QString::fromUtf8(v)) {}
+    Variant(vb::Decimal v) : m_value(v) {}
+    // An object held by reference, as Set stores it.
+    template <std::derived_from<vb::Object> T>
+    Variant(std::shared_ptr<T> object) : m_value(std::shared_ptr<vb::Object>(std::move(object)))
+    {}
     static Variant Null();
 
     Type type() const;
@@ -37,6 +46,15 @@ public:
     long long toLongLong() const;
     bool toBool() const;
     vb::Date toDate() const;
+    // Through toDouble for values other than Decimal and Long, with its errors.
+    vb::Decimal toDecimal() const;
+    // The object held, or nullptr when the value is no object.
+    std::shared_ptr<vb::Object> toObject() const;
+    template <std::derived_from<vb::Object> T>
+    std::shared_ptr<T> as() const
+    {
+        return std::dynamic_pointer_cast<T>(toObject());
+    }
 
     bool operator==(const Variant& other) const { return m_value == other.m_value; }
 
@@ -44,7 +62,9 @@ private:
     struct NullTag {
         bool operator==(const NullTag&) const { return true; }
     };
-    std::variant<std::monostate, NullTag, bool, long long, double, vb::Currency, vb::Date, QString> m_value;
+    std::variant<std::monostate, NullTag, bool, long long, double, vb::Currency, vb::Date, QString, vb::Decimal,
+                 std::shared_ptr<vb::Object>>
+        m_value;
 };
 
 } // namespace vb

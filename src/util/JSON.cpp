@@ -1,0 +1,363 @@
+#include "util/JSON.h"
+
+#include "platform/vb/Collection.h"
+#include "platform/vb/Decimal.h"
+#include "platform/vb/Dictionary.h"
+#include "platform/vb/Error.h"
+#include "platform/vb/Strings.h"
+#include "platform/vb/Variant.h"
+#include "util/cStringBuilder.h"
+
+namespace JSON {
+namespace {
+
+QString g_errorText;
+
+// Deeper nesting is refused as the run-time refuses a call when its stack is spent, instead of exhausting it.
+constexpr int kMaxDepth = 500;
+const QString kNumberCharacters = QStringLiteral("+-0123456789.eE");
+
+[[noreturn]] void typeMismatch()
+{
+    throw vb::Error(13, QStringLiteral("No coinciden los tipos"), QStringLiteral("JSON"));
+}
+
+// One reading of a text: the 1-based position moves on past everything consumed.
+class Reader {
+public:
+    explicit Reader(const QString& text) : m_text(text) {}
+
+    QChar current() const { return m_position <= m_text.size() ? m_text[m_position - 1] : QChar(); }
+    bool atEnd() const { return m_position > m_text.size(); }
+
+    void SkipBlanks();
+    std::shared_ptr<vb::Dictionary> ParseObject();
+    std::shared_ptr<vb::Collection> ParseArray();
+    vb::Variant ParseValue();
+    QString ParseString();
+    vb::Variant ParseNumber();
+    bool ParseBoolean();
+    vb::Variant ParseNull();
+    QString ParseKey();
+
+private:
+    void fault(const QString& line) { g_errorText += line + QStringLiteral("\r\n"); }
+    QString position() const { return QString::number(m_position); }
+    QString rest() const { return vb::Mid(m_text, static_cast<int>(m_position)); }
+    QString next20() const { return vb::Mid(m_text, static_cast<int>(m_position), 20); }
+    QString last20() const { return vb::Right(m_text, 20); }
+    bool startsHere(const QString& word) const
+    {
+        return vb::Mid(m_text, static_cast<int>(m_position), word.size()) == word;
+    }
+    int unicodeEscape();
+
+    const QString& m_text;
+    qsizetype m_position = 1;
+    int m_depth = 0;
+};
+
+void Reader::SkipBlanks()
+{
+    bool commentStart = false;
+    bool inComment = false;
+    bool longComment = false;
+    for (; !atEnd(); ++m_position) {
+        const QChar c = current();
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (!longComment) {
+                commentStart = false;
+                inComment = false;
+            }
+        } else if (c == QLatin1Char('\t') || c == QLatin1Char(' ') || c == QLatin1Char('(') || c == QLatin1Char(')')) {
+            continue;
+        } else if (c == QLatin1Char('/') && longComment) {
+            if (commentStart) {
+                longComment = false;
+                commentStart = false;
+                inComment = false;
+            }
+        } else if (c == QLatin1Char('/')) {
+            if (commentStart) {
+                commentStart = false;
+                inComment = true;
+            } else {
+                commentStart = true;
+                inComment = false;
+                longComment = false;
+            }
+        } else if (c == QLatin1Char('*')) {
+            // Inside a /* */ comment every "*" may be the one that closes it.
+            if (commentStart && !longComment) {
+                commentStart = false;
+                inComment = true;
+                longComment = true;
+            } else {
+                commentStart = true;
+            }
+        } else if (!inComment) {
+            return;
+        }
+    }
+}
+
+std::shared_ptr<vb::Dictionary> Reader::ParseObject()
+{
+    auto object = std::make_shared<vb::Dictionary>();
+    SkipBlanks();
+    if (current() != QLatin1Char('{')) {
+        fault(QStringLiteral("Invalid Object at position ") + position() + QStringLiteral(" : ") + rest());
+        return object;
+    }
+    ++m_position;
+    for (;;) {
+        SkipBlanks();
+        if (current() == QLatin1Char('}')) {
+            ++m_position;
+            return object;
+        }
+        if (current() == QLatin1Char(',')) {
+            ++m_position;
+            SkipBlanks();
+        }
+        if (atEnd()) {
+            fault(QStringLiteral("Missing '}': ") + last20());
+            return object;
+        }
+        const QString key = ParseKey();
+        try {
+            object->Add(key, ParseValue());
+        } catch (const vb::Error& e) {
+            fault(e.Description() + QStringLiteral(": ") + key);
+            return object;
+        }
+    }
+}
+
+std::shared_ptr<vb::Collection> Reader::ParseArray()
+{
+    auto array = std::make_shared<vb::Collection>();
+    SkipBlanks();
+    if (current() != QLatin1Char('[')) {
+        fault(QStringLiteral("Invalid Array at position ") + position() + QStringLiteral(" : ") + next20());
+        return array;
+    }
+    ++m_position;
+    for (;;) {
+        SkipBlanks();
+        if (current() == QLatin1Char(']')) {
+            ++m_position;
+            return array;
+        }
+        if (current() == QLatin1Char(',')) {
+            ++m_position;
+            SkipBlanks();
+        }
+        if (atEnd()) {
+            fault(QStringLiteral("Missing ']': ") + last20());
+            return array;
+        }
+        const qsizetype before = m_position;
+        try {
+            const vb::Variant element = ParseValue();
+            // A word that is neither true, false nor null is left where it is (its fault already written):
+            // reading on would meet it again for ever.
+            if (m_position == before)
+                return array;
+            array->Add(element);
+        } catch (const vb::Error& e) {
+            fault(e.Description() + QStringLiteral(": ") + next20());
+            return array;
+        }
+    }
+}
+
+vb::Variant Reader::ParseValue()
+{
+    SkipBlanks();
+    const QChar c = current();
+    if (c == QLatin1Char('{') || c == QLatin1Char('[')) {
+        if (m_depth >= kMaxDepth)
+            throw vb::Error(28, QStringLiteral("Espacio de pila insuficiente"), QStringLiteral("JSON"));
+        ++m_depth;
+        const vb::Variant inner = c == QLatin1Char('{') ? vb::Variant(ParseObject()) : vb::Variant(ParseArray());
+        --m_depth;
+        return inner;
+    }
+    if (c == QLatin1Char('"') || c == QLatin1Char('\''))
+        return ParseString();
+    if (c == QLatin1Char('t') || c == QLatin1Char('f'))
+        return ParseBoolean();
+    if (c == QLatin1Char('n'))
+        return ParseNull();
+    return ParseNumber();
+}
+
+QString Reader::ParseString()
+{
+    SkipBlanks();
+    const QChar quote = current();
+    ++m_position;
+    cStringBuilder collected;
+    while (!atEnd()) {
+        const QChar c = current();
+        if (c == quote) {
+            ++m_position;
+            return collected.toString();
+        }
+        if (c != QLatin1Char('\\')) {
+            collected.Append(QString(c));
+            ++m_position;
+            continue;
+        }
+        ++m_position;
+        const QChar escaped = current();
+        switch (escaped.unicode()) {
+        case u'"':
+        case u'\\':
+        case u'/':
+        case u'\'':
+            collected.Append(QString(escaped));
+            ++m_position;
+            break;
+        case u'b':
+            collected.Append(QString(QChar(8)));
+            ++m_position;
+            break;
+        case u'f':
+            collected.Append(QString(QChar(12)));
+            ++m_position;
+            break;
+        case u'n':
+            collected.Append(QStringLiteral("\n"));
+            ++m_position;
+            break;
+        case u'r':
+            collected.Append(QStringLiteral("\r"));
+            ++m_position;
+            break;
+        case u't':
+            collected.Append(QStringLiteral("\t"));
+            ++m_position;
+            break;
+        case u'u':
+            ++m_position;
+            collected.Append(QString(QChar(static_cast<char16_t>(unicodeEscape()))));
+            m_position += 4;
+            break;
+        default:
+            break; // the backslash is dropped and the character read as an ordinary one
+        }
+    }
+    return collected.toString();
+}
+
+// The 4 hexadecimal digits after "\u" (fewer at the end of the text); anything else is a type mismatch.
+int Reader::unicodeEscape()
+{
+    const QString digits = next20().left(4);
+    int value = 0;
+    for (const QChar d : digits) {
+        const int digit = QStringLiteral("0123456789abcdef").indexOf(d.toLower());
+        if (digit < 0)
+            typeMismatch();
+        value = value * 16 + digit;
+    }
+    if (digits.isEmpty())
+        typeMismatch();
+    return value;
+}
+
+vb::Variant Reader::ParseNumber()
+{
+    SkipBlanks();
+    QString number;
+    for (; !atEnd(); ++m_position) {
+        if (!kNumberCharacters.contains(current()))
+            return vb::Decimal::parse(number);
+        number += current();
+    }
+    return vb::Variant();
+}
+
+bool Reader::ParseBoolean()
+{
+    SkipBlanks();
+    if (startsHere(QStringLiteral("true"))) {
+        m_position += 4;
+        return true;
+    }
+    if (startsHere(QStringLiteral("false"))) {
+        m_position += 5;
+        return false;
+    }
+    fault(QStringLiteral("Invalid Boolean at position ") + position() + QStringLiteral(" : ") + rest());
+    return false;
+}
+
+vb::Variant Reader::ParseNull()
+{
+    SkipBlanks();
+    if (startsHere(QStringLiteral("null"))) {
+        m_position += 4;
+        return vb::Variant::Null();
+    }
+    fault(QStringLiteral("Invalid null value at position ") + position() + QStringLiteral(" : ") + rest());
+    return vb::Variant();
+}
+
+QString Reader::ParseKey()
+{
+    SkipBlanks();
+    QString key;
+    bool inDoubleQuotes = false;
+    bool inSingleQuotes = false;
+    while (!atEnd()) {
+        const QChar c = current();
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            bool& inQuotes = c == QLatin1Char('"') ? inDoubleQuotes : inSingleQuotes;
+            inQuotes = !inQuotes;
+            ++m_position;
+            if (!inQuotes) {
+                SkipBlanks();
+                if (current() != QLatin1Char(':')) {
+                    fault(QStringLiteral("Invalid Key at position ") + position() + QStringLiteral(" : ") + key);
+                    return key;
+                }
+            }
+        } else if (c == QLatin1Char(':')) {
+            ++m_position;
+            if (!inDoubleQuotes && !inSingleQuotes)
+                return key;
+            key += c;
+        } else {
+            if (c != QLatin1Char('\r') && c != QLatin1Char('\n') && c != QLatin1Char('\t') && c != QLatin1Char(' '))
+                key += c;
+            ++m_position;
+        }
+    }
+    return key;
+}
+
+} // namespace
+
+std::shared_ptr<vb::Object> Parse(const QString& text)
+{
+    g_errorText.clear();
+    // The containers catch every fault of what they hold, so nothing escapes from here.
+    Reader reader(text);
+    reader.SkipBlanks();
+    if (reader.current() == QLatin1Char('{'))
+        return reader.ParseObject();
+    if (reader.current() == QLatin1Char('['))
+        return reader.ParseArray();
+    g_errorText = QStringLiteral("Invalid JSON");
+    return nullptr;
+}
+
+const QString& ErrorText()
+{
+    return g_errorText;
+}
+
+} // namespace JSON

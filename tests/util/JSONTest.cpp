@@ -1,0 +1,232 @@
+#include "util/JSON.h"
+
+#include "platform/vb/Collection.h"
+#include "platform/vb/Dictionary.h"
+#include "platform/vb/Variant.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kNL = QStringLiteral("\r\n");
+
+// One line of text for a parsed value: {key:value,...}, [value,...], "text", numbers with ".", true, false,
+// null and <empty>.
+QString render(const vb::Variant& v)
+{
+    if (auto object = v.as<vb::Dictionary>()) {
+        QStringList members;
+        for (const QString& key : object->Keys())
+            members << key + QLatin1Char(':') + render(object->Item(key));
+        return QLatin1Char('{') + members.join(QLatin1Char(',')) + QLatin1Char('}');
+    }
+    if (auto array = v.as<vb::Collection>()) {
+        QStringList elements;
+        for (int i = 1; i <= array->Count(); ++i)
+            elements << render(array->Item(i));
+        return QLatin1Char('[') + elements.join(QLatin1Char(',')) + QLatin1Char(']');
+    }
+    switch (v.type()) {
+    case vb::Variant::Type::Empty:
+        return QStringLiteral("<empty>");
+    case vb::Variant::Type::Null:
+        return QStringLiteral("null");
+    case vb::Variant::Type::Boolean:
+        return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case vb::Variant::Type::Decimal:
+        return v.toDecimal().toString(QLatin1Char('.'));
+    case vb::Variant::Type::String:
+        return QLatin1Char('"') + v.toString() + QLatin1Char('"');
+    default:
+        return QStringLiteral("<other>");
+    }
+}
+
+QString parsed(const QString& text)
+{
+    const auto object = JSON::Parse(text);
+    return object ? render(vb::Variant(object)) : QStringLiteral("<nothing>");
+}
+
+struct Case {
+    const char* text;
+    const char* value;
+    QString errors;
+};
+
+void check(const Case& c)
+{
+    const QString text = QString::fromUtf8(c.text);
+    EXPECT_EQ(parsed(text).toStdString(), c.value) << c.text;
+    EXPECT_EQ(JSON::ErrorText().toStdString(), c.errors.toStdString()) << c.text;
+}
+
+TEST(JSONTest, TextsThatAreNoObjectOrArray)
+{
+    for (const char* text : {"", "   ", "\"a\"", "12", "true", "x{}", "// only a comment"}) {
+        EXPECT_EQ(JSON::Parse(QString::fromUtf8(text)), nullptr) << text;
+        EXPECT_EQ(JSON::ErrorText(), QStringLiteral("Invalid JSON")) << text;
+    }
+}
+
+TEST(JSONTest, WellFormedValues)
+{
+    const Case cases[] = {
+        {"{}", "{}", ""},
+        {"[]", "[]", ""},
+        {"[1,2,3]", "[1,2,3]", ""},
+        {R"({"a":1,"b":"dos","c":true,"d":false,"e":null})", R"({a:1,b:"dos",c:true,d:false,e:null})", ""},
+        {R"({"n":{"m":[1,{"k":[]}]},"z":[[],[[]]]})", R"({n:{m:[1,{k:[]}]},z:[[],[[]]]})", ""},
+        {" \t\r\n{ \"a\" : [ 1 , 2 ] } ", "{a:[1,2]}", ""},
+        {R"({"b":1,"a":2,"c":3})", "{b:1,a:2,c:3}", ""},
+        {R"({"A":1,"a":2})", "{A:1,a:2}", ""},
+        {"{\"a\":1} trailing text is not read", "{a:1}", ""},
+    };
+    for (const Case& c : cases)
+        check(c);
+}
+
+TEST(JSONTest, Numbers)
+{
+    const Case cases[] = {
+        {"[0,-7,+3,1.5,-0.25,12.50,1e3,2.5E-2,1E+2]", "[0,-7,3,1.5,-0.25,12.5,1000,0.025,100]", ""},
+        {"[79228162514264337593543950335]", "[79228162514264337593543950335]", ""},
+        {"[0.1234567890123456789012345678901]", "[0.1234567890123456789012345679]", ""},
+        {"[1.2.3]", "[]", "No coinciden los tipos: ]" + kNL},
+        {"[1,2,-]", "[1,2]", "No coinciden los tipos: ]" + kNL},
+        {"[1e]", "[]", "No coinciden los tipos: ]" + kNL},
+        {"[79228162514264337593543950336]", "[]", "Desbordamiento: ]" + kNL},
+        {R"({"a":x})", "{}", "No coinciden los tipos: a" + kNL},
+    };
+    for (const Case& c : cases)
+        check(c);
+}
+
+// The number text is JSON's, with "." as its decimal point, whatever the user's locale uses.
+TEST(JSONTest, NumbersDoNotFollowTheLocale)
+{
+    ASSERT_EQ(QLocale().decimalPoint(), QStringLiteral(","));
+    const auto object = JSON::Parse(QStringLiteral(R"({"precio":1.5,"miles":1,234})"));
+    const auto dictionary = vb::Variant(object).as<vb::Dictionary>();
+    ASSERT_TRUE(dictionary);
+    EXPECT_EQ(dictionary->Item(QStringLiteral("precio")).toDecimal(), vb::Decimal::parse(QStringLiteral("1.5")));
+    EXPECT_EQ(dictionary->Item(QStringLiteral("precio")).toString(), QStringLiteral("1,5"));
+    EXPECT_EQ(dictionary->Item(QStringLiteral("miles")).toDecimal(), vb::Decimal::fromInt(1));
+}
+
+TEST(JSONTest, Strings)
+{
+    const Case cases[] = {
+        {R"(["x\u0041"])", R"(["xA"])", ""},
+        {R"(["\u00f1and\u00D1"])", "[\"ñandÑ\"]", ""},
+        {R"(["\ud83d\ude00"])", "[\"\xF0\x9F\x98\x80\"]", ""},
+        {R"(["a\qb"])", R"(["aqb"])", ""},
+        {R"(["\"\\\/\'"])", R"([""\/'"])", ""},
+        {R"(['it''s'])", R"(["it","s"])", ""},
+        {R"(['say "hi"', "it's"])", R"(["say "hi"","it's"])", ""},
+        {R"(["sin cierre)", R"(["sin cierre"])", "Missing ']': " + QStringLiteral("[\"sin cierre") + kNL},
+        {R"(["\u00zz"])", "[]", "No coinciden los tipos: 00zz\"]" + kNL},
+        {R"({"k":"\u12"})", "{}", "No coinciden los tipos: k" + kNL},
+    };
+    for (const Case& c : cases)
+        check(c);
+}
+
+TEST(JSONTest, ControlEscapes)
+{
+    const auto object = JSON::Parse(QStringLiteral(R"(["\b\f\n\r\t"])"));
+    const auto array = vb::Variant(object).as<vb::Collection>();
+    ASSERT_TRUE(array);
+    EXPECT_EQ(array->Item(1).toString(), QStringLiteral("\b\f\n\r\t"));
+    EXPECT_EQ(JSON::ErrorText(), QString());
+}
+
+TEST(JSONTest, LenientForms)
+{
+    const Case cases[] = {
+        {R"({"a":1 "b":2})", "{a:1,b:2}", ""},
+        {"{a:'x'}", R"({a:"x"})", ""},
+        {"/* note */ {\"a\":true} // end", "{a:true}", ""},
+        {"// first line\n{\"a\":1, // a comment\n \"b\":2}", "{a:1,b:2}", ""},
+        {"{/* one * two */\"a\":1}", "{a:1}", ""},
+        {"{/** doc **/\"a\":1}", "{a:1}", ""},
+        {"({\"a\":(1)})", "{a:1}", ""},
+        {"[1 2 3]", "[1,2,3]", ""},
+        {R"({"first name":1})", "{firstname:1}", ""},
+        {"{'single':1, bare : 2}", "{single:1,bare:2}", ""},
+        {R"({"a:b":1})", "{a:b:1}", ""},
+        {R"({"a":1,})", "{a:1,}:<empty>}", "Missing '}': {\"a\":1,}" + kNL},
+    };
+    for (const Case& c : cases)
+        check(c);
+}
+
+TEST(JSONTest, Faults)
+{
+    const Case cases[] = {
+        {R"({"a":1,"a":2})", "{a:1}", "Esta clave ya está asociada a un elemento de esta colección: a" + kNL},
+        {R"({"a":1)", "{a:<empty>}", "Missing '}': {\"a\":1" + kNL},
+        {R"({"a":[1,2)", "{a:[1,<empty>]}", "Missing ']': {\"a\":[1,2" + kNL + "Missing '}': {\"a\":[1,2" + kNL},
+        {R"({"a":tru})", "{a:false,tru}:<empty>}",
+         "Invalid Boolean at position 6 : tru}" + kNL + "Missing '}': {\"a\":tru}" + kNL},
+        {R"({"a":nil,"b":1})", "{a:<empty>,nil,b:1}", "Invalid null value at position 6 : nil,\"b\":1}" + kNL},
+        {R"({"a" x:1})", "{}", "Invalid Key at position 6 : a" + kNL + "No coinciden los tipos: a" + kNL},
+        {R"([1,[2,x],3])", "[1,[2]]", "No coinciden los tipos: x],3]" + kNL + "No coinciden los tipos: x],3]" + kNL},
+        {R"({"o":{"p":x},"q":1})", "{o:{},x},q:1}", "No coinciden los tipos: p" + kNL},
+        {"[xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx]", "[]", "No coinciden los tipos: xxxxxxxxxxxxxxxxxxxx" + kNL},
+    };
+    for (const Case& c : cases)
+        check(c);
+}
+
+// A word that is not true, false or null inside an array is written as a fault once and ends the array,
+// where reading on would meet the same word for ever.
+TEST(JSONTest, AnUnreadableWordEndsTheArray)
+{
+    const Case cases[] = {
+        {"[true,tru,1]", "[true]", "Invalid Boolean at position 7 : tru,1]" + kNL},
+        {"[n]", "[]", "Invalid null value at position 2 : n]" + kNL},
+        {R"({"a":[1,fals],"b":2})", "{a:[1],fals],b:2}", "Invalid Boolean at position 9 : fals],\"b\":2}" + kNL},
+    };
+    for (const Case& c : cases)
+        check(c);
+}
+
+// Nesting deeper than the reader's limit is a fault of the container that would go deeper; the outer levels
+// read on.
+TEST(JSONTest, DeepNestingIsAFaultNotACrash)
+{
+    const int depth = 100000;
+    const QString text = QString(depth, QLatin1Char('[')) + QString(depth, QLatin1Char(']'));
+    const auto object = JSON::Parse(text);
+    ASSERT_NE(object, nullptr);
+    EXPECT_TRUE(JSON::ErrorText().startsWith(QStringLiteral("Espacio de pila insuficiente: [[[[")));
+
+    const QString fine = QString(400, QLatin1Char('[')) + QString(400, QLatin1Char(']'));
+    ASSERT_NE(JSON::Parse(fine), nullptr);
+    EXPECT_EQ(JSON::ErrorText(), QString());
+}
+
+TEST(JSONTest, EachParseStartsWithNoFaults)
+{
+    JSON::Parse(QStringLiteral("[x]"));
+    EXPECT_FALSE(JSON::ErrorText().isEmpty());
+    JSON::Parse(QStringLiteral("[1]"));
+    EXPECT_EQ(JSON::ErrorText(), QString());
+}
+
+TEST(JSONTest, NestedContainersAreHeldByReference)
+{
+    const auto object = JSON::Parse(QStringLiteral(R"({"lista":[{"Descripcion":"COCA COLA 1.5L"}]})"));
+    const auto root = vb::Variant(object).as<vb::Dictionary>();
+    ASSERT_TRUE(root);
+    const auto list = root->Item(QStringLiteral("lista")).as<vb::Collection>();
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->Count(), 1);
+    const auto article = list->Item(1).as<vb::Dictionary>();
+    ASSERT_TRUE(article);
+    EXPECT_EQ(article->Item(QStringLiteral("Descripcion")).toString(), QStringLiteral("COCA COLA 1.5L"));
+}
+
+} // namespace
