@@ -1,0 +1,758 @@
+#include "lookup/Lib_FrmCons3.h"
+
+#include "ListaConsulta.h"
+#include "platform/vb/Constants.h"
+#include "platform/vb/Twips.h"
+#include "support/ModalDriver.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+
+using kembtest::Shown;
+
+namespace {
+
+class LibFrmCons3 : public kembtest::ListaConsulta {
+protected:
+    void SetUp() override
+    {
+        ListaConsulta::SetUp();
+        base.exec("CREATE TABLE CLIENTES (CODIGO VARCHAR(10), NOMBRE VARCHAR(30), LOCALIDAD VARCHAR(80))");
+        base.exec("INSERT INTO CLIENTES VALUES ('C2', 'bravo', 'Rosario'), ('C1', 'Alfa', 'Mendoza'), "
+                  "('C3', 'charly', NULL)");
+    }
+    static int anchoDe(const Lib_FrmCons3& f, int letras)
+    {
+        return f.fontMetrics().horizontalAdvance(QString(letras, QLatin1Char('X')));
+    }
+};
+
+// ---- design ----
+
+TEST_F(LibFrmCons3, TheDesignFollowsTheTable)
+{
+    Lib_FrmCons3 f;
+    EXPECT_EQ(f.windowTitle(), "Consulta...");
+    EXPECT_EQ(f.size(), vb::twipsSize(7260, 5025));
+    struct Boton {
+        const char* nombre;
+        const char* texto;
+        QRect lugar;
+    };
+    for (const Boton& b : {Boton{"CmdNuevo", "N&uevo", vb::twips(0, 0, 1095, 375)},
+                           Boton{"CmdTodos", "&Marcar", vb::twips(1680, 0, 1455, 375)},
+                           Boton{"CmdAceptar", "&Aceptar", vb::twips(323, 0, 1695, 375)},
+                           Boton{"CmdCancelar", "&Cancelar", vb::twips(2760, 0, 1695, 375)},
+                           Boton{"CmdNueva", "&Nueva Busqueda", vb::twips(5160, 0, 1695, 375)}}) {
+        auto* boton = f.findChild<QPushButton*>(b.nombre);
+        ASSERT_NE(boton, nullptr) << b.nombre;
+        EXPECT_EQ(boton->text(), b.texto);
+        EXPECT_EQ(boton->geometry(), b.lugar) << b.nombre;
+    }
+    EXPECT_TRUE(f.CmdAceptar->isDefault());
+    EXPECT_EQ(f.CmdAceptar->parentWidget(), f.Frame1);
+    EXPECT_EQ(f.Label1->text(), "CONSULTA");
+    EXPECT_EQ(f.Label1->palette().color(QPalette::Window), QColor(0xFF, 0xC0, 0x80));
+    EXPECT_EQ(f.findChild<QWidget*>("picFields"), f.picFields);
+    ASSERT_EQ(f.CmbSearch.size(), 1u);
+    EXPECT_EQ(f.CmbSearch[0]->objectName(), "CmbSearch");
+    EXPECT_EQ(f.CmbSearch[0]->toolTip(), "F5 realiza nueva busqueda");
+    EXPECT_EQ(f.CmbSearch[0]->geometry(), vb::twips(0, 0, 1815, 315));
+    EXPECT_EQ(f.CmbSearch[0]->parentWidget(), f.picFields);
+    EXPECT_EQ(f.ListView1->parentWidget(), f.picFields);
+    EXPECT_EQ(f.ListView1->geometry(), vb::twips(0, 360, 7335, 3495));
+    EXPECT_EQ(f.HScroll1->singleStep(), 480);
+    EXPECT_EQ(f.HScroll1->pageStep(), 480);
+}
+
+// ---- loading and columns ----
+
+TEST_F(LibFrmCons3, ABlankStatementLoadsAnEmptyWindowWithoutTheDatabase)
+{
+    ModGlobal::gDB() = DB_Dll();
+    auto f = cargar("   ");
+    EXPECT_EQ(f->ListView1->columnCount(), 0);
+    EXPECT_EQ(f->ListView1->topLevelItemCount(), 0);
+    EXPECT_TRUE(f->Valores && f->Valores->empty());
+    EXPECT_TRUE(f->Cantidades && f->Cantidades->empty());
+    EXPECT_EQ(f->SQL, "   ");
+}
+
+TEST_F(LibFrmCons3, EveryRowAndFieldIsShown)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES");
+    EXPECT_EQ(encabezados(*f), (QStringList{"CODIGO", "NOMBRE", "LOCALIDAD"}));
+    EXPECT_EQ(columna(*f, 0), (QStringList{"C2", "C1", "C3"}));
+    EXPECT_EQ(columna(*f, 1), (QStringList{"bravo", "Alfa", "charly"}));
+    EXPECT_EQ(columna(*f, 2), (QStringList{"Rosario", "Mendoza", ""}));
+    EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES ");
+    ASSERT_EQ(f->CmbSearch.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(f->CmbSearch[i]->property("Tag").toString(), encabezados(*f)[i]);
+    EXPECT_TRUE(f->ListView1->font().bold());
+    EXPECT_EQ(f->ListView1->font().pointSize(), 10);
+    EXPECT_EQ(item(*f, 0)->data(0, Qt::CheckStateRole), QVariant());
+}
+
+TEST_F(LibFrmCons3, ColumnWidthsFollowTheFieldSizes)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES");
+    EXPECT_EQ(f->ListView1->columnWidth(0), anchoDe(*f, 10));
+    EXPECT_EQ(f->ListView1->columnWidth(1), anchoDe(*f, 30));
+    EXPECT_EQ(f->ListView1->columnWidth(2), anchoDe(*f, 60)) << "80 is capped at 60";
+
+    auto g = cargar("SELECT CODIGO, LOCALIDAD FROM CLIENTES", [](Lib_FrmCons3& f) { f.ValoresDefault = "@10"; });
+    EXPECT_EQ(g->ListView1->columnWidth(0), anchoDe(*g, 20));
+    EXPECT_EQ(g->ListView1->columnWidth(1), anchoDe(*g, 70)) << "ten more after the cap";
+}
+
+TEST_F(LibFrmCons3, AStatementWithoutRowsShowsItsColumns)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES WHERE CODIGO = 'X'");
+    EXPECT_EQ(encabezados(*f), (QStringList{"CODIGO", "NOMBRE"}));
+    EXPECT_EQ(f->ListView1->topLevelItemCount(), 0);
+}
+
+TEST_F(LibFrmCons3, ReloadingReusesTheSearchBoxes)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    QComboBox* segunda = f->CmbSearch[1];
+    f->Form_Load();
+    ASSERT_EQ(f->CmbSearch.size(), 2u);
+    EXPECT_EQ(f->CmbSearch[1], segunda);
+    EXPECT_EQ(columna(*f, 0), (QStringList{"C2", "C1", "C3"}));
+}
+
+TEST_F(LibFrmCons3, CheckBoxModePreChecksTheDefaultValues)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.CheckBoxes = true;
+        f.CampoDevuelto = "LOCALIDAD";
+        f.ValoresDefault = "mendoza;Cordoba";
+    });
+    EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(item(*f, 1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(item(*f, 2)->checkState(0), Qt::Checked) << "an empty value occurs in any text";
+
+    auto g = cargar("SELECT CODIGO, LOCALIDAD FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.CheckBoxes = true;
+        f.CampoDevuelto = "LOCALIDAD";
+    });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(item(*g, i)->checkState(0), Qt::Unchecked) << "no default values, nothing checked";
+}
+
+TEST_F(LibFrmCons3, TheListIsSortedByItsFirstColumnWhenAsked)
+{
+    auto f = cargar("SELECT NOMBRE, CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.OrdenarPorLwv = true; });
+    EXPECT_EQ(columna(*f, 0), (QStringList{"Alfa", "bravo", "charly"}));
+}
+
+TEST_F(LibFrmCons3, TheInitialFilterSelectsTheFirstMatchingRow)
+{
+    auto f = cargar("SELECT NOMBRE, CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.FiltroInicial = "CH"; });
+    EXPECT_EQ(f->CmbSearch[0]->currentText(), "CH");
+    ASSERT_EQ(f->ListView1->selectedItems().size(), 1);
+    EXPECT_EQ(f->ListView1->selectedItems()[0]->text(0), "charly");
+}
+
+TEST_F(LibFrmCons3, UsarUDBCReadsThroughTheLookupConnection)
+{
+    kembtest::TestDatabase otra(kembtest::Engine::SQLite);
+    otra.exec("CREATE TABLE CLIENTES (CODIGO VARCHAR(10))");
+    otra.exec("INSERT INTO CLIENTES VALUES ('OTRA')");
+    ModGlobal::gDBConsulta().gCnn->Open(otra.connectionString());
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.UsarUDBC = true; });
+    EXPECT_EQ(columna(*f, 0), (QStringList{"OTRA"}));
+    f->Form_Unload();
+    EXPECT_FALSE(f->UsarUDBC);
+}
+
+class Articulos : public LibFrmCons3 {
+protected:
+    void SetUp() override
+    {
+        LibFrmCons3::SetUp();
+        base.exec("CREATE TABLE V_MA_ARTICULOS (IDARTICULO VARCHAR(25), DESCRIPCION VARCHAR(40), "
+                  "PUNTOPEDIDO NUMERIC(12,2), Stock NUMERIC(12,2), precio1 NUMERIC(12,2), PRECIO9 NUMERIC(12,2))");
+        base.exec("INSERT INTO V_MA_ARTICULOS VALUES ('A1', 'sin punto con stock', 0, 5, 1, 1), "
+                  "('A2', 'sobre el punto', 3, 5, 1, 1), ('A3', 'bajo el punto', 3, 1, 1, 1), "
+                  "('A4', 'en el punto', 3, 3, 1, 1), ('A5', 'sin stock', 0, 0, 1, 1), "
+                  "('A6', 'stock nulo', 0, NULL, 1, 1)");
+        base.exec("CREATE TABLE TA_CONFIGURACION (CLAVE VARCHAR(50), VALOR VARCHAR(50), ValorAux VARCHAR(50))");
+        base.exec("INSERT INTO TA_CONFIGURACION VALUES ('NOM_PCLASE1', 'Mayorista', 'x')");
+    }
+    static void colores(Lib_FrmCons3& f)
+    {
+        f.MuestraStock = "si";
+        f.StkNivel1 = vb::Variant(0x0000FF);
+        f.StkNivel2 = vb::Variant(0x00FF00);
+        f.StkNivel3 = vb::Variant(0xFF0000);
+        f.StkNivel4 = vb::Variant(0x00FFFF);
+    }
+};
+
+TEST_F(Articulos, PriceColumnsTakeThePriceClassNames)
+{
+    auto f = cargar("SELECT IDARTICULO, precio1, PRECIO9 FROM V_MA_ARTICULOS");
+    EXPECT_EQ(encabezados(*f), (QStringList{"IDARTICULO", "Mayorista", "PRECIO9"}));
+}
+
+TEST_F(Articulos, ArticleRowsAreColouredByStockLevel)
+{
+    auto f = cargar("SELECT IDARTICULO, DESCRIPCION, PUNTOPEDIDO, Stock FROM V_MA_ARTICULOS", colores);
+    const QColor esperado[] = {QColor(0xFF, 0, 0),    QColor(0, 0xFF, 0),    QColor(0, 0, 0xFF),
+                               QColor(0xFF, 0xFF, 0), QColor(0xFF, 0xFF, 0), QColor(0xFF, 0xFF, 0)};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(item(*f, i)->text(0).toStdString());
+        EXPECT_EQ(item(*f, i)->foreground(0).color(), esperado[i]);
+        EXPECT_EQ(item(*f, i)->foreground(3).color(), esperado[i]);
+        EXPECT_TRUE(item(*f, i)->font(2).bold());
+    }
+}
+
+TEST_F(Articulos, RowsOfAViewWithoutStockFieldsStayUncoloured)
+{
+    base.exec("CREATE TABLE V_MA_ARTICULOS_WEB (IDARTICULO VARCHAR(25), DESCRIPCION VARCHAR(40))");
+    base.exec("INSERT INTO V_MA_ARTICULOS_WEB VALUES ('A1', 'uno')");
+    auto f = cargar("SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS_WEB", colores);
+    ASSERT_EQ(f->ListView1->topLevelItemCount(), 1);
+    EXPECT_FALSE(item(*f, 0)->font(1).bold());
+    EXPECT_EQ(item(*f, 0)->foreground(1), QBrush());
+}
+
+TEST_F(Articulos, WithoutMuestraStockNothingIsColoured)
+{
+    auto f = cargar("SELECT IDARTICULO, DESCRIPCION, PUNTOPEDIDO, Stock FROM V_MA_ARTICULOS", [](Lib_FrmCons3& f) {
+        colores(f);
+        f.MuestraStock = "NO";
+    });
+    EXPECT_EQ(item(*f, 0)->foreground(1), QBrush());
+}
+
+TEST_F(LibFrmCons3, AStatementTheDatabaseRejectsIsReportedOnce)
+{
+    operador.answerMsgBox(vb::vbAbort, [](const Shown& s) {
+        EXPECT_TRUE(s.title.endsWith(" - AbrirRecordset Aviso al operador!!! - 5 ")) << s.title.toStdString();
+    });
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) { EXPECT_EQ(s.buttons, vb::vbOKOnly); });
+    operador.answerMsgBox(vb::vbIgnore, [](const Shown& s) {
+        EXPECT_TRUE(s.prompt.startsWith("Ha ocurrido el Siguiente Error (3704) ")) << s.prompt.toStdString();
+        EXPECT_TRUE(s.title.endsWith(" - FORM_LOAD Aviso al operador!!! - 2 ")) << s.title.toStdString();
+    });
+    auto f = cargar("SELECT NADA FROM NINGUNA");
+    EXPECT_EQ(f->ListView1->topLevelItemCount(), 0);
+}
+
+// ---- column widths file ----
+
+TEST_F(LibFrmCons3, WithoutTheWidthsFileUnloadingCreatesIt)
+{
+    auto f = cargar("select CODIGO, NOMBRE from clientes", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    f->ListView1->setColumnWidth(0, 119);
+    f->ListView1->setColumnWidth(1, 210);
+    f->Form_Unload();
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT"), "\"clientes\",\"1785|3150|\"\r\n");
+    EXPECT_FALSE(QFile::exists(carpeta.filePath("CONSULTASLEN.AUX")));
+    EXPECT_EQ(f->ListView1->topLevelItemCount(), 0);
+}
+
+TEST_F(LibFrmCons3, WidthsAreSavedOnlyWhenAsked)
+{
+    auto f = cargar("select CODIGO, NOMBRE from clientes");
+    f->Form_Unload();
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT"), "<sin archivo>");
+}
+
+TEST_F(LibFrmCons3, SavingATableKeepsTheOthersAndMovesItToTheEnd)
+{
+    base.exec("CREATE TABLE PROVEEDORES (CODIGO VARCHAR(10))");
+    escribir("CONSULTASLEN.MQT", "\"CLIENTES\",\"15|\"\r\n\"OTRA\",\"30|45|\"\r\n");
+    auto f = cargar("SELECT CODIGO FROM PROVEEDORES", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    f->ListView1->setColumnWidth(0, 40);
+    f->Form_Unload();
+    auto g = cargar("SELECT CODIGO FROM Clientes", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    g->ListView1->setColumnWidth(0, 50);
+    g->Form_Unload();
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT").toStdString(),
+              "\"OTRA\",\"30|45|\"\r\n\"PROVEEDORES\",\"600|\"\r\n\"Clientes\",\"750|\"\r\n");
+}
+
+TEST_F(LibFrmCons3, StoredWidthsAreReadForTheTableInAnyCase)
+{
+    escribir("CONSULTASLEN.MQT", "\"otra\",\"15|\"\r\n\"clientes\",\"1785|3150|\"\r\n");
+    auto f = cargar("SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES");
+    EXPECT_EQ(f->ListView1->columnWidth(0), 119);
+    EXPECT_EQ(f->ListView1->columnWidth(1), 210);
+    EXPECT_EQ(f->ListView1->columnWidth(2), anchoDe(*f, 60)) << "a column without a stored width keeps its own";
+    const int izquierda = f->ListView1->x() + f->ListView1->header()->x();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(f->CmbSearch[i]->x(), izquierda + f->ListView1->header()->sectionPosition(i));
+        EXPECT_EQ(f->CmbSearch[i]->width(), f->ListView1->columnWidth(i) - vb::twips(50));
+    }
+}
+
+TEST_F(LibFrmCons3, StkMaArticulosWidthsGoUnderVtMaArticulos)
+{
+    base.exec("CREATE TABLE STK_MA_ARTICULOS (IDARTICULO VARCHAR(25))");
+    escribir("CONSULTASLEN.MQT", "\"VT_MA_ARTICULOS\",\"600|\"\r\n");
+    auto f = cargar("SELECT IDARTICULO FROM Stk_ma_articulos", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    EXPECT_EQ(f->ListView1->columnWidth(0), 40);
+    f->ListView1->setColumnWidth(0, 60);
+    f->Form_Unload();
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT"), "\"VT_MA_ARTICULOS\",\"900|\"\r\n");
+}
+
+TEST_F(LibFrmCons3, AFailedRewriteIsShownToTheOperator)
+{
+    QDir(carpeta.path()).mkdir("CONSULTASLEN.AUX");
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) {
+        EXPECT_EQ(s.prompt, "Error de acceso a la ruta o el archivo");
+        EXPECT_EQ(s.buttons, vb::vbCritical);
+        EXPECT_EQ(s.title, "Aviso al Operador");
+    });
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    f->Form_Unload();
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT"), "<sin archivo>");
+}
+
+TEST_F(LibFrmCons3, TheWindowSizesItselfToItsColumns)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    const int total = f->ListView1->columnWidth(0) + f->ListView1->columnWidth(1);
+    EXPECT_EQ(f->width(), vb::twips(total * 15 + 360 + 280));
+    EXPECT_EQ(f->HScroll1->maximum(), static_cast<int>(std::lround((total * 15 + 360 + 480) * 0.6)));
+}
+
+TEST_F(LibFrmCons3, AVeryWideListIsCappedByTheScreen)
+{
+    QString campos;
+    for (int i = 0; i < 40; ++i)
+        campos += QStringLiteral("%1LOCALIDAD AS L%2").arg(i ? ", " : "").arg(i);
+    auto f = cargar("SELECT " + campos + " FROM CLIENTES");
+    EXPECT_EQ(f->HScroll1->maximum(), 32700);
+    const int pantalla = QGuiApplication::primaryScreen()->geometry().width();
+    EXPECT_EQ(f->width(), vb::twips(pantalla * 15 - 480));
+}
+
+TEST_F(LibFrmCons3, ResizingLaysOutTheButtons)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES");
+    f->show();
+    f->resize(vb::twipsSize(9000, 6000));
+    QCoreApplication::processEvents();
+    // Sizes of the window count its frame, as the run-time's do.
+    const int alto = f->frameGeometry().height() * 15;
+    const int ancho = f->frameGeometry().width() * 15;
+    EXPECT_EQ(f->Frame1->geometry(), QRect(0, vb::twips(alto - 375 - 520), vb::twips(ancho), f->Frame1->height()));
+    EXPECT_EQ(f->CmdAceptar->x(), vb::twips(100));
+    EXPECT_EQ(f->CmdCancelar->x(),
+              vb::twips(static_cast<int>(std::lround((f->Frame1->width() - f->CmdCancelar->width()) * 15 / 2.0))));
+    EXPECT_EQ(f->picFields->width(), vb::twips(ancho - 120));
+    EXPECT_EQ(f->ListView1->width(), f->picFields->width() - vb::twips(20));
+    EXPECT_EQ(f->Label1->width(), f->ListView1->width() - f->CmdNuevo->width());
+
+    f->HScroll1->setValue(480);
+    EXPECT_EQ(f->picFields->x(), -32);
+}
+
+// ---- search and filters ----
+
+TEST_F(LibFrmCons3, TypingSelectsTheFirstRowThatStartsWithTheText)
+{
+    base.exec("INSERT INTO CLIENTES VALUES ('0AB', 'x', ''), ('AB1', 'y', '')");
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    f->CmbSearch[0]->setEditText("ab");
+    ASSERT_EQ(f->ListView1->selectedItems().size(), 1);
+    EXPECT_EQ(f->ListView1->selectedItems()[0]->text(0), "AB1");
+    f->CmbSearch[0]->setEditText("zz");
+    EXPECT_EQ(f->ListView1->selectedItems()[0]->text(0), "AB1") << "no match leaves the selection";
+    f->CmbSearch[1]->setEditText(" CH ");
+    EXPECT_EQ(f->ListView1->selectedItems()[0]->text(0), "C3");
+}
+
+TEST_F(LibFrmCons3, BusquedaGivesThePositionOfTheFirstMatch)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    EXPECT_EQ(f->Busqueda(0, "c1"), 2);
+    EXPECT_EQ(f->Busqueda(1, "CHAR"), 3);
+    EXPECT_EQ(f->Busqueda(-1, "c3"), 3) << "a column before the first reads the item text";
+    EXPECT_EQ(f->Busqueda(0, ""), 1);
+    EXPECT_EQ(f->Busqueda(0, "Z"), 0);
+}
+
+TEST_F(LibFrmCons3, SearchBoxesShowTheirFocus)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    f->show();
+    QApplication::setActiveWindow(f.get());
+    f->CmbSearch[1]->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->CmbSearch[1]->palette().color(QPalette::Base), QColor(0, 0xFF, 0xFF));
+    f->CmbSearch[0]->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->CmbSearch[1]->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(f->CmbSearch[0]->palette().color(QPalette::Base), QColor(0, 0xFF, 0xFF));
+}
+
+// F5 in a search box: the statement it builds and the rows it reloads.
+struct Filtro {
+    const char* sql;
+    bool like;
+    int caja;
+    const char* texto;
+    const char* resultado;
+    QStringList codigos;
+};
+
+class Filtros : public LibFrmCons3, public ::testing::WithParamInterface<Filtro> {};
+
+TEST_P(Filtros, F5AddsALikeCondition)
+{
+    const Filtro& c = GetParam();
+    base.exec("CREATE TABLE V_MA_ARTICULOS (IDARTICULO VARCHAR(25), DESCRIPCION VARCHAR(40))");
+    base.exec("INSERT INTO V_MA_ARTICULOS VALUES ('A1', 'casa roja'), ('A2', 'casa azul'), ('A3', 'la casa roja')");
+    auto f = cargar(c.sql, [&](Lib_FrmCons3& f) { f.CfgUsaConsultaLIKE = c.like; });
+    f->CmbSearch[c.caja]->setEditText(c.texto);
+    f->CmbSearch_KeyDown(c.caja, 116, 0);
+    EXPECT_EQ(f->SQL.toStdString(), std::string(c.resultado) + " ");
+    EXPECT_EQ(f->CmbSearch[c.caja]->currentText(), "");
+    EXPECT_EQ(columna(*f, 0), c.codigos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LibFrmCons3, Filtros,
+    ::testing::Values(
+        Filtro{"SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS ORDER BY IDARTICULO",
+               true,
+               1,
+               "casa roja",
+               "SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS  where DESCRIPCION like '%casa%roja%' ORDER BY "
+               "IDARTICULO ",
+               {"A1", "A3"}},
+        Filtro{"SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS",
+               false,
+               1,
+               "CASA*ROJA",
+               "SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS  where DESCRIPCION like 'CASA%ROJA%' ",
+               {"A1"}},
+        Filtro{"SELECT DESCRIPCION, COUNT(*) AS N FROM V_MA_ARTICULOS WHERE IDARTICULO > 'A1' GROUP BY DESCRIPCION "
+               "ORDER BY DESCRIPCION",
+               true,
+               0,
+               "roja",
+               "SELECT DESCRIPCION, COUNT(*) AS N FROM V_MA_ARTICULOS WHERE IDARTICULO > 'A1'  and DESCRIPCION like "
+               "'%roja%' GROUP BY DESCRIPCION ORDER BY DESCRIPCION ",
+               {"la casa roja"}},
+        Filtro{"SELECT IDARTICULO AS ORDERS FROM V_MA_ARTICULOS",
+               false,
+               0,
+               "A2",
+               "SELECT IDARTICULO AS ORDERS FROM V_MA_ARTICULOS  where ORDERS like 'A2%' ",
+               {"A2"}},
+        Filtro{"SELECT v_ma_articulos.IDARTICULO FROM V_MA_ARTICULOS",
+               false,
+               0,
+               "a3",
+               "SELECT v_ma_articulos.IDARTICULO FROM V_MA_ARTICULOS  where v_ma_articulos.IDARTICULO like 'a3%' ",
+               {"A3"}},
+        Filtro{"SELECT IDARTICULO FROM V_MA_ARTICULOS",
+               false,
+               0,
+               "",
+               "SELECT IDARTICULO FROM V_MA_ARTICULOS  where IDARTICULO like '%' ",
+               {"A1", "A2", "A3"}},
+        Filtro{"SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS",
+               true,
+               1,
+               "O'Brien casa",
+               "SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS  where DESCRIPCION like '%O''Brien%casa%' ",
+               {}}));
+
+TEST_F(LibFrmCons3, FiltersAccumulateUntilNuevaBusqueda)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    f->CmbSearch[1]->setEditText("a");
+    f->CmbSearch_KeyDown(1, 116, 0);
+    EXPECT_EQ(columna(*f, 0), (QStringList{"C1"}));
+    f->CmbSearch[0]->setEditText("c");
+    f->CmbSearch_KeyDown(0, 116, 0);
+    EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE FROM CLIENTES  where NOMBRE like 'a%'   and CODIGO like 'c%'  ");
+    f->CmdNueva_Click();
+    EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE FROM CLIENTES  ");
+    EXPECT_EQ(columna(*f, 0), (QStringList{"C2", "C1", "C3"}));
+}
+
+TEST_F(LibFrmCons3, ArrowKeysInASearchBoxGoToTheList)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    f->show();
+    QApplication::setActiveWindow(f.get());
+    f->CmbSearch[0]->setFocus();
+    QTest::keyClick(f->CmbSearch[0], Qt::Key_Down);
+    EXPECT_TRUE(f->ListView1->hasFocus());
+    QTest::keyClick(f->CmbSearch[0], Qt::Key_F5);
+    EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE FROM CLIENTES  where CODIGO like '%'  ");
+}
+
+TEST_F(LibFrmCons3, HeaderClicksSortAlternately)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    f->show();
+    f->ListView1_ColumnClick(2);
+    EXPECT_EQ(columna(*f, 1), (QStringList{"charly", "bravo", "Alfa"}));
+    QTest::mouseClick(f->ListView1->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(f->ListView1->header()->sectionViewportPosition(1) + 5, 5));
+    EXPECT_EQ(columna(*f, 1), (QStringList{"Alfa", "bravo", "charly"}));
+}
+
+// ---- actions and results ----
+
+TEST_F(LibFrmCons3, IndiceColumnaFindsAHeaderInAnyCase)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    EXPECT_EQ(f->IndiceColumna(" nombre "), 2);
+    EXPECT_EQ(f->IndiceColumna("Codigo"), 1);
+    EXPECT_EQ(f->IndiceColumna("SALDO"), 0);
+}
+
+TEST_F(LibFrmCons3, AcceptInCheckBoxModeReturnsTheCheckedRows)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) { f.CheckBoxes = true; });
+    f->show();
+    item(*f, 0)->setCheckState(0, Qt::Checked);
+    item(*f, 2)->setCheckState(0, Qt::Checked);
+    f->CmdAceptar_Click();
+    EXPECT_EQ(valores(f->Valores), (QStringList{"C2", "C3"}));
+    EXPECT_EQ(f->CampoDevuelto, "CODIGO");
+    EXPECT_FALSE(f->isVisible());
+}
+
+TEST_F(LibFrmCons3, AcceptInCheckBoxModeWithAnUnknownFieldAddsEmptyValues)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.CheckBoxes = true;
+        f.CampoDevuelto = "SALDO";
+    });
+    f->CmdTodos_Click();
+    f->CmdAceptar_Click();
+    EXPECT_EQ(valores(f->Valores), (QStringList{"", "", ""}));
+}
+
+TEST_F(LibFrmCons3, AcceptReturnsTheSelectedRowsFields)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.CampoDevuelto = "nombre";
+        f.CmpsDevueltos = NuevaColeccion();
+        f.CmpsDevueltos->push_back(vb::Variant("LOCALIDAD"));
+        f.CmpsDevueltos->push_back(vb::Variant("NINGUNO"));
+        f.CmpsDevueltos->push_back(vb::Variant("CODIGO"));
+    });
+    f->ListView1->setCurrentItem(item(*f, 1));
+    f->CmdAceptar_Click();
+    EXPECT_EQ(valores(f->Valores), (QStringList{"Mendoza", "Mendoza", "C1"}));
+    EXPECT_EQ(f->ValorDevuelto.toString(), "Alfa");
+
+    auto g = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.CmpsDevueltos = NuevaColeccion();
+        f.CmpsDevueltos->push_back(vb::Variant("NOMBRE"));
+    });
+    g->ListView1->setCurrentItem(item(*g, 2));
+    g->CmdAceptar_Click();
+    EXPECT_EQ(g->ValorDevuelto.toString(), "charly") << "without CampoDevuelto the last value taken";
+}
+
+TEST_F(LibFrmCons3, AcceptWithoutASelectedRowOnlyHides)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.CampoDevuelto = "CODIGO";
+        f.ValorDevuelto = vb::Variant("antes");
+    });
+    f->show();
+    f->CmdAceptar_Click();
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(f->ValorDevuelto.toString(), "antes");
+}
+
+TEST_F(LibFrmCons3, CancelClearsTheResults)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) {
+        f.ValorDevuelto = vb::Variant("antes");
+        f.CmpsDevueltos = NuevaColeccion();
+    });
+    f->show();
+    QTest::keyClick(f->ListView1, Qt::Key_Escape);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(f->ValorDevuelto.type(), vb::Variant::Type::String);
+    EXPECT_EQ(f->ValorDevuelto.toString(), "");
+    EXPECT_EQ(f->Valores, nullptr);
+    EXPECT_EQ(f->CmpsDevueltos, nullptr);
+}
+
+TEST_F(LibFrmCons3, MarcarReversesEveryCheckMark)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.CheckBoxes = true; });
+    item(*f, 1)->setCheckState(0, Qt::Checked);
+    QTest::mouseClick(f->CmdTodos, Qt::LeftButton);
+    EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Checked);
+    EXPECT_EQ(item(*f, 1)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(item(*f, 2)->checkState(0), Qt::Checked);
+}
+
+TEST_F(LibFrmCons3, EnterAndDoubleClickInTheListAccept)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.CampoDevuelto = "CODIGO"; });
+    f->show();
+    f->ListView1->setCurrentItem(item(*f, 2));
+    QTest::keyClick(f->ListView1, Qt::Key_Return);
+    EXPECT_EQ(f->ValorDevuelto.toString(), "C3");
+    EXPECT_FALSE(f->isVisible());
+
+    f->show();
+    QCoreApplication::processEvents();
+    const QRect celda = f->ListView1->visualItemRect(item(*f, 0));
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, celda.center());
+    QTest::mouseDClick(f->ListView1->viewport(), Qt::LeftButton, {}, celda.center());
+    EXPECT_EQ(f->ValorDevuelto.toString(), "C2");
+}
+
+TEST_F(LibFrmCons3, KeysTypedInTheListGoOnInTheLastSearchBox)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
+    f->show();
+    QApplication::setActiveWindow(f.get());
+    f->CmbSearch[1]->setFocus();
+    f->ListView1->setFocus();
+    QTest::keyClick(f->ListView1, Qt::Key_C);
+    EXPECT_TRUE(f->CmbSearch[1]->hasFocus());
+    f->ListView1->setFocus();
+    QTest::keyClick(f->ListView1, Qt::Key_H);
+    QTest::keyClick(f->ListView1, Qt::Key_1, Qt::KeypadModifier);
+    QTest::keyClick(f->ListView1, Qt::Key_F1);
+    EXPECT_EQ(f->CmbSearch[1]->currentText(), "CH1") << "the keypad types its digit, function keys type nothing";
+    QTest::keyClick(f->ListView1, Qt::Key_Backspace);
+    QTest::keyClick(f->ListView1, Qt::Key_Space);
+    EXPECT_EQ(f->CmbSearch[1]->currentText(), "CH ");
+    EXPECT_EQ(f->ListView1->selectedItems()[0]->text(1), "charly");
+}
+
+class Cantidades : public LibFrmCons3 {
+protected:
+    std::unique_ptr<Lib_FrmCons3> lista()
+    {
+        base.exec("CREATE TABLE PEDIDO (IDARTICULO VARCHAR(10), \"**Cantidad**\" VARCHAR(10))");
+        base.exec("INSERT INTO PEDIDO VALUES ('A1', '1.0'), ('A2', '0.00')");
+        auto f = cargar("SELECT IDARTICULO, \"**Cantidad**\" FROM PEDIDO", [](Lib_FrmCons3& f) {
+            f.CheckBoxes = true;
+            f.UsaCantidades = true;
+        });
+        f->show();
+        return f;
+    }
+};
+
+TEST_F(Cantidades, DeleteAndInsertStepTheQuantity)
+{
+    auto f = lista();
+    item(*f, 0)->setCheckState(0, Qt::Checked);
+    f->ListView1->setCurrentItem(item(*f, 0));
+    QTest::keyClick(f->ListView1, Qt::Key_Delete);
+    EXPECT_EQ(item(*f, 0)->text(1), "0.00");
+    EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Unchecked);
+
+    f->ListView1->setCurrentItem(item(*f, 1));
+    QTest::keyClick(f->ListView1, Qt::Key_Insert);
+    EXPECT_EQ(item(*f, 1)->text(1), "1,0");
+    EXPECT_EQ(item(*f, 1)->checkState(0), Qt::Checked);
+    QTest::keyClick(f->ListView1, Qt::Key_Insert);
+    EXPECT_EQ(item(*f, 1)->text(1), "2,0") << "the locale's own decimal comma reads back";
+}
+
+TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
+{
+    auto f = lista();
+    f->ListView1->setCurrentItem(item(*f, 0));
+    struct Caso {
+        const char* entrada;
+        const char* celda;
+    };
+    for (const Caso& c : {Caso{"", "0.00"}, Caso{"2,5", "2,50"}, Caso{"0,5", "0,50"}, Caso{"abc", "0.00"}}) {
+        operador.answerInput(c.entrada);
+        item(*f, 0)->setCheckState(0, Qt::Unchecked);
+        QTest::keyClick(f->ListView1, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(item(*f, 0)->text(1), c.celda) << c.entrada;
+        EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Checked);
+    }
+    const auto& preguntas = operador.shown();
+    ASSERT_EQ(preguntas.size(), 4u);
+    EXPECT_EQ(preguntas[0].prompt, "Ingrese la Cantidad del Articulo...");
+    EXPECT_EQ(preguntas[0].title, "Carga de Datos");
+}
+
+TEST_F(Cantidades, WithoutUsaCantidadesTheKeysDoNothing)
+{
+    auto f = lista();
+    f->UsaCantidades = false;
+    f->ListView1->setCurrentItem(item(*f, 0));
+    QTest::keyClick(f->ListView1, Qt::Key_Insert);
+    EXPECT_EQ(item(*f, 0)->text(1), "1.0");
+}
+
+TEST_F(LibFrmCons3, F12OutsideArticlesDoesNothing)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES");
+    f->ListView1->setCurrentItem(item(*f, 0));
+    EXPECT_FALSE(f->Form_KeyDown(123, 0));
+}
+
+TEST_F(Articulos, F12ReportsTheArticleAsMissingStock)
+{
+    base.exec("CREATE TABLE V_MV_FALTANTES (FechaHora VARCHAR(30), IdArticulo VARCHAR(25), Descripcion VARCHAR(40), "
+              "Usuario VARCHAR(20))");
+    base.exec("INSERT INTO V_MA_ARTICULOS VALUES ('A7', 'D''Angelo', 0, 0, 0, 0)");
+    ModGlobal::gDB().gUsuario = "ana";
+    auto f = cargar("SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS WHERE IDARTICULO = 'A7'");
+    f->show();
+    f->ListView1->setCurrentItem(item(*f, 0));
+    operador.answerMsgBox(vb::vbNo, [](const Shown& s) {
+        EXPECT_EQ(s.prompt, "Desea informar el articulo A7 D'Angelo\r\ncomo un faltante de stock?");
+        EXPECT_EQ(s.buttons, vb::vbQuestion + vb::vbYesNo);
+        EXPECT_EQ(s.title, "Atención!");
+    });
+    QTest::keyClick(f->ListView1, Qt::Key_F12);
+    EXPECT_EQ(base.exec("SELECT * FROM V_MV_FALTANTES").rows.size(), 0u);
+
+    operador.answerMsgBox(vb::vbYes);
+    QTest::keyClick(f->CmdAceptar, Qt::Key_F12);
+    const auto filas = base.exec("SELECT IdArticulo, Descripcion, Usuario FROM V_MV_FALTANTES").rows;
+    ASSERT_EQ(filas.size(), 1u);
+    EXPECT_EQ(filas[0][0].toString(), QString(23, ' ') + "A7");
+    EXPECT_EQ(filas[0][1].toString(), "D'Angelo");
+    EXPECT_EQ(filas[0][2].toString(), "ana");
+    EXPECT_TRUE(f->isVisible());
+}
+
+TEST_F(Articulos, F12WithNoSelectedRowDoesNothing)
+{
+    auto f = cargar("SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS WHERE IDARTICULO = 'X'");
+    EXPECT_TRUE(f->Form_KeyDown(123, 0));
+}
+
+TEST_F(LibFrmCons3, AModalLookupIsDrivenFromTheKeyboard)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) { f.CampoDevuelto = "CODIGO"; });
+    kembtest::whenShown<Lib_FrmCons3>([](Lib_FrmCons3* w) {
+        QTest::keyClicks(w->CmbSearch[1], "br");
+        QTest::keyClick(w->CmbSearch[1], Qt::Key_Return);
+    });
+    f->exec();
+    EXPECT_EQ(f->ValorDevuelto.toString(), "C2");
+}
+
+} // namespace
