@@ -143,6 +143,37 @@ bool tieneWhere(const QString& condicion)
     return false;
 }
 
+// Whether a schema row holds `nombre` in `columna` (blanks trimmed, any case).
+bool nombraA(ado::Recordset& filas, const QString& columna, const QString& nombre)
+{
+    for (; !filas.Eof(); filas.MoveNext()) {
+        const vb::Variant valor = filas.Fields(columna).Value();
+        if (!valor.isNull() && vb::Trim(valor.toString()).compare(vb::Trim(nombre), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+int reportarVerificacion(const vb::Error& e)
+{
+    return ModGlobal::gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("VerificaCampos"));
+}
+
+// A default value as written into a statement: numbers with "." as decimal point whatever the locale,
+// Null as nothing, anything else as its text.
+QString textoDeValor(const vb::Variant& valor)
+{
+    switch (valor.type()) {
+    case vb::Variant::Type::Null:
+        return QString();
+    case vb::Variant::Type::Double:
+    case vb::Variant::Type::Currency:
+        return QLocale::c().toString(valor.toDouble(), 'f', QLocale::FloatingPointShortest);
+    default:
+        return valor.toString();
+    }
+}
+
 int avisoDeConsulta(const vb::Error& e)
 {
     return vb::MsgBox(e.Description(), vb::vbAbortRetryIgnore + vb::vbCritical, QStringLiteral("Aviso al Operador"));
@@ -677,15 +708,62 @@ bool DB_Dll::ExisteTablaDB(const QString& Tabla)
     ado::Recordset tablas;
     vb::RunSteps({[&] { return tablas = gCnn->OpenSchema(ado::adSchemaTables), true; },
                   [&] {
-                      for (; !tablas.Eof() && !existe; tablas.MoveNext())
-                          existe = vb::Trim(tablas.Fields(QStringLiteral("TABLE_NAME")).Value().toString())
-                                       .compare(vb::Trim(Tabla), Qt::CaseInsensitive) == 0;
+                      existe = nombraA(tablas, QStringLiteral("TABLE_NAME"), Tabla);
                       return true;
                   }},
-                 [&](const vb::Error& e) {
-                     return ModGlobal::gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("VerificaCampos"));
-                 });
+                 reportarVerificacion);
     return existe;
+}
+
+bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo)
+{
+    if (contiene(ModGlobal::gDB().gProveedor, QStringLiteral("ORACLE")))
+        return true;
+    bool existe = false;
+    ado::Recordset columnas;
+    vb::RunSteps({[&] {
+                      // The table trimmed, as ExisteTablaDB compares it; a blank database name restricts nothing,
+                      // rather than asking for tables of no catalog.
+                      const vb::Variant catalogo = vb::Trim(gDBName).isEmpty() ? vb::Variant() : vb::Variant(gDBName);
+                      columnas = gCnn->OpenSchema(ado::adSchemaColumns,
+                                                  {catalogo, vb::Variant(), vb::Trim(Tabla), vb::Variant()});
+                      return true;
+                  },
+                  [&] {
+                      existe = nombraA(columnas, QStringLiteral("COLUMN_NAME"), Campo);
+                      return true;
+                  }},
+                 reportarVerificacion);
+    return existe;
+}
+
+void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos,
+                      const std::optional<vb::Variant>& ValorDefault)
+{
+    vb::RunSteps({[&] {
+                     const QString nulos = PermiteNulos ? QStringLiteral(" Null ") : QStringLiteral(" Not Null ");
+                     const QString porDefecto = ValorDefault ? QStringLiteral(" CONSTRAINT DF_") + vb::Trim(Tabla) +
+                                                                   QStringLiteral("_") + vb::Trim(Campo) +
+                                                                   QStringLiteral(" DEFAULT (") +
+                                                                   textoDeValor(*ValorDefault) + QStringLiteral(")")
+                                                             : QString();
+                     QString sql = QStringLiteral("ALTER TABLE dbo.") + Tabla + QStringLiteral(" ADD ") + Campo +
+                                   QStringLiteral(" ") + Tipo + nulos + porDefecto;
+                     long afectados = 0;
+                     EjecutaConsultaSQL(sql, afectados);
+                     return true;
+                 }},
+                 [](const vb::Error& e) {
+                     return ModGlobal::gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("errAddField"));
+                 });
+}
+
+bool DB_Dll::VerCampoDB(const QString& Tabla, const QString& Campo, bool Agregar, const QString& Tipo,
+                        bool PermiteNulos, const std::optional<vb::Variant>& ValorDefault)
+{
+    if (ExisteTablaDB(Tabla) && !ExisteCampoDB(Tabla, Campo) && Agregar)
+        AddField(Tabla, Campo, Tipo, PermiteNulos, ValorDefault);
+    return true;
 }
 
 QString DB_Dll::SS_TSinonimos(const QString& sentencia)

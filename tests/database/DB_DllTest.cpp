@@ -809,15 +809,13 @@ TEST_F(DbDllConexion, OpenLocalADODBShowsOtherErrors)
 namespace {
 
 // A SQLite database that reads the SQL Server idioms of the lookups, opened as the main connection.
-class DbDllConsultas : public ::testing::Test {
+class DbDllConsultas : public DbDllConexion {
 protected:
     void SetUp() override
     {
         if (const QString why = TestDatabase::unavailable(Engine::SQLite); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
-        vb::App::setPath(dir.path());
-        vb::App::setEXEName(QStringLiteral("kemb"));
-        ModGlobal::gDB() = DB_Dll();
+        DbDllConexion::SetUp();
         base = std::make_unique<TestDatabase>(Engine::SQLite);
         DB_Dll& db = ModGlobal::gDB();
         db.gCnn->Open(base->connectionString());
@@ -826,14 +824,11 @@ protected:
     }
     void TearDown() override
     {
-        ModGlobal::gDB() = DB_Dll();
+        DbDllConexion::TearDown();
         base.reset();
-        vb::App::setPath(QString());
-        vb::App::setEXEName(QString());
     }
     static DB_Dll& db() { return ModGlobal::gDB(); }
 
-    QTemporaryDir dir;
     kembtest::SqlServerDialect dialecto;
     std::unique_ptr<TestDatabase> base;
 };
@@ -1293,6 +1288,227 @@ TEST(DbDllFormato, AnInvalidCutRaisesTheInvalidArgumentError)
     EXPECT_EQ(numero([&] { db.StripBrackets(QStringLiteral("[")); }), 5);
     EXPECT_EQ(numero([&] { db.StripConnect(QStringLiteral("->ORIGEN")); }), 5);
     EXPECT_EQ(numero([&] { db.stSTF(QStringLiteral("CLIENTES"), 0); }), 5);
+}
+
+} // namespace
+
+// ---- schema checks ----
+
+namespace {
+
+class DbDllEsquema : public DbDllConexion {
+protected:
+    static DB_Dll& db() { return ModGlobal::gDB(); }
+    static QStringList columnasDe(const QString& tabla)
+    {
+        ado::Recordset columnas = db().gCnn->OpenSchema(ado::adSchemaColumns, {{}, {}, tabla, {}});
+        QStringList nombres;
+        for (; !columnas.Eof(); columnas.MoveNext())
+            nombres << columnas.Fields("COLUMN_NAME").Value().toString().toLower();
+        return nombres;
+    }
+};
+
+TEST_F(DbDllEsquema, AddFieldBuildsItsStatement)
+{
+    struct Caso {
+        const char* tabla;
+        const char* campo;
+        const char* tipo;
+        bool nulos;
+        std::optional<vb::Variant> porDefecto;
+        const char* sentencia;
+    };
+    const Caso casos[] = {
+        {"CLIENTES", "EMAIL", "varchar(60)", true, std::nullopt,
+         "ALTER TABLE dbo.CLIENTES ADD EMAIL varchar(60) Null "},
+        {"CLIENTES", "SALDO", "money", false, 0,
+         "ALTER TABLE dbo.CLIENTES ADD SALDO money Not Null  CONSTRAINT DF_CLIENTES_SALDO DEFAULT (0)"},
+        {" CLIENTES ", " SALDO ", "money", false, 0.5,
+         "ALTER TABLE dbo. CLIENTES  ADD  SALDO  money Not Null  CONSTRAINT DF_CLIENTES_SALDO DEFAULT (0.5)"},
+        {"CLIENTES", "ESTADO", "varchar(10)", true, QStringLiteral("'SIN DATOS'"),
+         "ALTER TABLE dbo.CLIENTES ADD ESTADO varchar(10) Null  CONSTRAINT DF_CLIENTES_ESTADO DEFAULT ('SIN DATOS')"},
+        {"CLIENTES", "ESTADO", "varchar(10)", true, vb::Variant::Null(),
+         "ALTER TABLE dbo.CLIENTES ADD ESTADO varchar(10) Null  CONSTRAINT DF_CLIENTES_ESTADO DEFAULT ()"},
+        {"CLIENTES", "EMAIL", "", false, std::nullopt, "ALTER TABLE dbo.CLIENTES ADD EMAIL  Not Null "},
+    };
+    for (const Caso& c : casos) {
+        ScriptedDriver driver;
+        ModGlobal::gDB() = DB_Dll();
+        db().gCnn->Open(kSqlServer);
+        db().AddField(QString::fromUtf8(c.tabla), QString::fromUtf8(c.campo), QString::fromUtf8(c.tipo), c.nulos,
+                      c.porDefecto);
+        EXPECT_EQ(driver.calls().last().toStdString(), std::string("execute ") + c.sentencia);
+    }
+}
+
+TEST_F(DbDllEsquema, ARejectedAddFieldIsOnlyKeptInTheErrors)
+{
+    ScriptedDriver driver;
+    driver.failWhen("ALTER TABLE", {{"42000", 173, "The definition for column 'EMAIL' must include a data type."}});
+    db().gCnn->Open(kSqlServer);
+    ScriptedOperator op;
+    db().AddField("CLIENTES", "EMAIL", "", false);
+    ASSERT_EQ(db().gCnn->Errors().Count(), 1);
+    EXPECT_EQ(db().gCnn->Errors()(0).NativeError(), 173);
+}
+
+TEST_F(DbDllEsquema, TheExistenceTestsReadTheSchema)
+{
+    if (const QString why = TestDatabase::unavailable(Engine::SQLite); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    TestDatabase base(Engine::SQLite);
+    base.exec("CREATE TABLE CLIENTES (CODIGO INTEGER, NOMBRE VARCHAR(20))");
+    base.exec("CREATE VIEW V_CLIENTES AS SELECT * FROM CLIENTES");
+    base.exec("CREATE TABLE TAXUSUARIOS (CLAVE VARCHAR(10))");
+    base.exec("CREATE TABLE TA_USUARIOS (NOMBRE VARCHAR(10))");
+    db().gCnn->Open(base.connectionString());
+    struct Caso {
+        const char* tabla;
+        const char* campo;
+        bool tabla_existe;
+        bool campo_existe;
+    };
+    const Caso casos[] = {
+        {"CLIENTES", "CODIGO", true, true},
+        {" CLIENTES ", " nombre ", true, true},
+        {"CLIENTES", "EMAIL", true, false},
+        {"V_CLIENTES", "NOMBRE", true, true},
+        {"NO_EXISTE", "CODIGO", false, false},
+        {"CLIENTE", "CODIGO", false, false},
+        {"TA_USUARIOS", "NOMBRE", true, true},
+        // "_" is no wildcard: the column of TAXUSUARIOS is not one of TA_USUARIOS.
+        {"TA_USUARIOS", "CLAVE", true, false},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(db().ExisteTablaDB(QString::fromUtf8(c.tabla)), c.tabla_existe) << c.tabla;
+        EXPECT_EQ(db().ExisteCampoDB(QString::fromUtf8(c.tabla), QString::fromUtf8(c.campo)), c.campo_existe)
+            << c.tabla << "." << c.campo;
+    }
+}
+
+TEST_F(DbDllEsquema, OnOracleEveryColumnExists)
+{
+    if (const QString why = TestDatabase::unavailable(Engine::SQLite); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    TestDatabase base(Engine::SQLite);
+    base.exec("CREATE TABLE CLIENTES (CODIGO INTEGER)");
+    DB_Dll otra;
+    otra.gCnn->Open(base.connectionString());
+    db().gProveedor = QStringLiteral("OraOLEDB.Oracle.1");
+    // Not asked at all: even a closed connection answers.
+    EXPECT_TRUE(db().ExisteCampoDB("CUALQUIERA", "NADA"));
+    EXPECT_TRUE(otra.ExisteCampoDB("CLIENTES", "EMAIL"));
+    EXPECT_TRUE(otra.VerCampoDB("CLIENTES", "EMAIL", true, "varchar(60)", true));
+    db().gProveedor = QStringLiteral("SQLOLEDB");
+    EXPECT_FALSE(otra.ExisteCampoDB("CLIENTES", "EMAIL"));
+}
+
+TEST_F(DbDllEsquema, AFailingSchemaQueryIsReportedByTheMainInstance)
+{
+    QTemporaryDir otraCarpeta;
+    db().setArchivoErrores(otraCarpeta.filePath("principal.log"));
+    DB_Dll cerrada;
+    ScriptedOperator op;
+    auto aviso = [](const Shown& s) {
+        EXPECT_TRUE(s.prompt.startsWith("Ha ocurrido el Siguiente Error (3709) ")) << s.prompt.toStdString();
+        EXPECT_EQ(s.title, "ADODB.Connection - VerificaCampos Aviso al operador!!! - 5 ");
+        EXPECT_EQ(s.buttons, vb::vbAbortRetryIgnore + vb::vbCritical);
+    };
+    op.answerMsgBox(vb::vbAbort, aviso).answerMsgBox(vb::vbIgnore, aviso);
+    EXPECT_FALSE(cerrada.ExisteTablaDB("CLIENTES"));
+    // Ignore goes on to the walk, which fails on the closed record set and is asked about too.
+    op.answerMsgBox(vb::vbAbort);
+    EXPECT_FALSE(cerrada.ExisteCampoDB("CLIENTES", "CODIGO"));
+    EXPECT_TRUE(op.allAnswered());
+    // The lines go to the main instance's log.
+    QFile log(otraCarpeta.filePath("principal.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(log.readAll()).count("Rutina: - VerificaCampos"), 3);
+}
+
+TEST_F(DbDllEsquema, RetryAsksTheSchemaAgain)
+{
+    if (const QString why = TestDatabase::unavailable(Engine::SQLite); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    TestDatabase base(Engine::SQLite);
+    base.exec("CREATE TABLE CLIENTES (CODIGO INTEGER)");
+    DB_Dll otra;
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbRetry, [&](const Shown&) { otra.gCnn->Open(base.connectionString()); });
+    EXPECT_TRUE(otra.ExisteCampoDB("CLIENTES", "CODIGO"));
+}
+
+// On a real server: the columns are added by the server itself, with their defaults.
+class DbDllEsquemaPostgres : public DbDllEsquema {
+protected:
+    void SetUp() override
+    {
+        DbDllEsquema::SetUp();
+        if (const QString why = TestDatabase::unavailable(Engine::PostgreSQL); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        base = std::make_unique<TestDatabase>(Engine::PostgreSQL);
+        // dbo first, as the default schema of a SQL Server database, where the schema queries look.
+        base->exec("CREATE SCHEMA dbo");
+        base->exec(QStringLiteral("ALTER DATABASE %1 SET search_path = dbo, public").arg(base->name()));
+        base->exec("CREATE TABLE dbo.clientes (codigo INTEGER)");
+        base->exec("INSERT INTO dbo.clientes VALUES (1), (2)");
+        db().gDBName = base->name();
+        db().gCnn->Open(base->connectionString());
+    }
+    void TearDown() override
+    {
+        DbDllEsquema::TearDown();
+        base.reset();
+    }
+
+    std::unique_ptr<TestDatabase> base;
+};
+
+TEST_F(DbDllEsquemaPostgres, VerCampoDBAddsAMissingColumnOnce)
+{
+    ScriptedOperator op;
+    EXPECT_TRUE(db().VerCampoDB("clientes", "email", true, "varchar(60)", true));
+    EXPECT_TRUE(db().ExisteCampoDB("clientes", "email"));
+    EXPECT_TRUE(db().VerCampoDB("clientes", "saldo", true, "numeric(12,2)", false, 0.5));
+    const ado::ResultSet filas = base->exec("SELECT saldo, email FROM dbo.clientes ORDER BY codigo");
+    ASSERT_EQ(filas.rows.size(), 2u);
+    EXPECT_EQ(filas.rows[0][0].toDouble(), 0.5);
+    EXPECT_TRUE(filas.rows[1][1].isNull());
+    EXPECT_TRUE(db().VerCampoDB("clientes", "estado", true, "varchar(10)", false, QStringLiteral("'SIN DATOS'")));
+    EXPECT_EQ(base->exec("SELECT estado FROM dbo.clientes").rows.at(0).at(0).toString(), "SIN DATOS");
+    EXPECT_EQ(db().gCnn->Errors().Count(), 0);
+    // Already there: nothing is run, so nothing can fail.
+    EXPECT_TRUE(db().VerCampoDB("clientes", "email", true, "int", false));
+    EXPECT_EQ(db().gCnn->Errors().Count(), 0);
+    EXPECT_EQ(columnasDe("clientes"), QStringList({"codigo", "email", "saldo", "estado"}));
+}
+
+TEST_F(DbDllEsquemaPostgres, VerCampoDBAnswersTrueWhateverHappens)
+{
+    ScriptedOperator op;
+    // No such table: nothing added.
+    EXPECT_TRUE(db().VerCampoDB("no_existe", "email", true, "varchar(60)", true));
+    // Only a check.
+    EXPECT_TRUE(db().VerCampoDB("clientes", "email", false, "varchar(60)", true));
+    EXPECT_EQ(db().gCnn->Errors().Count(), 0);
+    // No type, or a text default without apostrophes: the server rejects it, nothing is reported.
+    EXPECT_TRUE(db().VerCampoDB("clientes", "email"));
+    EXPECT_GT(db().gCnn->Errors().Count(), 0);
+    db().gCnn->Errors().Clear();
+    EXPECT_TRUE(db().VerCampoDB("clientes", "estado", true, "varchar(10)", true, QStringLiteral("SIN DATOS")));
+    EXPECT_GT(db().gCnn->Errors().Count(), 0);
+    EXPECT_EQ(columnasDe("clientes"), QStringList({"codigo"}));
+}
+
+TEST_F(DbDllEsquemaPostgres, ExisteCampoDBLooksOnlyInItsOwnDatabase)
+{
+    EXPECT_TRUE(db().ExisteCampoDB("clientes", "codigo"));
+    db().gDBName = QStringLiteral("otra_base");
+    EXPECT_FALSE(db().ExisteCampoDB("clientes", "codigo"));
+    db().gDBName = QStringLiteral("  ");
+    EXPECT_TRUE(db().ExisteCampoDB("clientes", "codigo"));
+    EXPECT_TRUE(db().ExisteTablaDB(" CLIENTES "));
 }
 
 } // namespace

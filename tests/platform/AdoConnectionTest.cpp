@@ -238,6 +238,32 @@ TEST_P(AdoConnection, OpenSchemaListsTablesAndColumns)
     EXPECT_EQ(names, QStringList({"codigo", "nombre", "saldo"}));
 }
 
+TEST_P(AdoConnection, SchemaRestrictionsAreExactNames)
+{
+    cn->Execute("CREATE TABLE ta_x (a INTEGER)");
+    cn->Execute("CREATE TABLE taxx (b INTEGER)");
+    auto names = [&](long schema, const std::vector<vb::Variant>& criteria, const char* field) {
+        ado::Recordset rs = cn->OpenSchema(schema, criteria);
+        QStringList out;
+        for (; !rs.Eof(); rs.MoveNext())
+            out << rs.Fields(field).Value().toString().toLower();
+        return out;
+    };
+    const vb::Variant any;
+    EXPECT_EQ(names(ado::adSchemaTables, {any, any, vb::Variant("ta_x")}, "TABLE_NAME"), QStringList{"ta_x"});
+    EXPECT_EQ(names(ado::adSchemaColumns, {any, any, vb::Variant("ta_x"), any}, "COLUMN_NAME"), QStringList{"a"});
+    EXPECT_EQ(names(ado::adSchemaColumns, {any, any, vb::Variant("clientes"), vb::Variant("codigo")}, "COLUMN_NAME"),
+              QStringList{"codigo"});
+    // Another catalog: the server's database has none of its tables; SQLite names no catalog and keeps them.
+    const QStringList otherCatalog =
+        names(ado::adSchemaColumns, {vb::Variant("otra_base"), any, vb::Variant("ta_x"), any}, "COLUMN_NAME");
+    EXPECT_EQ(otherCatalog, GetParam() == Engine::PostgreSQL ? QStringList() : QStringList{"a"});
+    if (GetParam() == Engine::PostgreSQL) {
+        EXPECT_EQ(names(ado::adSchemaColumns, {vb::Variant(db->name()), any, vb::Variant("ta_x"), any}, "COLUMN_NAME"),
+                  QStringList{"a"});
+    }
+}
+
 TEST_P(AdoConnection, DefaultDatabaseNamesTheCurrentOne)
 {
     // SQLite has no catalogs: it names none and takes any.

@@ -156,6 +156,15 @@ Recordset Connection::OpenSchema(long schema, const std::vector<vb::Variant>& cr
         result = callDriver([&] { return session.columns(filter); });
     else
         raise(RunTimeError::NotAllowedInContext, kSource);
+    // ADO's restrictions are exact names, but ODBC reads them as patterns ("_" stands for any character)
+    // and some drivers ignore the catalog: rows of other names go. Rows naming no catalog or schema stay.
+    const size_t names = schema == adSchemaColumns ? 4 : 3;
+    for (size_t i = 0; i < names; ++i)
+        if (const QString wanted = at(i); !wanted.isNull())
+            std::erase_if(result.rows, [&](const Row& r) {
+                return !r[i].isNull() && !r[i].toString().isEmpty() &&
+                       r[i].toString().compare(wanted, Qt::CaseInsensitive) != 0;
+            });
     if (schema == adSchemaTables && !at(3).isNull())
         std::erase_if(result.rows, [&](const Row& r) {
             return r[3].isNull() || r[3].toString().compare(at(3), Qt::CaseInsensitive) != 0;
