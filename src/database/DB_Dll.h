@@ -120,14 +120,14 @@ public:
     // One value as a SQL literal: "@" a number with "." as decimal point, "'" (the default) a quoted text,
     // anything else the value's text; Null gives "0" as a number and "NULL" otherwise.
     vb::Variant SQLValue(const vb::Variant& Valor, const QString& Tipo = QStringLiteral("'")) const;
-    // Whether the table (or view) exists, names compared trimmed and in any case.
-    bool ExisteTablaDB(const QString& Tabla);
-    // Whether the column exists in the table of the database gDBName; always True on Oracle.
-    bool ExisteCampoDB(const QString& Tabla, const QString& Campo);
     // Adds a column through EjecutaConsultaSQL, whose errors stay in the connection's Errors.
     // Tipo is the SQL type as written; a text default carries its own apostrophes.
     void AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos,
                   const std::optional<vb::Variant>& ValorDefault = std::nullopt);
+    // Whether the table (or view) exists, names compared trimmed and in any case.
+    bool ExisteTablaDB(const QString& Tabla);
+    // Whether the column exists in the table of the database gDBName; always True on Oracle.
+    bool ExisteCampoDB(const QString& Tabla, const QString& Campo);
     // Adds the column when the table exists and lacks it (and Agregar); always answers True.
     bool VerCampoDB(const QString& Tabla, const QString& Campo, bool Agregar = true, const QString& Tipo = QString(),
                     bool PermiteNulos = false, const std::optional<vb::Variant>& ValorDefault = std::nullopt);
@@ -150,6 +150,7 @@ private:
 
     // The named column of the statement's first row (never Null); none when there is no row.
     std::optional<vb::Variant> primerValor(const QString& sql, const QString& columna);
+    // Whether the statement finds a row: on a record set of its own, or on `lrcs`, which stays open.
     bool existeEn(const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion, ado::Recordset* lrcs,
                   bool soloLectura, bool traducir);
 
