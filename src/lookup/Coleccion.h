@@ -1,15 +1,14 @@
-// The run-time's Collection as the lookup windows hand it around: an ordered list of values shared by
-// reference, where a null pointer is "Nothing".
+// The collections the lookup windows hand around: the run-time's Collection shared by reference, where a
+// null pointer is "Nothing".
 #pragma once
 
-#include "platform/vb/Variant.h"
+#include "platform/vb/Collection.h"
 
 #include <memory>
-#include <vector>
 
-using Coleccion = std::shared_ptr<std::vector<vb::Variant>>;
+using Coleccion = std::shared_ptr<vb::Collection>;
 
 inline Coleccion NuevaColeccion()
 {
-    return std::make_shared<std::vector<vb::Variant>>();
+    return std::make_shared<vb::Collection>();
 }

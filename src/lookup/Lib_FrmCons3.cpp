@@ -106,7 +106,7 @@ void agregar(const Coleccion& coleccion, const vb::Variant& valor)
 {
     if (!coleccion)
         throw vb::Error(91, QStringLiteral("Variable de objeto o de bloque With no establecida"));
-    coleccion->push_back(valor);
+    coleccion->Add(valor);
 }
 
 } // namespace
@@ -717,8 +717,8 @@ void Lib_FrmCons3::CmdAceptar_Click()
                   },
                   [&] {
                       if (CmpsDevueltos)
-                          for (const vb::Variant& nombre : *CmpsDevueltos) {
-                              valor = valorColumna(item, IndiceColumna(nombre.toString()), valor);
+                          for (int i = 1; i <= CmpsDevueltos->Count(); ++i) {
+                              valor = valorColumna(item, IndiceColumna(CmpsDevueltos->Item(i).toString()), valor);
                               agregar(Valores, valor);
                           }
                       return true;

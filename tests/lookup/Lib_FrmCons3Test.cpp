@@ -79,8 +79,8 @@ TEST_F(LibFrmCons3, ABlankStatementLoadsAnEmptyWindowWithoutTheDatabase)
     auto f = cargar("   ");
     EXPECT_EQ(f->ListView1->columnCount(), 0);
     EXPECT_EQ(f->ListView1->topLevelItemCount(), 0);
-    EXPECT_TRUE(f->Valores && f->Valores->empty());
-    EXPECT_TRUE(f->Cantidades && f->Cantidades->empty());
+    EXPECT_TRUE(f->Valores && f->Valores->Count() == 0);
+    EXPECT_TRUE(f->Cantidades && f->Cantidades->Count() == 0);
     EXPECT_EQ(f->SQL, "   ");
 }
 
@@ -550,9 +550,9 @@ TEST_F(LibFrmCons3, AcceptReturnsTheSelectedRowsFields)
     auto f = cargar("SELECT CODIGO, NOMBRE, LOCALIDAD FROM CLIENTES", [](Lib_FrmCons3& f) {
         f.CampoDevuelto = "nombre";
         f.CmpsDevueltos = NuevaColeccion();
-        f.CmpsDevueltos->push_back(vb::Variant("LOCALIDAD"));
-        f.CmpsDevueltos->push_back(vb::Variant("NINGUNO"));
-        f.CmpsDevueltos->push_back(vb::Variant("CODIGO"));
+        f.CmpsDevueltos->Add(vb::Variant("LOCALIDAD"));
+        f.CmpsDevueltos->Add(vb::Variant("NINGUNO"));
+        f.CmpsDevueltos->Add(vb::Variant("CODIGO"));
     });
     f->ListView1->setCurrentItem(item(*f, 1));
     f->CmdAceptar_Click();
@@ -561,7 +561,7 @@ TEST_F(LibFrmCons3, AcceptReturnsTheSelectedRowsFields)
 
     auto g = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) {
         f.CmpsDevueltos = NuevaColeccion();
-        f.CmpsDevueltos->push_back(vb::Variant("NOMBRE"));
+        f.CmpsDevueltos->Add(vb::Variant("NOMBRE"));
     });
     g->ListView1->setCurrentItem(item(*g, 2));
     g->CmdAceptar_Click();

@@ -77,9 +77,8 @@ protected:
     static QStringList valores(const Coleccion& c)
     {
         QStringList out;
-        if (c)
-            for (const vb::Variant& v : *c)
-                out << v.toString();
+        for (int i = 1; c && i <= c->Count(); ++i)
+            out << c->Item(i).toString();
         return out;
     }
     QString archivo(const QString& nombre) const
