@@ -3,6 +3,7 @@
 #include "database/DB_Dll.h"
 #include "global/ModGlobal.h"
 #include "lookup/ConsultasLen.h"
+#include "lookup/ControlesConsulta.h"
 #include "lookup/TeclasVB.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/Date.h"
@@ -58,15 +59,6 @@ int enPixeles(double twips)
     return vb::twips(static_cast<int>(std::lround(twips)));
 }
 
-QPushButton* boton(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar)
-{
-    auto* b = new QPushButton(texto, padre);
-    b->setObjectName(QLatin1String(nombre));
-    b->setGeometry(lugar);
-    b->setAutoDefault(false);
-    return b;
-}
-
 // The run-time's &HBBGGRR colour number.
 QColor colorVB(const vb::Variant& valor)
 {
@@ -102,13 +94,6 @@ QString formato(double valor, int decimales)
     return local.toString(valor, 'f', decimales);
 }
 
-void agregar(const Coleccion& coleccion, const vb::Variant& valor)
-{
-    if (!coleccion)
-        throw vb::Error(91, QStringLiteral("Variable de objeto o de bloque With no establecida"));
-    coleccion->Add(valor);
-}
-
 } // namespace
 
 Lib_FrmCons3::Lib_FrmCons3(QWidget* parent) : QDialog(parent)
@@ -133,7 +118,7 @@ void Lib_FrmCons3::disenar()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(vb::twipsSize(7260, 5025));
 
-    CmdNuevo = boton(this, "CmdNuevo", QStringLiteral("N&uevo"), vb::twips(0, 0, 1095, 375));
+    CmdNuevo = ControlesConsulta::Boton(this, "CmdNuevo", QStringLiteral("N&uevo"), vb::twips(0, 0, 1095, 375));
     Label1 = new QLabel(QStringLiteral("CONSULTA"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
@@ -142,7 +127,7 @@ void Lib_FrmCons3::disenar()
     QPalette p = Label1->palette();
     p.setColor(QPalette::Window, colorVB(vb::Variant(0x0080C0FF)));
     Label1->setPalette(p);
-    CmdTodos = boton(this, "CmdTodos", QStringLiteral("&Marcar"), vb::twips(1680, 0, 1455, 375));
+    CmdTodos = ControlesConsulta::Boton(this, "CmdTodos", QStringLiteral("&Marcar"), vb::twips(1680, 0, 1455, 375));
 
     picFields = new QWidget(this);
     picFields->setObjectName(QStringLiteral("picFields"));
@@ -174,19 +159,18 @@ void Lib_FrmCons3::disenar()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::NoFrame);
     Frame1->setGeometry(vb::twips(15, 4560, 7080, 375));
-    CmdAceptar = boton(Frame1, "CmdAceptar", QStringLiteral("&Aceptar"), vb::twips(323, 0, 1695, 375));
+    CmdAceptar =
+        ControlesConsulta::Boton(Frame1, "CmdAceptar", QStringLiteral("&Aceptar"), vb::twips(323, 0, 1695, 375));
     CmdAceptar->setDefault(true);
-    CmdCancelar = boton(Frame1, "CmdCancelar", QStringLiteral("&Cancelar"), vb::twips(2760, 0, 1695, 375));
-    CmdNueva = boton(Frame1, "CmdNueva", QStringLiteral("&Nueva Busqueda"), vb::twips(5160, 0, 1695, 375));
+    CmdCancelar =
+        ControlesConsulta::Boton(Frame1, "CmdCancelar", QStringLiteral("&Cancelar"), vb::twips(2760, 0, 1695, 375));
+    CmdNueva =
+        ControlesConsulta::Boton(Frame1, "CmdNueva", QStringLiteral("&Nueva Busqueda"), vb::twips(5160, 0, 1695, 375));
 }
 
 QComboBox* Lib_FrmCons3::nuevaCaja(int indice)
 {
-    auto* caja = new QComboBox(picFields);
-    caja->setObjectName(QStringLiteral("CmbSearch"));
-    caja->setEditable(true);
-    caja->setInsertPolicy(QComboBox::NoInsert);
-    caja->setToolTip(QStringLiteral("F5 realiza nueva busqueda"));
+    auto* caja = ControlesConsulta::CajaBusqueda(picFields);
     if (indice > 0)
         caja->setGeometry(CmbSearch[0]->geometry());
     connect(caja, &QComboBox::editTextChanged, this, [this, indice] { CmbSearch_Change(indice); });
@@ -700,7 +684,7 @@ void Lib_FrmCons3::CmdAceptar_Click()
                           for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
                               item = ListView1->topLevelItem(i);
                               if (item->checkState(0) == Qt::Checked)
-                                  agregar(Valores, valorColumna(item, IndiceColumna(CampoDevuelto), valor));
+                                  Agregar(Valores, valorColumna(item, IndiceColumna(CampoDevuelto), valor));
                           }
                           return true;
                       },
@@ -719,7 +703,7 @@ void Lib_FrmCons3::CmdAceptar_Click()
                       if (CmpsDevueltos)
                           for (int i = 1; i <= CmpsDevueltos->Count(); ++i) {
                               valor = valorColumna(item, IndiceColumna(CmpsDevueltos->Item(i).toString()), valor);
-                              agregar(Valores, valor);
+                              Agregar(Valores, valor);
                           }
                       return true;
                   },
