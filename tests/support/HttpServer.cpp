@@ -32,7 +32,8 @@ bool parse(QByteArray& buffer, HttpRequest& out)
     const QList<QByteArray> lines = buffer.left(end).split('\n');
     const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
     out.method = first.value(0);
-    out.path = QUrl::fromPercentEncoding(first.value(1));
+    out.target = first.value(1);
+    out.path = QUrl::fromPercentEncoding(out.target);
     qsizetype length = 0;
     for (int i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');

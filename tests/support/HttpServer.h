@@ -20,7 +20,9 @@ namespace kembtest {
 
 struct HttpRequest {
     QByteArray method;
+    // The request target with its percent-encoding decoded; `target` keeps it as sent.
     QString path;
+    QByteArray target;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
     QByteArray header(const QByteArray& name) const;

@@ -1,0 +1,64 @@
+#include "util/ServerXMLHTTP.h"
+
+#include "platform/net/Network.h"
+#include "platform/vb/Ansi.h"
+#include "platform/vb/Error.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+const QString kSource = QStringLiteral("msxml3.dll");
+
+} // namespace
+
+void ServerXMLHTTP::open(const QString& method, const QUrl& url)
+{
+    m_method = method.toUpper().toLatin1();
+    m_url = url;
+    m_status = 0;
+    m_body.clear();
+    m_contentType.clear();
+}
+
+void ServerXMLHTTP::send()
+{
+    if (!m_url.isValid() || m_url.scheme().isEmpty())
+        throw vb::Error(-2147012891, QStringLiteral("La dirección URL no es válida"), kSource);
+    QNetworkRequest request(m_url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    std::unique_ptr<QNetworkReply> reply(net::manager().sendCustomRequest(request, m_method));
+    QEventLoop loop;
+    QTimer limit;
+    bool timedOut = false;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, reply.get(), [&]() {
+        timedOut = true;
+        reply->abort();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    limit.start(m_timeLimitMs);
+    if (!reply->isFinished())
+        loop.exec();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (timedOut)
+        throw vb::Error(-2147012894, QStringLiteral("Se agotó el tiempo de espera de la operación"), kSource);
+    if (!status.isValid())
+        throw vb::Error(-2147012867, reply->errorString(), kSource);
+    m_status = status.toInt();
+    m_body = reply->readAll();
+    m_contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray().toLower();
+}
+
+QString ServerXMLHTTP::responseText() const
+{
+    const bool latin =
+        m_contentType.contains("1252") || m_contentType.contains("8859-1") || m_contentType.contains("latin1");
+    return latin ? vb::fromAnsi(m_body) : QString::fromUtf8(m_body);
+}

@@ -1,0 +1,87 @@
+#include "util/ServerXMLHTTP.h"
+
+#include "support/ErrorNumber.h"
+#include "support/HttpServer.h"
+
+#include <gtest/gtest.h>
+
+using kembtest::HttpResponse;
+
+namespace {
+
+QUrl at(const kembtest::HttpServer& server, const QString& path)
+{
+    return QUrl(server.baseUrl() + path);
+}
+
+TEST(ServerXMLHTTPTest, AGetGivesStatusAndText)
+{
+    kembtest::HttpServer server;
+    server.route("/a?x=1",
+                 HttpResponse{200, "{\"a\":\"\xC3\xB1\"}", {{"Content-Type", "application/json"}}, true, false});
+    ServerXMLHTTP http;
+    http.open(QStringLiteral("GET"), at(server, "/a?x=1"));
+    http.send();
+    EXPECT_EQ(http.status(), 200);
+    EXPECT_EQ(http.responseText(), QStringLiteral("{\"a\":\"ñ\"}"));
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests().first().method, "GET");
+}
+
+TEST(ServerXMLHTTPTest, TheCharsetOfTheAnswerDecodesIt)
+{
+    kembtest::HttpServer server;
+    server.route("/latin",
+                 HttpResponse{200, "A\xD1O", {{"Content-Type", "text/html; charset=ISO-8859-1"}}, true, false});
+    server.route("/1252",
+                 HttpResponse{200, "\x80", {{"Content-Type", "text/plain; charset=windows-1252"}}, true, false});
+    ServerXMLHTTP http;
+    http.open(QStringLiteral("GET"), at(server, "/latin"));
+    http.send();
+    EXPECT_EQ(http.responseText(), QStringLiteral("AÑO"));
+    http.open(QStringLiteral("GET"), at(server, "/1252"));
+    http.send();
+    EXPECT_EQ(http.responseText(), QStringLiteral("€"));
+}
+
+TEST(ServerXMLHTTPTest, AnErrorStatusIsAnAnswer)
+{
+    kembtest::HttpServer server;
+    ServerXMLHTTP http;
+    http.open(QStringLiteral("GET"), at(server, "/falta"));
+    http.send();
+    EXPECT_EQ(http.status(), 404);
+    EXPECT_EQ(http.responseText(), QStringLiteral("<html>No encontrado</html>"));
+}
+
+TEST(ServerXMLHTTPTest, EveryRequestReachesTheServer)
+{
+    kembtest::HttpServer server;
+    server.route("/x", HttpResponse{200, "uno", {{"Cache-Control", "max-age=3600"}}, true, false});
+    ServerXMLHTTP http;
+    for (int i = 0; i < 2; ++i) {
+        http.open(QStringLiteral("GET"), at(server, "/x"));
+        http.send();
+    }
+    EXPECT_EQ(server.requestCount("/x"), 2);
+}
+
+TEST(ServerXMLHTTPTest, FailuresRaise)
+{
+    kembtest::HttpServer server;
+    server.route("/cuelga", HttpResponse{200, "", {}, true, true});
+    ServerXMLHTTP http;
+    http.setTimeLimit(300);
+    http.open(QStringLiteral("GET"), at(server, "/cuelga"));
+    EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147012894);
+    EXPECT_EQ(http.status(), 0);
+
+    http.open(QStringLiteral("GET"), QUrl(QStringLiteral("http://127.0.0.1:1/")));
+    EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147012867);
+    EXPECT_EQ(http.status(), 0);
+
+    http.open(QStringLiteral("GET"), QUrl(QStringLiteral("sin-esquema")));
+    EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147012891);
+}
+
+} // namespace
