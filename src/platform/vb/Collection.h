@@ -14,6 +14,8 @@ public:
     int Count() const { return static_cast<int>(m_items.size()); }
     // Raises 9 outside 1..Count.
     Variant Item(int index) const;
+    // Takes out the value at the 1-based position; raises 9 outside 1..Count.
+    void Remove(int index);
 
 private:
     std::vector<Variant> m_items;
