@@ -5,10 +5,12 @@
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/dorvik/ClsUtilidades.h"
 #include "platform/vb/Ansi.h"
+#include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/ErrorAction.h"
 #include "platform/vb/Interaction.h"
 #include "platform/vb/MsgBox.h"
+#include "platform/vb/Process.h"
 #include "platform/vb/Strings.h"
 
 #include <QDateTime>
@@ -95,6 +97,76 @@ QString leerClave(DB_Dll& db, const QString& clave, QString& valorAux, const QSt
         return resultado;
     vb::ResumeNext([&] { db.CierraRecordset(rs); });
     return QString();
+}
+
+// A date written as text in any form the regional settings or ISO allow; nothing when it is none.
+std::optional<vb::Date> comoFecha(const QString& texto)
+{
+    const QString limpio = texto.trimmed();
+    if (limpio.isEmpty())
+        return std::nullopt;
+    try {
+        return vb::Variant(limpio).toDate();
+    } catch (const vb::Error&) {
+    }
+    for (const char* formato : {"d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd"}) {
+        const QDateTime dt = QDateTime::fromString(limpio, QLatin1String(formato));
+        if (dt.isValid())
+            return vb::Date::fromDateTime(dt);
+    }
+    return std::nullopt;
+}
+
+// FechaServidor without an answer from the server.
+vb::Date fechaLocal()
+{
+    if (gUsaFechaOperacion())
+        if (const auto operacion = comoFecha(Cfg(QStringLiteral("FECHAOPERHASTA"))))
+            return *operacion;
+    return vb::Date::Now();
+}
+
+const QString kPrefijoShell = QStringLiteral("SHELL:");
+
+QString parametrosModulo(const QString& adicional)
+{
+    const DB_Dll& db = gDB();
+    return QStringLiteral(" ; @server=") + db.gServidor + QStringLiteral("; @dbname=") + db.gDBName +
+           QStringLiteral("; @usuario=") + db.gUsuario + QStringLiteral("; @Password=") +
+           QStringLiteral("; @ParametroAdicional=") + adicional + QStringLiteral("; zeku@ ; @UsuarioLogeado = ") +
+           gUsuarioLogeado() + QStringLiteral("; @Caja=") + gCaja() + QStringLiteral(";");
+}
+
+// The program to start: a name alone is looked for in the program's folder; "SHELL:" in front is dropped.
+QString programaModulo(const QString& ejecutable)
+{
+    QString programa = ejecutable;
+    if (programa.startsWith(kPrefijoShell, Qt::CaseInsensitive))
+        programa = programa.mid(kPrefijoShell.size());
+    if (!programa.contains(QLatin1Char('\\')) && !programa.contains(QLatin1Char('/')))
+        programa = gFunciones().AgregarBarra(vb::App::Path()) + programa;
+    return programa.contains(QLatin1Char(' ')) ? QLatin1Char('"') + programa + QLatin1Char('"') : programa;
+}
+
+// Starts the command with the connection's password in the child's environment only.
+std::int64_t iniciarModulo(const QString& comando)
+{
+    struct ClaveEnEntorno {
+        ClaveEnEntorno() : habia(qEnvironmentVariableIsSet(kVariableClave)), anterior(qgetenv(kVariableClave))
+        {
+            qputenv(kVariableClave, gDB().gUserPassWord.toUtf8());
+        }
+        ~ClaveEnEntorno()
+        {
+            if (habia)
+                qputenv(kVariableClave, anterior);
+            else
+                qunsetenv(kVariableClave);
+        }
+        bool habia;
+        QByteArray anterior;
+    } clave;
+    return vb::Shell(comando, vb::vbNormalFocus);
 }
 
 } // namespace
@@ -205,6 +277,112 @@ void GrabaCfgMQ(const QString& Clave, const vb::Variant& Valor, const QString& V
         vb::ResumeNext([&] { rs.Fields(QStringLiteral("ValorAux")).setValue(vb::Trim(ValorAux)); });
     vb::ResumeNext([&] { rs.Update(); });
     vb::ResumeNext([&] { db.CierraRecordset(rs); });
+}
+
+short& gTimeOut()
+{
+    static short valor = 360;
+    return valor;
+}
+
+QString& gUsuarioLogeado()
+{
+    static QString valor;
+    return valor;
+}
+
+QString& gCaja()
+{
+    static QString valor;
+    return valor;
+}
+
+bool& gUsaFechaOperacion()
+{
+    static bool valor = false;
+    return valor;
+}
+
+QString& gFormatoEtiquetaBalanza()
+{
+    static QString valor;
+    return valor;
+}
+
+QString& gDecimalesBalanza()
+{
+    static QString valor;
+    return valor;
+}
+
+short& gUsaPrefijoA()
+{
+    static short valor = 0;
+    return valor;
+}
+
+short& gUsaPrefijoA2()
+{
+    static short valor = 0;
+    return valor;
+}
+
+short& gControlaUnidadNegocio()
+{
+    static short valor = 0;
+    return valor;
+}
+
+QString& gUnidadNegocio()
+{
+    static QString valor;
+    return valor;
+}
+
+vb::Date FechaServidor()
+{
+    QString sql = QStringLiteral("select getDate() as fecha");
+    ado::Recordset rs;
+    std::optional<vb::Date> servidor;
+    vb::ResumeNext([&] {
+        gDB().AbrirRecordset(sql, rs, nullptr, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdUnspecified,
+                             true);
+    });
+    vb::ResumeNext([&] {
+        if (!rs.Eof())
+            servidor = vb::Date::fromDateTime(rs.Fields(QStringLiteral("fecha")).Value().toDate().toDateTime());
+    });
+    vb::ResumeNext([&] { gDB().CierraRecordset(rs); });
+    // A statement that could not run at all also falls back, rather than giving the zero date.
+    return servidor ? *servidor : fechaLocal();
+}
+
+QString NombreServidor(const QString& Servidor)
+{
+    QString nombre = Servidor;
+    if (const int barra = nombre.indexOf(QLatin1Char('/')); barra >= 0)
+        nombre = nombre.mid(barra + 1);
+    if (const int puerto = nombre.indexOf(QLatin1Char(':')); puerto >= 0)
+        nombre = nombre.left(puerto);
+    return nombre;
+}
+
+void MenuExes(const QString& Ejecutable, const QString& ParametroAdicional, std::int64_t& IdProceso)
+{
+    IdProceso = 0;
+    const QString comando = programaModulo(Ejecutable) + parametrosModulo(ParametroAdicional);
+    vb::RunSteps({[&] {
+                      IdProceso = iniciarModulo(comando);
+                      return true;
+                  },
+                  [&] {
+                      if (IdProceso == 0)
+                          vb::MsgBox(
+                              QStringLiteral("Opcion no Implementada!\rComuniquese con su proveedor de sistemas"),
+                              vb::vbCritical + vb::vbOKOnly, QStringLiteral("Atención"));
+                      return true;
+                  }},
+                 [](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, QStringLiteral("MenuExes")); });
 }
 
 bool ExisteArchivo(const QString& ruta)

@@ -1,10 +1,12 @@
 // The global module: the suite's shared objects and its file and error services.
 #pragma once
 
+#include "platform/vb/Date.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/Variant.h"
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 class ClsUtilidades;
@@ -30,6 +32,34 @@ bool& gRestringeAsientos();
 
 // The configuration table's name; the readers set it to "TA_CONFIGURACION" when blank.
 QString& gTablaConfiguracion();
+// Connection and command time-out of the statistics database, from its key TimeOut.
+short& gTimeOut();
+// The logged-in user and the cash register handed to started modules; a host program sets them.
+QString& gUsuarioLogeado();
+QString& gCaja();
+// When set, FechaServidor falls back to the configured operation date (FECHAOPERHASTA).
+bool& gUsaFechaOperacion();
+// Settings of the article lookup, set by a host program: the scale-label layout and its decimals, the
+// "A" prefix split, and the business-unit check.
+QString& gFormatoEtiquetaBalanza();
+QString& gDecimalesBalanza();
+short& gUsaPrefijoA();
+short& gUsaPrefijoA2();
+short& gControlaUnidadNegocio();
+QString& gUnidadNegocio();
+
+// The database server's current date and time, to the second; the operation date or the local clock when
+// the server gives no answer.
+vb::Date FechaServidor();
+// The server part of a registered server text: after the first "/", before the first ":".
+QString NombreServidor(const QString& Servidor);
+
+// The environment variable in which a started module receives the connection's password, which the
+// parameter string no longer carries where any user of the machine could read it.
+inline constexpr const char* kVariableClave = "KEMB_DB_PASSWORD";
+// Starts another module of the suite with the connection on its command line; IdProceso gets its process
+// id, 0 when none was started (the operator is then told).
+void MenuExes(const QString& Ejecutable, const QString& ParametroAdicional, std::int64_t& IdProceso);
 
 // Reads a key of the configuration table on gDB: its VALOR (ValorAux receives its ValorAux); " " when no
 // row has the key; "" when gDB is not open or the read failed. A blank THEME reads as "1".

@@ -5,6 +5,7 @@
 #include "database/DB_Dll.h"
 #include "global/ModGlobal.h"
 #include "platform/vb/App.h"
+#include "support/ScriptedOperator.h"
 #include "support/SqlServerDialect.h"
 #include "support/TestDatabase.h"
 
@@ -69,6 +70,8 @@ protected:
         vb::App::setEXEName(QString());
     }
 
+    // Any box a test did not expect fails that test instead of waiting for a person.
+    ScriptedOperator operador;
     TempEnv temp;
     QTemporaryDir programa;
 };

@@ -6,11 +6,14 @@
 #include "platform/vb/Constants.h"
 #include "support/ScriptedDriver.h"
 #include "support/ScriptedOperator.h"
+#include "support/WaitUntil.h"
 
 #include "EntornoGlobal.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -328,19 +331,18 @@ TEST_F(Configuracion, CfgMQOnAClosedConnectionGoesThroughTheErrorPath)
     EXPECT_EQ(ModGlobal::CfgMQ("TopConsArt"), "");
 }
 
-TEST(ConfiguracionSinBase, CfgWithTheMainConnectionClosedRunsNothing)
+using ConfiguracionSinBase = kembtest::EntornoGlobal;
+
+TEST_F(ConfiguracionSinBase, CfgWithTheMainConnectionClosedRunsNothing)
 {
-    kembtest::reiniciarGlobal();
     ScriptedDriver driver;
-    ScriptedOperator op;
     EXPECT_EQ(ModGlobal::Cfg("TopConsArt"), "");
     EXPECT_TRUE(driver.calls().isEmpty());
-    EXPECT_TRUE(op.shown().empty());
+    EXPECT_TRUE(operador.shown().empty());
 }
 
-TEST(ConfiguracionSinBase, DateRangeKeysAreSentInUpperCase)
+TEST_F(ConfiguracionSinBase, DateRangeKeysAreSentInUpperCase)
 {
-    kembtest::reiniciarGlobal();
     ScriptedDriver driver;
     DB_Dll& db = ModGlobal::gDB();
     db.gCnn->Open("PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=u;Pwd=p;");
@@ -356,7 +358,6 @@ TEST(ConfiguracionSinBase, DateRangeKeysAreSentInUpperCase)
                         "'[FECHA DESDE]'");
     EXPECT_EQ(calls[2], "execute SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = "
                         "'Otra''Clave'");
-    kembtest::reiniciarGlobal();
 }
 
 TEST_F(Configuracion, GrabaCfgMQInsertsANewKeyTrimmedAndInUpperCase)
@@ -391,4 +392,236 @@ TEST_F(Configuracion, GrabaCfgMQOnAClosedConnectionChangesNothing)
     op.answerMsgBox(vb::vbAbort);
     ModGlobal::GrabaCfgMQ("Nueva", "x", "", false, "G", true);
     EXPECT_EQ(filas().size(), 3);
+}
+
+// ---- server name and server date ----
+
+TEST(NombreServidor, TakesTheServerPartOfARegisteredServerText)
+{
+    const std::pair<const char*, const char*> casos[] = {
+        {"PRINCIPAL/SRV2:1433", "SRV2"},
+        {"SRV1:1433", "SRV1"},
+        {"SRV1", "SRV1"},
+        {"", ""},
+        {"A/", ""},
+        {"A/B/C:1", "B/C"},
+    };
+    for (const auto& [entrada, salida] : casos)
+        EXPECT_EQ(ModGlobal::NombreServidor(entrada).toStdString(), salida) << entrada;
+}
+
+namespace {
+
+class FechaDelServidor : public kembtest::EntornoGlobal {
+protected:
+    void SetUp() override
+    {
+        EntornoGlobal::SetUp();
+        ModGlobal::gUsaFechaOperacion() = false;
+    }
+    void TearDown() override
+    {
+        ModGlobal::gUsaFechaOperacion() = false;
+        EntornoGlobal::TearDown();
+    }
+    void abrir()
+    {
+        DB_Dll& db = ModGlobal::gDB();
+        db.gCnn->Open("PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=u;Pwd=p;");
+        db.gOpenFlag = true;
+    }
+    // One column, and one row unless the value is Empty.
+    static ado::ResultSet fila(const QString& columna, const vb::Variant& valor)
+    {
+        ado::ResultSet r;
+        r.columns = {{columna, 200, 50}};
+        if (!valor.isEmpty())
+            r.rows = {{valor}};
+        return r;
+    }
+    static ado::ResultSet filaConfiguracion(const char* valor)
+    {
+        ado::ResultSet r;
+        r.columns = {{"VALOR", 200, 255}, {"valoraux", 200, 255}};
+        if (valor)
+            r.rows = {{QString::fromUtf8(valor), vb::Variant::Null()}};
+        return r;
+    }
+    static bool cercaDeAhora(const vb::Date& fecha)
+    {
+        return std::abs(fecha.toDateTime().secsTo(QDateTime::currentDateTime())) <= 5;
+    }
+};
+
+} // namespace
+
+TEST_F(FechaDelServidor, TheServersTimeWinsOverTheLocalOneAndLosesItsFraction)
+{
+    ScriptedDriver driver;
+    const QDateTime servidor(QDate(2031, 5, 6), QTime(7, 8, 9, 750));
+    driver.answerWhen("getDate()", fila("fecha", vb::Date(vb::Date::fromDateTime(servidor).serial() + 0.25 / 86400)));
+    abrir();
+    EXPECT_EQ(ModGlobal::FechaServidor().toDateTime(), QDateTime(QDate(2031, 5, 6), QTime(7, 8, 9)));
+    EXPECT_TRUE(driver.calls().contains("execute select getDate() as fecha"));
+}
+
+TEST_F(FechaDelServidor, WithoutAnAnswerTheOperationDateOrTheLocalClock)
+{
+    struct Caso {
+        bool usaFechaOperacion;
+        const char* fechaOperacion; // nullptr: the key is missing
+        const char* esperada;       // nullptr: the local clock
+    };
+    const Caso casos[] = {
+        {true, "15/03/2024", "2024-03-15"}, {true, "2024-03-16", "2024-03-16"}, {true, "no es fecha", nullptr},
+        {true, nullptr, nullptr},           {false, "15/03/2024", nullptr},
+    };
+    for (const Caso& c : casos) {
+        ScriptedDriver driver;
+        driver.answerWhen("getDate()", fila("fecha", vb::Variant()));
+        driver.answerWhen("FECHAOPERHASTA", filaConfiguracion(c.fechaOperacion));
+        abrir();
+        ModGlobal::gUsaFechaOperacion() = c.usaFechaOperacion;
+        const vb::Date fecha = ModGlobal::FechaServidor();
+        if (c.esperada)
+            EXPECT_EQ(fecha.toDateTime().date(), QDate::fromString(c.esperada, Qt::ISODate)) << c.fechaOperacion;
+        else
+            EXPECT_TRUE(cercaDeAhora(fecha)) << (c.fechaOperacion ? c.fechaOperacion : "(missing)");
+        EXPECT_EQ(driver.calls().filter("FECHAOPERHASTA").size(), c.usaFechaOperacion ? 1 : 0);
+        kembtest::reiniciarGlobal();
+    }
+}
+
+TEST_F(FechaDelServidor, AStatementThatCannotRunGivesTheLocalClockNotTheZeroDate)
+{
+    ScriptedOperator op;
+    op.answerMsgBox(vb::vbAbort, [](const kembtest::Shown& s) {
+        EXPECT_TRUE(s.title.endsWith(" - AbrirRecordset Aviso al operador!!! - 5 ")) << s.title.toStdString();
+    });
+    EXPECT_TRUE(cercaDeAhora(ModGlobal::FechaServidor()));
+}
+
+// ---- module launcher ----
+
+namespace {
+
+// A module of the suite: a small program that writes its name, its arguments and the password it
+// received in its environment into a file beside itself, then ends.
+class Lanzador : public kembtest::EntornoGlobal {
+protected:
+    void SetUp() override
+    {
+        EntornoGlobal::SetUp();
+        DB_Dll& db = ModGlobal::gDB();
+        db.gServidor = "srv01:1433";
+        db.gDBName = "ventas";
+        db.gUsuario = "ana";
+        db.gUserPassWord = "s3cr;et";
+        ModGlobal::gUsuarioLogeado() = "ANA";
+        ModGlobal::gCaja() = "3";
+    }
+    void TearDown() override
+    {
+        ModGlobal::gUsuarioLogeado().clear();
+        ModGlobal::gCaja().clear();
+        EntornoGlobal::TearDown();
+    }
+    static void crearModulo(const QString& ruta)
+    {
+        QDir().mkpath(QFileInfo(ruta).absolutePath());
+        kembtest::escribirArchivo(ruta, "#!/bin/sh\n"
+                                        "out=\"$(dirname \"$0\")/salida.txt\"\n"
+                                        "printf '%s\\n%s\\n%s\\n' \"$(basename \"$0\")\" \"$*\" "
+                                        "\"$KEMB_DB_PASSWORD\" > \"$out.tmp\"\n"
+                                        "tr '\\0' ' ' < /proc/$$/cmdline >> \"$out.tmp\"\n"
+                                        "mv \"$out.tmp\" \"$out\"\n");
+        QFile::setPermissions(ruta, QFile::permissions(ruta) | QFile::ExeOwner);
+    }
+    // The module's record of its start: name, arguments, password, command line.
+    static QStringList salida(const QString& carpeta)
+    {
+        const QString ruta = carpeta + "/salida.txt";
+        if (!kembtest::waitUntil([&] { return QFile::exists(ruta); }))
+            return {};
+        return QString::fromUtf8(kembtest::leerArchivo(ruta)).split('\n');
+    }
+};
+
+const QString kArgumentos = "; @server=srv01:1433; @dbname=ventas; @usuario=ana; @Password=; "
+                            "@ParametroAdicional=ALTA; zeku@ ; @UsuarioLogeado = ANA; @Caja=3;";
+
+} // namespace
+
+TEST_F(Lanzador, StartsTheModuleWithTheConnectionAndThePasswordOnlyInItsEnvironment)
+{
+    const QString otra = programa.path() + "/otra carpeta";
+    crearModulo(programa.path() + "/Modulo.exe");
+    crearModulo(programa.path() + "/MiShellTool");
+    crearModulo(otra + "/Modulo.exe");
+    struct Caso {
+        QString ejecutable;
+        QString carpeta;
+        QString nombre;
+    };
+    const Caso casos[] = {
+        {"Modulo.exe", programa.path(), "Modulo.exe"},         {"SHELL:Modulo.exe", programa.path(), "Modulo.exe"},
+        {"shell:" + otra + "/Modulo.exe", otra, "Modulo.exe"}, {otra + "/Modulo.exe", otra, "Modulo.exe"},
+        {"MiShellTool", programa.path(), "MiShellTool"},
+    };
+    for (const Caso& c : casos) {
+        QFile::remove(c.carpeta + "/salida.txt");
+        ScriptedOperator op;
+        std::int64_t id = -1;
+        ModGlobal::MenuExes(c.ejecutable, "ALTA", id);
+        EXPECT_GT(id, 0) << c.ejecutable.toStdString();
+        const QStringList s = salida(c.carpeta);
+        ASSERT_EQ(s.size(), 4) << c.ejecutable.toStdString();
+        EXPECT_EQ(s[0], c.nombre);
+        EXPECT_EQ(s[1], kArgumentos);
+        EXPECT_EQ(s[2], "s3cr;et");
+        EXPECT_FALSE(s[3].contains("s3cr;et")) << "the password never reaches the command line";
+        EXPECT_TRUE(op.shown().empty());
+    }
+    EXPECT_FALSE(qEnvironmentVariableIsSet(ModGlobal::kVariableClave)) << "our own environment is left as it was";
+}
+
+TEST_F(Lanzador, AnEmptyUserAndRegisterStillNameTheirPieces)
+{
+    ModGlobal::gUsuarioLogeado().clear();
+    ModGlobal::gCaja().clear();
+    ModGlobal::gDB().gUserPassWord.clear();
+    crearModulo(programa.path() + "/Modulo.exe");
+    std::int64_t id = 0;
+    ModGlobal::MenuExes("Modulo.exe", "", id);
+    const QStringList s = salida(programa.path());
+    ASSERT_EQ(s.size(), 4);
+    EXPECT_EQ(s[1], "; @server=srv01:1433; @dbname=ventas; @usuario=ana; @Password=; @ParametroAdicional=; zeku@ ; "
+                    "@UsuarioLogeado = ; @Caja=;");
+}
+
+TEST_F(Lanzador, AModuleThatCannotStartIsReportedAndThenAnnounced)
+{
+    struct Caso {
+        std::vector<int> respuestas;
+        bool aviso;
+    };
+    const Caso casos[] = {{{vb::vbIgnore}, true}, {{vb::vbAbort}, false}, {{vb::vbRetry, vb::vbAbort}, false}};
+    for (const Caso& c : casos) {
+        ScriptedOperator op;
+        for (int r : c.respuestas)
+            op.answerMsgBox(r, [](const kembtest::Shown& s) {
+                EXPECT_EQ(s.prompt, "Ha ocurrido el Siguiente Error (53) No se encontró el archivo");
+                EXPECT_TRUE(s.title.endsWith(" - MenuExes Aviso al operador!!! - 2 ")) << s.title.toStdString();
+            });
+        if (c.aviso)
+            op.answerMsgBox(vb::vbOK, [](const kembtest::Shown& s) {
+                EXPECT_EQ(s.prompt, "Opcion no Implementada!\rComuniquese con su proveedor de sistemas");
+                EXPECT_EQ(s.buttons, vb::vbCritical + vb::vbOKOnly);
+                EXPECT_EQ(s.title, "Atención");
+            });
+        std::int64_t id = -1;
+        ModGlobal::MenuExes("NoExiste.exe", "", id);
+        EXPECT_EQ(id, 0);
+        EXPECT_TRUE(op.allAnswered());
+    }
 }
