@@ -1,9 +1,13 @@
 #include "installer/FrmInstaladorExe.h"
 
+#include "database/DB_Dll.h"
 #include "global/ModGlobal.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
 #include "platform/dorvik/ClsUtilidades.h"
 #include "platform/net/Inet.h"
 #include "platform/net/Site.h"
+#include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/ErrorAction.h"
@@ -498,4 +502,80 @@ void FrmInstaladorExe::volverARuta()
 {
     CmdSiguiente[3]->setEnabled(true);
     SSTab1->setCurrentIndex(kUbicar);
+}
+
+void FrmInstaladorExe::AutorizaEInserta()
+{
+    RutaSistema = vb::App::Path();
+    if (!existeEnCarpeta(agregarBarra(RutaSistema), QStringLiteral("BASES.txt"))) {
+        vb::MsgBox(QStringLiteral("No existe el archivo de bases. No se puede continuar.\r\n"
+                                  "Comuníquese con el soporte técnico de Pelvaro."),
+                   vb::vbCritical, QStringLiteral("Aviso al Operador"));
+        return;
+    }
+    std::vector<LBM_Common::Registro> registros;
+    vb::ResumeNext([&]() { registros = LBM_Common::LeerConexiones(); });
+    for (const LBM_Common::Registro& registro : registros)
+        registrarEnBase(registro);
+}
+
+// One registered connection: display name, database, user, encoded password, server text.
+void FrmInstaladorExe::registrarEnBase(const LBM_Common::Registro& registro)
+{
+    QString codigoTarea;
+    const QString menu = GeneraInsertMenu(NombreExe, codigoTarea);
+    if (menu.isEmpty())
+        return;
+    DB_Dll& db = ModGlobal::gDB();
+    QString password;
+    vb::ResumeNext([&]() { password = ModGlobal::gFunciones().Decodificar(registro[3]); });
+    vb::ResumeNext([&]() {
+        if (db.gCnn->State() == ado::adStateOpen)
+            db.gCnn->Close();
+    });
+    db.gUsuario = registro[2];
+    db.gDBName = registro[1];
+    db.gUserPassWord = password;
+    vb::ResumeNext([&]() { db.gServidor = ModGlobal::NombreServidor(registro[4]); });
+    vb::ResumeNext([&]() { db.OpenServerADODB(false, ado::adUseClient, QString(), true, true); });
+    if (!db.gOpenFlag)
+        return;
+    ejecutarAvisando(menu);
+    const QString permisos = permisosDeUsuarios(codigoTarea);
+    if (!permisos.isEmpty())
+        ejecutarAvisando(permisos);
+}
+
+// One conditional insert of the task per user of the main program, each on its own line. The names come
+// from the database: their apostrophes are doubled so that a name never breaks out of its literal.
+QString FrmInstaladorExe::permisosDeUsuarios(const QString& codigoTarea)
+{
+    DB_Dll& db = ModGlobal::gDB();
+    QString permisos;
+    ado::Recordset usuarios;
+    QString consulta = QStringLiteral("SELECT * FROM TA_USUARIOS WHERE SISTEMA='QB417ZT'");
+    vb::ResumeNext([&]() {
+        db.AbrirRecordset(consulta, usuarios, nullptr, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true);
+        for (; !usuarios.Eof(); usuarios.MoveNext()) {
+            QString usuario = vb::Trim(
+                ModGlobal::gFunciones().ValorCampo(usuarios.Fields(QStringLiteral("Nombre")).Value()).toString());
+            usuario.replace(QLatin1Char('\''), QStringLiteral("''"));
+            permisos += QStringLiteral("\r\nIF NOT EXISTS (SELECT * FROM TA_TAREAS WHERE USUARIO='") + usuario +
+                        QStringLiteral("' AND SISTEMA='QB417ZT' AND TAREA='") + codigoTarea +
+                        QStringLiteral("') INSERT INTO TA_TAREAS (USUARIO,SISTEMA,TAREA) VALUES ('") + usuario +
+                        QStringLiteral("','QB417ZT','") + codigoTarea + QStringLiteral("')");
+        }
+    });
+    vb::ResumeNext([&]() { db.CierraRecordset(usuarios); });
+    return permisos;
+}
+
+// Runs a statement on the shared connection and shows the first error it left, if any.
+void FrmInstaladorExe::ejecutarAvisando(QString sentencia)
+{
+    DB_Dll& db = ModGlobal::gDB();
+    long registros = 0;
+    vb::ResumeNext([&]() { db.EjecutaConsultaSQL(sentencia, registros); });
+    if (db.gCnn->Errors().Count() > 0)
+        vb::MsgBox(db.gCnn->Errors()(0).Description(), vb::vbCritical, QStringLiteral("ERROR"));
 }

@@ -3,6 +3,8 @@
 // the module's menu entry and task rows in every registered database.
 #pragma once
 
+#include "database/LBM_Common.h"
+
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -83,6 +85,10 @@ public:
     // this installer does not know, whose task code is left as it was.
     QString GeneraInsertMenu(const QString& Opcion, QString& CodigoTarea) const;
 
+    // Registers NombreExe's menu entry and a task row for every user of the main program in each database
+    // of "BASES.TXT", through the shared connection, which stays on the last database that opened.
+    void AutorizaEInserta();
+
     // The module's download address on the maker's site.
     static QString DireccionDescarga();
 
@@ -103,5 +109,8 @@ private:
     void instalarModulo();
     void errorDescarga(const std::exception& e);
     void volverARuta();
+    void registrarEnBase(const LBM_Common::Registro& registro);
+    QString permisosDeUsuarios(const QString& codigoTarea);
+    static void ejecutarAvisando(QString sentencia);
     static void terminar();
 };
