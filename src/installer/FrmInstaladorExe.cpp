@@ -169,7 +169,17 @@ void FrmInstaladorExe::design()
     SSTab1 = control<QTabWidget>(this, "SSTab1", vb::twips(-120, -360, 10410, 5415));
     SSTab1->setDocumentMode(true);
     SSTab1->tabBar()->hide();
+    designPresentacion();
+    designUbicar();
+    designDescarga();
+    designFin();
 
+    Inet1 = new Inet(this);
+    Inet1->setObjectName(QStringLiteral("Inet1"));
+}
+
+void FrmInstaladorExe::designPresentacion()
+{
     Picture1 = pagina(QStringLiteral("Presentacion"), "Picture1");
     Image1 = imagenLateral(Picture1, "Image1", QStyle::SP_ComputerIcon);
     Label3 = etiqueta(Picture1, "Label3", QStringLiteral("Bienvenido a la instalación de Módulos de Pelvaro"),
@@ -182,7 +192,10 @@ void FrmInstaladorExe::design()
                       vb::twips(3240, 3600, 6855, 495));
     CmdCancelar[0] = boton(Picture1, "CmdCancelar", QStringLiteral("Cancelar"), vb::twips(6480, 4440, 1695, 435));
     CmdSiguiente[0] = boton(Picture1, "CmdSiguiente", QStringLiteral("Siguiente"), vb::twips(8400, 4440, 1695, 435));
+}
 
+void FrmInstaladorExe::designUbicar()
+{
     Picture2 = pagina(QStringLiteral("Ubicar QB417ZT"), "Picture2");
     Image2 = imagenLateral(Picture2, "Image2", QStyle::SP_DirOpenIcon);
     Label1 = etiqueta(Picture2, "Label1", QStringLiteral("Ruta de Instalación del Sistema"),
@@ -196,7 +209,10 @@ void FrmInstaladorExe::design()
         boton(Picture2, "CmdUbicar", QStringLiteral("Ubicar Automáticamente"), vb::twips(5520, 2640, 2655, 435));
     CmdCancelar[1] = boton(Picture2, "CmdCancelar", QStringLiteral("Cancelar"), vb::twips(6480, 4440, 1695, 435));
     CmdSiguiente[1] = boton(Picture2, "CmdSiguiente", QStringLiteral("Siguiente"), vb::twips(8400, 4440, 1695, 435));
+}
 
+void FrmInstaladorExe::designDescarga()
+{
     Picture4 = pagina(QStringLiteral("Descargado"), "Picture4");
     Image6 = imagenLateral(Picture4, "Image6", QStyle::SP_DriveNetIcon);
     Image4 = imagen(Picture4, "Image4", QStyle::SP_ArrowDown, vb::twips(3240, 300, 480, 480));
@@ -211,7 +227,10 @@ void FrmInstaladorExe::design()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setValue(0);
     CmdSiguiente[3] = boton(Picture4, "CmdSiguiente", QStringLiteral("Siguiente"), vb::twips(8400, 4440, 1695, 435));
+}
 
+void FrmInstaladorExe::designFin()
+{
     Picture5 = pagina(QStringLiteral("Fin"), "Picture5");
     Image7 = imagenLateral(Picture5, "Image7", QStyle::SP_DesktopIcon);
     Image5 = imagen(Picture5, "Image5", QStyle::SP_DialogApplyButton, vb::twips(3240, 300, 480, 480));
@@ -219,9 +238,6 @@ void FrmInstaladorExe::design()
     LblEstadoDesc = etiqueta(Picture5, "LblEstadoDesc", kExito, vb::twips(3240, 1680, 6855, 735));
     LblEstadoDesc->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     CmdFin = boton(Picture5, "CmdFin", QStringLiteral("Finalizar"), vb::twips(8400, 4440, 1695, 435));
-
-    Inet1 = new Inet(this);
-    Inet1->setObjectName(QStringLiteral("Inet1"));
 }
 
 // One page of the tab control: a white panel that covers the client area.

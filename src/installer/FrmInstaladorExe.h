@@ -102,6 +102,10 @@ protected:
 
 private:
     void design();
+    void designPresentacion();
+    void designUbicar();
+    void designDescarga();
+    void designFin();
     QWidget* pagina(const QString& titulo, const char* panel);
     void siguienteDesdeRuta();
     bool respaldarModulo();
