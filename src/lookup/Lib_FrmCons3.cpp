@@ -49,6 +49,24 @@ public:
     }
 };
 
+// The module that registers a record of a table, and its extra parameter (none: the table's name).
+struct ModuloDeAlta {
+    const char* tabla;
+    const char* ejecutable;
+    const char* adicional;
+};
+const ModuloDeAlta kModulosDeAlta[] = {
+    {"V_TA_RUBROS", "SHELL:V_TA_TABLAS", nullptr},  {"V_TA_UNIDAD", "SHELL:V_TA_TABLAS", nullptr},
+    {"VT_CLIENTES", "SHELL:V_MA_CLIENTES", "1"},    {"VT_PROVEEDORES", "SHELL:V_MA_CLIENTES", "0"},
+    {"V_TA_Tecnicos", "SHELL:V_TA_Tecnicos", ""},   {"V_TA_VENDEDORES", "SHELL:V_TA_VENDEDORES", ""},
+    {"V_MA_ARTICULOS", "SHELL:V_MA_ARTICULOS", ""}, {"VT_MA_ARTICULOS", "SHELL:V_MA_ARTICULOS", ""},
+};
+
+bool igual(const QString& a, const char* b)
+{
+    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
 double enTwips(int pixeles)
 {
     return static_cast<double>(pixeles) * kTwipsPorPixel;
@@ -103,6 +121,7 @@ Lib_FrmCons3::Lib_FrmCons3(QWidget* parent) : QDialog(parent)
     connect(CmdCancelar, &QPushButton::clicked, this, &Lib_FrmCons3::CmdCancelar_Click);
     connect(CmdNueva, &QPushButton::clicked, this, &Lib_FrmCons3::CmdNueva_Click);
     connect(CmdTodos, &QPushButton::clicked, this, &Lib_FrmCons3::CmdTodos_Click);
+    connect(CmdNuevo, &QPushButton::clicked, this, &Lib_FrmCons3::CmdNuevo_Click);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Lib_FrmCons3::CmdAceptar_Click);
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int seccion) { ListView1_ColumnClick(seccion + 1); });
@@ -737,6 +756,22 @@ void Lib_FrmCons3::CmdTodos_Click()
         QTreeWidgetItem* item = ListView1->topLevelItem(i);
         item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     }
+}
+
+void Lib_FrmCons3::CmdNuevo_Click()
+{
+    vb::ResumeNext([&] {
+        const QString t = vb::Trim(NombreTabla);
+        QString ejecutable = QStringLiteral("SHELL:V_TA_TABLAS");
+        QString adicional = NombreTabla;
+        for (const ModuloDeAlta& m : kModulosDeAlta)
+            if (igual(t, m.tabla)) {
+                ejecutable = QLatin1String(m.ejecutable);
+                adicional = m.adicional ? QLatin1String(m.adicional) : NombreTabla;
+            }
+        std::int64_t proceso = 0;
+        ModGlobal::MenuExes(ejecutable, adicional, proceso);
+    });
 }
 
 void Lib_FrmCons3::ListView1_KeyDown(int KeyCode, int Shift)

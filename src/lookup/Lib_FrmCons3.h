@@ -100,6 +100,8 @@ public:
     void CmdAceptar_Click();
     void CmdCancelar_Click();
     void CmdTodos_Click();
+    // Starts the module that registers a new record of the table shown.
+    void CmdNuevo_Click();
     void ListView1_KeyDown(int KeyCode, int Shift);
     // The window sees keys first: F12 reports a missing article. True when it took the key.
     bool Form_KeyDown(int KeyCode, int Shift);

@@ -4,6 +4,7 @@
 #include "platform/vb/Constants.h"
 #include "platform/vb/Twips.h"
 #include "support/ModalDriver.h"
+#include "support/WaitUntil.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -753,6 +754,76 @@ TEST_F(LibFrmCons3, AModalLookupIsDrivenFromTheKeyboard)
     });
     f->exec();
     EXPECT_EQ(f->ValorDevuelto.toString(), "C2");
+}
+
+// ---- registering a new record ----
+
+class Alta : public LibFrmCons3 {
+protected:
+    // A module beside the program that records its name and arguments.
+    void modulo(const QString& nombre) const
+    {
+        const QString ruta = carpeta.filePath(nombre);
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nout=\"$(dirname \"$0\")/salida.txt\"\n"
+                "printf '%s\\n%s\\n' \"$(basename \"$0\")\" \"$*\" > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n");
+        f.close();
+        QFile::setPermissions(ruta, QFile::permissions(ruta) | QFile::ExeOwner);
+    }
+    QStringList salida() const
+    {
+        const QString ruta = carpeta.filePath("salida.txt");
+        if (!kembtest::waitUntil([&] { return QFile::exists(ruta); }))
+            return {};
+        QFile f(ruta);
+        f.open(QIODevice::ReadOnly);
+        const QStringList lineas = QString::fromUtf8(f.readAll()).split('\n');
+        f.close();
+        QFile::remove(ruta);
+        return lineas;
+    }
+};
+
+TEST_F(Alta, NuevoStartsTheModuleOfTheTableShown)
+{
+    for (const char* m : {"V_TA_TABLAS", "V_MA_CLIENTES", "V_TA_Tecnicos", "V_TA_VENDEDORES", "V_MA_ARTICULOS"})
+        modulo(m);
+    struct Caso {
+        const char* tabla;
+        const char* modulo;
+        const char* adicional;
+    };
+    for (const Caso& c : {Caso{"v_ta_rubros", "V_TA_TABLAS", "v_ta_rubros"},
+                          Caso{"V_TA_UNIDAD", "V_TA_TABLAS", "V_TA_UNIDAD"}, Caso{"vt_clientes", "V_MA_CLIENTES", "1"},
+                          Caso{"VT_PROVEEDORES", "V_MA_CLIENTES", "0"}, Caso{"V_TA_TECNICOS", "V_TA_Tecnicos", ""},
+                          Caso{"V_TA_VENDEDORES", "V_TA_VENDEDORES", ""}, Caso{"V_MA_ARTICULOS", "V_MA_ARTICULOS", ""},
+                          Caso{"VT_MA_ARTICULOS", "V_MA_ARTICULOS", ""}, Caso{"CLIENTES", "V_TA_TABLAS", "CLIENTES"}}) {
+        if (QString(c.tabla) != "CLIENTES")
+            base.exec(QStringLiteral("CREATE TABLE %1 (CODIGO VARCHAR(10))").arg(c.tabla));
+        auto f = cargar(QStringLiteral("SELECT CODIGO FROM %1").arg(c.tabla));
+        const int filas = f->ListView1->topLevelItemCount();
+        base.exec(QStringLiteral("INSERT INTO %1 (CODIGO) VALUES ('NUEVO')").arg(c.tabla));
+        QTest::mouseClick(f->CmdNuevo, Qt::LeftButton);
+        const QStringList s = salida();
+        ASSERT_EQ(s.size(), 3) << c.tabla;
+        EXPECT_EQ(s[0], c.modulo);
+        EXPECT_TRUE(s[1].contains(QStringLiteral("@ParametroAdicional=%1;").arg(c.adicional))) << s[1].toStdString();
+        EXPECT_EQ(f->ListView1->topLevelItemCount(), filas) << "the list is not reloaded";
+    }
+}
+
+TEST_F(Alta, AMissingModuleIsAnnounced)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES");
+    operador.answerMsgBox(vb::vbIgnore, [](const Shown& s) {
+        EXPECT_EQ(s.prompt, "Ha ocurrido el Siguiente Error (53) No se encontró el archivo");
+    });
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) {
+        EXPECT_EQ(s.prompt, "Opcion no Implementada!\rComuniquese con su proveedor de sistemas");
+        EXPECT_EQ(s.title, "Atención");
+    });
+    f->CmdNuevo_Click();
 }
 
 } // namespace
