@@ -1,0 +1,410 @@
+#include "global/ast.h"
+
+#include "database/DB_Dll.h"
+#include "global/ModGlobal.h"
+#include "global/stuff3.h"
+#include "platform/dorvik/ClsUtilidades.h"
+#include "platform/vb/Ansi.h"
+#include "platform/vb/Constants.h"
+#include "platform/vb/ErrorAction.h"
+#include "platform/vb/Interaction.h"
+#include "platform/vb/MsgBox.h"
+#include "platform/vb/Strings.h"
+
+#include <QDate>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QTime>
+#include <cmath>
+#include <vector>
+
+namespace ast {
+namespace {
+
+constexpr int kPasadas = 20;
+const QString CRLF = QStringLiteral("\r\n");
+const QString kCodigoAcceso = QStringLiteral("ZEKU@");
+const QColor kAzulOscuro(0, 0, 128);
+
+float& ultimoValor()
+{
+    static float valor = 0;
+    return valor;
+}
+
+// An object that a later statement of the script may still create: SQL Server's 208, or the same state
+// as other servers report it.
+bool objetoFaltante(const ado::Error& e)
+{
+    return e.NativeError() == 208 || e.SQLState() == QLatin1String("42S02") || e.SQLState() == QLatin1String("42P01");
+}
+
+// An object that an earlier pass (or an earlier run) already created.
+bool objetoExistente(const ado::Error& e)
+{
+    for (long n : {1779L, 1781L, 1913L, 2714L, 2729L})
+        if (e.NativeError() == n)
+            return true;
+    for (const char* estado : {"42S01", "42S11", "42P07", "42710", "42723"})
+        if (e.SQLState() == QLatin1String(estado))
+            return true;
+    return false;
+}
+
+// The script's lines. A script saved as UTF-8 with its byte-order mark is read as UTF-8, any other as
+// Windows-1252; CR LF, CR or LF ends a line.
+QStringList lineasScript(const QByteArray& datos)
+{
+    const bool utf8 = datos.startsWith("\xEF\xBB\xBF");
+    const QString texto = utf8 ? QString::fromUtf8(datos.mid(3)) : vb::fromAnsi(datos);
+    static const QRegularExpression fin(QStringLiteral("\r\n|\r|\n"));
+    QStringList lineas = texto.split(fin);
+    if (!lineas.isEmpty() && lineas.last().isEmpty())
+        lineas.removeLast();
+    return lineas;
+}
+
+// A line that starts with a byte-order mark (as Windows-1252 text or as the character itself) loses it.
+QString sinMarcaOrden(const QString& linea)
+{
+    const QString limpia = vb::Trim(linea);
+    if (limpia.startsWith(QStringLiteral("\u00EF\u00BB\u00BF")))
+        return limpia.mid(3);
+    if (limpia.startsWith(QChar(0xFEFF)))
+        return limpia.mid(1);
+    return linea;
+}
+
+QString conMarcadores(QString s)
+{
+    const QDate hoy = QDate::currentDate();
+    s.replace(QStringLiteral("<DATE>"), vb::CStr(vb::Date::fromDate(hoy)));
+    s.replace(QStringLiteral("<NOW>"), vb::CStr(vb::Date::Now()));
+    s.replace(QStringLiteral("<DATE+YEAR>"), vb::CStr(vb::Date::fromDate(hoy.addYears(1))));
+    s.replace(QStringLiteral("<DATE-YEAR>"), vb::CStr(vb::Date::fromDate(hoy.addYears(-1))));
+    s.replace(QStringLiteral("<DATABASE>"), ModGlobal::gDB().gDBName.toUpper());
+    return s;
+}
+
+QString vistaCuentas(bool restringida)
+{
+    const QString inicio = QStringLiteral("CREATE VIEW dbo.SS_MA_CUENTAS ") + QStringLiteral(" AS ");
+    if (!restringida)
+        return inicio + QStringLiteral(" SELECT * ") + QStringLiteral(" FROM MA_CUENTAS");
+    return inicio + QStringLiteral(" SELECT MA_CUENTAS.* ") + QStringLiteral(" FROM MA_CUENTAS_USUARIOS INNER JOIN ") +
+           QStringLiteral(" MA_CUENTAS ON  ") +
+           QStringLiteral(" MA_CUENTAS_USUARIOS.Cuenta = MA_CUENTAS.CODIGO INNER  ") +
+           QStringLiteral(" Join TA_USUARIOS ON ") +
+           QStringLiteral(" MA_CUENTAS_USUARIOS.GrupoUser = TA_USUARIOS.Grupo  ") +
+           QStringLiteral(" Where (TA_USUARIOS.Nombre = SYSTEM_USER)");
+}
+
+bool lineaDeBorrado(const QString& linea)
+{
+    if (!linea.contains(QStringLiteral("drop table")) && !linea.contains(QStringLiteral("truncate table")))
+        return false;
+    return !linea.contains(QStringLiteral("TRUNCATE TABLE AC_VentasFormTStock")) &&
+           !linea.contains(QStringLiteral("TRUNCATE TABLE MA_CUENTAS_SALDOS")) &&
+           !linea.contains(QStringLiteral("DROP TABLE #TTEmp"));
+}
+
+// One run of a script: the statement list, the error file and the flags live as long as the run.
+class Corrida {
+public:
+    Corrida(const QString& ruta, QWidget* formulario, const QString& filtro, bool& permitido, bool inmediato)
+        : m_ruta(ruta), m_formulario(formulario), m_filtro(filtro), m_permitido(permitido), m_inmediato(inmediato)
+    {}
+
+    void ejecutar()
+    {
+        if (!abrirErrores() || !leerScript()) {
+            m_errores.close();
+            return;
+        }
+        if (m_inmediato)
+            ejecutarUltimaInmediata();
+        else
+            ejecutarPasadas();
+        terminar();
+    }
+
+private:
+    bool paso(const std::function<void()>& sentencia)
+    {
+        return vb::RunStatement(sentencia, [](const vb::Error& e) {
+                   return ModGlobal::TratamientoErrores(e, std::nullopt, QStringLiteral("Ejecutar"));
+               }) == vb::Flow::Next;
+    }
+
+    void estado(const QString& texto) { stuff3::MostrarEstado(0, texto, vb::Variant(), m_formulario); }
+
+    bool abrirErrores()
+    {
+        const QTime ahora = QTime::currentTime();
+        m_rutaErrores = ModGlobal::CarpetaTemporalLog() + QStringLiteral("Script") +
+                        ahora.toString(QStringLiteral("HHmmss")) + QStringLiteral(".TXT");
+        return paso([&] {
+            m_errores.setFileName(m_rutaErrores);
+            if (!m_errores.open(QIODevice::Append))
+                throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
+        });
+    }
+
+    // Reads every line into statements; false when the run ends here.
+    bool leerScript()
+    {
+        if (m_ruta.contains(QStringLiteral("VISTAS")))
+            m_vistaRestringida = ModGlobal::Cfg(QStringLiteral("SS_Confidencialidad")) == QLatin1String("SI");
+        QStringList lineas;
+        const bool leido = paso([&] {
+            QFile script(m_ruta);
+            if (!script.open(QIODevice::ReadOnly))
+                throw vb::Error(53, QStringLiteral("No se encontró el archivo"));
+            lineas = lineasScript(script.readAll());
+        });
+        if (!leido)
+            return false;
+        m_sentencias.assign(1, QString());
+        for (int i = 0; i < lineas.size(); ++i)
+            if (!analizarLinea(sinMarcaOrden(lineas[i]), i == 0))
+                return false;
+        return true;
+    }
+
+    bool analizarLinea(const QString& linea, bool primera)
+    {
+        if (vb::Trim(linea).startsWith(QStringLiteral("--")))
+            return true;
+        estado(QStringLiteral("Analizando Script ") + QString::number(m_sentencias.size() - 1));
+        if (!m_permitido && lineaDeBorrado(linea) && !pedirCodigo(linea))
+            return false;
+        if (m_inmediato)
+            agregarInmediata(linea, primera);
+        else
+            agregarLote(linea);
+        return true;
+    }
+
+    bool pedirCodigo(const QString& linea)
+    {
+        const QString codigo =
+            vb::InputBox(QStringLiteral("Ingresa la Clave para permitir ejecutar este comando..") + CRLF + linea,
+                         QStringLiteral("Atencion"), QString());
+        if (codigo == kCodigoAcceso) {
+            m_permitido = true;
+            return true;
+        }
+        vb::MsgBox(QStringLiteral("SE HA DETECTADO UN COMANDO DE ELIMINACION DE TABLA... NO ESTA PERMITIDO LA "
+                                  "EJECUCION DE ESTOS COMANDOS...") +
+                       CRLF + QStringLiteral("OPERACION ABORTADA!!!"),
+                   vb::vbCritical, QStringLiteral("ATENCION!"));
+        return false;
+    }
+
+    void agregarLote(const QString& linea)
+    {
+        const QString limpia = vb::Trim(linea);
+        if (limpia == QLatin1String("GO") || limpia == QLatin1String("/"))
+            m_sentencias.emplace_back();
+        else if (!limpia.isEmpty())
+            m_sentencias.back() += linea + CRLF;
+        vb::DoEvents();
+    }
+
+    void agregarInmediata(const QString& linea, bool primera)
+    {
+        const QString limpia = vb::Trim(linea);
+        if (!limpia.startsWith(QStringLiteral("go"))) {
+            if (linea.startsWith(QStringLiteral("IF NOT EXISTS")) && !primera) {
+                ejecutarInmediata();
+                m_sentencias.back() = linea + CRLF;
+            } else if (!limpia.isEmpty()) {
+                m_sentencias.back() += linea + CRLF;
+            }
+        }
+        vb::DoEvents();
+        estado(QStringLiteral("Ejecutando... ") + ModGlobal::gFunciones().AcortarTexto(linea, 100));
+    }
+
+    // Runs the collected statement as one line; false when it failed. Line breaks become blanks, so words
+    // on both sides of a break stay apart.
+    bool correrUnaLinea()
+    {
+        QString sentencia = m_sentencias.back();
+        sentencia.replace(CRLF, QStringLiteral(" "));
+        if (vb::Trim(sentencia).isEmpty())
+            return true;
+        long afectados = 0;
+        vb::ResumeNext([&] { ModGlobal::gDB().EjecutaConsultaSQL(sentencia, afectados); });
+        return ModGlobal::gDB().gCnn->Errors().Count() == 0;
+    }
+
+    void ejecutarInmediata()
+    {
+        if (correrUnaLinea())
+            return;
+        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
+        if (m_mostrarErrores)
+            m_mostrarErrores =
+                vb::MsgBox(QStringLiteral("Ocurrio el siguiente error ") + errores(0).Description() + CRLF +
+                               QStringLiteral("- De continuar los errores, desea seguir visualizandolos?"),
+                           vb::vbYesNo, QStringLiteral("Atencion")) == vb::vbYes;
+        estado(QStringLiteral("Ejecutando... ERROR"));
+        errores.Clear();
+    }
+
+    void ejecutarUltimaInmediata()
+    {
+        if (correrUnaLinea())
+            return;
+        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
+        vb::MsgBox(errores(0).Description());
+        errores.Clear();
+    }
+
+    void ejecutarPasadas()
+    {
+        QString sinCuenta = QStringLiteral("SET NOCOUNT ON");
+        long afectados = 0;
+        vb::ResumeNext([&] { ModGlobal::gDB().EjecutaConsultaSQL(sinCuenta, afectados); });
+        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
+        if (errores.Count() > 0) {
+            vb::MsgBox(errores(0).Description());
+            errores.Clear();
+        }
+        for (int numero = 1; numero <= kPasadas; ++numero)
+            if (!pasada(numero))
+                break;
+    }
+
+    // One pass over every statement; true when a statement asked for another pass.
+    bool pasada(int numero)
+    {
+        bool otra = false;
+        const int ultimo = static_cast<int>(m_sentencias.size()) - 1;
+        for (int i = 0; i <= ultimo; ++i) {
+            QString& sentencia = m_sentencias[static_cast<size_t>(i)];
+            sentencia = conMarcadores(sentencia);
+            vb::DoEvents();
+            if (!m_filtro.isEmpty() && !sentencia.contains(m_filtro))
+                continue;
+            if ((m_ruta.contains(QStringLiteral("VISTAS")) || m_ruta.contains(QStringLiteral("COMPLETO"))) &&
+                sentencia.contains(QStringLiteral("CREATE VIEW dbo.SS_MA_CUENTAS")))
+                sentencia = vistaCuentas(m_vistaRestringida);
+            estado(QStringLiteral("Ciclo: %1(%2 de %3)").arg(numero).arg(i).arg(ultimo));
+            if (numero == 1 && sentencia.contains(QStringLiteral("FMT_ESTADISTICAFH")))
+                continue;
+            if (numero > 1 && sentencia.contains(QStringLiteral("drop ")))
+                continue;
+            otra = correrEnPasada(sentencia, numero) || otra;
+        }
+        return otra;
+    }
+
+    // Runs one statement of a pass and judges its first error; true when it asks for another pass.
+    bool correrEnPasada(const QString& sentencia, int numero)
+    {
+        if (!vb::Trim(sentencia).isEmpty()) {
+            QString corrida = sentencia;
+            long afectados = 0;
+            vb::ResumeNext([&] { ModGlobal::gDB().EjecutaConsultaSQL(corrida, afectados); });
+        }
+        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
+        bool otra = false;
+        if (errores.Count() > 0) {
+            const ado::Error& primero = errores(0);
+            // A missing object is only worth a record when no further pass can create it.
+            const bool faltante = objetoFaltante(primero);
+            if (!objetoExistente(primero) && (!faltante || numero == kPasadas))
+                registrarError(primero, sentencia);
+            otra = faltante;
+        }
+        errores.Clear();
+        vb::DoEvents();
+        return otra;
+    }
+
+    void registrarError(const ado::Error& error, const QString& sentencia)
+    {
+        m_hayErrores = true;
+        const QString asteriscos(112, QLatin1Char('*'));
+        const QLocale regional;
+        const QString registro = asteriscos + CRLF + regional.toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                 QStringLiteral(" - ") + regional.toString(QTime::currentTime(), QLocale::ShortFormat) +
+                                 CRLF + QStringLiteral("  Error ") + QString::number(error.NativeError()) +
+                                 QStringLiteral(" ") + error.Description() + CRLF + asteriscos + CRLF + sentencia +
+                                 CRLF + asteriscos + CRLF;
+        m_errores.write(vb::toAnsi(registro));
+    }
+
+    void terminar()
+    {
+        m_errores.close();
+        if (!m_hayErrores)
+            return;
+        vb::MsgBox(QStringLiteral("Se detectaron errores, consulte el archivo ") + m_rutaErrores);
+        ModGlobal::AbrirArchivo(m_rutaErrores, true);
+    }
+
+    const QString m_ruta;
+    QWidget* const m_formulario;
+    const QString m_filtro;
+    bool& m_permitido;
+    const bool m_inmediato;
+    QString m_rutaErrores;
+    QFile m_errores;
+    std::vector<QString> m_sentencias;
+    bool m_vistaRestringida = false;
+    bool m_mostrarErrores = true;
+    bool m_hayErrores = false;
+};
+
+} // namespace
+
+void Ejecutar(const QString& Ruta, QWidget* Formulario, const QString& Filtro, bool& Permitido, bool Inmediato)
+{
+    if (Ruta.isEmpty())
+        return;
+    Corrida(Ruta, Formulario, Filtro, Permitido, Inmediato).ejecutar();
+}
+
+void PintarProgreso(QLabel& Caja, float Valor, float Total, bool Terminado, const QString& Texto)
+{
+    if (Total == 0)
+        throw vb::Error(11, QStringLiteral("División por cero"));
+    if (Valor != -1)
+        ultimoValor() = Valor;
+    const float parte = ultimoValor() / Total;
+    int porciento = static_cast<int>(std::floor(parte * 100 + 0.5f));
+    if (!Terminado && porciento == 0)
+        porciento = 1;
+    else if (!Terminado && porciento == 100)
+        porciento = 99;
+    const QString titulo = Texto + QStringLiteral(" ") + QString::number(porciento) + QStringLiteral("%");
+    if (Caja.width() < 1 || Caja.height() < 1)
+        return;
+
+    QImage lienzo(Caja.size(), QImage::Format_RGB32);
+    lienzo.fill(Qt::white);
+    QPainter pintor(&lienzo);
+    pintor.setFont(Caja.font());
+    const QSize medida = pintor.fontMetrics().size(Qt::TextSingleLine, titulo);
+    const QRect rotulo(QPoint(Caja.width() / 2 - medida.width() / 2, Caja.height() / 2 - medida.height() / 2), medida);
+    pintor.fillRect(rotulo, Qt::white);
+    pintor.setPen(kAzulOscuro);
+    pintor.drawText(rotulo, Qt::AlignLeft | Qt::AlignTop, titulo);
+    // The bar inverts what it covers, so the caption stays readable over it.
+    pintor.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    if (parte > 0)
+        pintor.fillRect(QRect(0, 0, static_cast<int>(Caja.width() * parte), Caja.height()), kAzulOscuro);
+    else
+        pintor.fillRect(lienzo.rect(), Qt::white);
+    pintor.end();
+    Caja.setPixmap(QPixmap::fromImage(lienzo));
+    Caja.repaint();
+}
+
+} // namespace ast
