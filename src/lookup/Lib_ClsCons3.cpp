@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>

@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kTwipsPorPixel = 15;
 constexpr int kCampoInexistente = 3265;
-constexpr int kYaCargado = 360;
+constexpr int kAnchoBoton = 1695;
 const QString kAviso = QStringLiteral("Aviso al Operador");
 
 // A list row that sorts its column's text without regard to case, as the report list does.
@@ -179,12 +179,12 @@ void Lib_FrmCons3::disenar()
     Frame1->setFrameShape(QFrame::NoFrame);
     Frame1->setGeometry(vb::twips(15, 4560, 7080, 375));
     CmdAceptar =
-        ControlesConsulta::Boton(Frame1, "CmdAceptar", QStringLiteral("&Aceptar"), vb::twips(323, 0, 1695, 375));
+        ControlesConsulta::Boton(Frame1, "CmdAceptar", QStringLiteral("&Aceptar"), vb::twips(323, 0, kAnchoBoton, 375));
     CmdAceptar->setDefault(true);
-    CmdCancelar =
-        ControlesConsulta::Boton(Frame1, "CmdCancelar", QStringLiteral("&Cancelar"), vb::twips(2760, 0, 1695, 375));
-    CmdNueva =
-        ControlesConsulta::Boton(Frame1, "CmdNueva", QStringLiteral("&Nueva Busqueda"), vb::twips(5160, 0, 1695, 375));
+    CmdCancelar = ControlesConsulta::Boton(Frame1, "CmdCancelar", QStringLiteral("&Cancelar"),
+                                           vb::twips(2760, 0, kAnchoBoton, 375));
+    CmdNueva = ControlesConsulta::Boton(Frame1, "CmdNueva", QStringLiteral("&Nueva Busqueda"),
+                                        vb::twips(5160, 0, kAnchoBoton, 375));
 }
 
 QComboBox* Lib_FrmCons3::nuevaCaja(int indice)
@@ -326,8 +326,7 @@ void Lib_FrmCons3::Encolumnar()
             ListView1->setColumnWidth(j, fontMetrics().horizontalAdvance(QString(w, QLatin1Char('X'))));
         }
     } catch (const vb::Error& e) {
-        if (e.Number() != kYaCargado)
-            vb::MsgBox(e.Description(), vb::vbOKOnly, QString());
+        vb::MsgBox(e.Description(), vb::vbOKOnly, QString());
     }
 }
 
@@ -494,6 +493,11 @@ void Lib_FrmCons3::resizeEvent(QResizeEvent* evento)
         HScroll1->resize(enPixeles(ancho - 120), HScroll1->height());
         Frame1->setGeometry(0, Frame1->y(), enPixeles(ancho), Frame1->height());
         const double anchoFrame = tw(Frame1->width());
+        // The two buttons are measured from their design width at every resize, so a narrow window halves
+        // them once instead of shrinking them further with each resize.
+        if (CmdNueva->isHidden())
+            for (QPushButton* b : {CmdAceptar, CmdCancelar})
+                b->resize(vb::twips(kAnchoBoton), b->height());
         CmdAceptar->move(enPixeles(tw(Frame1->x()) + 100), CmdAceptar->y());
         CmdCancelar->move(enPixeles((anchoFrame - tw(CmdCancelar->width())) / 2), CmdCancelar->y());
         CmdNueva->move(enPixeles(anchoFrame - (tw(CmdCancelar->width()) + 150)), CmdNueva->y());

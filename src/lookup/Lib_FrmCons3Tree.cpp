@@ -6,16 +6,13 @@
 #include "lookup/TeclasVB.h"
 #include "platform/ado/Recordset.h"
 #include "platform/dorvik/ClsUtilidades.h"
-#include "platform/vb/Constants.h"
 #include "platform/vb/ErrorAction.h"
-#include "platform/vb/MsgBox.h"
 #include "platform/vb/Strings.h"
 #include "platform/vb/Twips.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -245,11 +242,7 @@ void Lib_FrmCons3Tree::armar(const QString& rutina,
 
 void Lib_FrmCons3Tree::Form_Unload()
 {
-    try {
-        limpiar();
-    } catch (const vb::Error& e) {
-        vb::MsgBox(e.Description(), vb::vbCritical, QStringLiteral("Aviso al Operador"));
-    }
+    limpiar();
 }
 
 // ---- search, filter and ticks ----

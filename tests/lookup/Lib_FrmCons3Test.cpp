@@ -363,6 +363,27 @@ TEST_F(LibFrmCons3, ResizingLaysOutTheButtons)
     EXPECT_EQ(f->picFields->x(), -32);
 }
 
+TEST_F(LibFrmCons3, WithoutNuevaBusquedaTheTwoButtonsShareTheFrame)
+{
+    auto f = cargar("SELECT CODIGO FROM CLIENTES");
+    f->CmdNueva->hide();
+    f->show();
+    f->resize(vb::twipsSize(9000, 6000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->CmdCancelar->x(), f->CmdNueva->x()) << "Cancelar takes the place of Nueva Busqueda";
+    EXPECT_EQ(f->CmdAceptar->width(), vb::twips(1695));
+
+    f->resize(vb::twipsSize(3000, 6000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->CmdAceptar->width(), vb::twips(1695) / 2) << "a narrow window halves the buttons";
+    f->resize(vb::twipsSize(2900, 6000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->CmdAceptar->width(), vb::twips(1695) / 2) << "once, however often it is resized";
+    EXPECT_EQ(f->CmdCancelar->width(), f->CmdAceptar->width());
+    EXPECT_EQ(f->CmdAceptar->x(), vb::twips(100));
+    EXPECT_EQ(f->CmdNueva->x(), f->CmdCancelar->x());
+}
+
 // ---- search and filters ----
 
 TEST_F(LibFrmCons3, TypingSelectsTheFirstRowThatStartsWithTheText)
