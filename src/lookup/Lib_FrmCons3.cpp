@@ -345,30 +345,30 @@ void Lib_FrmCons3::Leer(long, short)
     bool vacio = true;
     if (vb::RunStatement([&] { vacio = RsConsulta.Bof(); }, manejar) == vb::Flow::Leave || vacio)
         return;
+    const auto marcar = [&] {
+        if (!CheckBoxes || ValoresDefault.isEmpty())
+            return;
+        const QString valor = vb::Trim(Utilidades.ValorCampo(RsConsulta.Fields(CampoDevuelto).Value()).toString());
+        if (vb::InStr(ValoresDefault, valor, Compare::Text) > 0)
+            ItemActual->setCheckState(0, Qt::Checked);
+    };
     for (;;) {
         bool fin = true;
-        if (vb::RunStatement([&] { fin = RsConsulta.Eof(); }, manejar) == vb::Flow::Leave || fin)
-            return;
-        if (EsArticulos && vb::RunStatement([&] { color = colorFila(); }, manejar) == vb::Flow::Leave)
-            return;
-        if (vb::RunStatement(
-                [&] {
-                    ItemActual = AgregarItem(vb::Trim(Utilidades.ValorCampo(RsConsulta.Fields(0).Value()).toString()));
-                },
-                manejar) == vb::Flow::Leave)
-            return;
-        const auto marcar = [&] {
-            if (!CheckBoxes || ValoresDefault.isEmpty())
-                return;
-            const QString valor = vb::Trim(Utilidades.ValorCampo(RsConsulta.Fields(CampoDevuelto).Value()).toString());
-            if (vb::InStr(ValoresDefault, valor, Compare::Text) > 0)
-                ItemActual->setCheckState(0, Qt::Checked);
-        };
-        if (vb::RunStatement(marcar, manejar) == vb::Flow::Leave)
-            return;
-        if (vb::RunStatement([&] { agregarFila(color); }, manejar) == vb::Flow::Leave)
-            return;
-        if (vb::RunStatement([&] { RsConsulta.MoveNext(); }, manejar) == vb::Flow::Leave)
+        const vb::Flow flujo = vb::RunSteps({[&] { return fin = RsConsulta.Eof(), !fin; },
+                                             [&] {
+                                                 if (EsArticulos)
+                                                     color = colorFila();
+                                                 return true;
+                                             },
+                                             [&] {
+                                                 const QString texto =
+                                                     Utilidades.ValorCampo(RsConsulta.Fields(0).Value()).toString();
+                                                 return ItemActual = AgregarItem(vb::Trim(texto)), true;
+                                             },
+                                             [&] { return marcar(), true; }, [&] { return agregarFila(color), true; },
+                                             [&] { return RsConsulta.MoveNext(), true; }},
+                                            manejar);
+        if (flujo == vb::Flow::Leave || fin)
             return;
     }
 }
