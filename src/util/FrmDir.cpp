@@ -1,6 +1,7 @@
 #include "util/FrmDir.h"
 
 #include "platform/dorvik/ClsUtilidades.h"
+#include "platform/vb/Controls.h"
 #include "platform/vb/ErrorAction.h"
 #include "platform/vb/Strings.h"
 #include "platform/vb/Twips.h"
@@ -13,15 +14,6 @@
 #include <QPushButton>
 
 namespace {
-
-template <class T>
-T* control(QWidget* parent, const char* name, const QRect& where)
-{
-    auto* widget = new T(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(where);
-    return widget;
-}
 
 // A drive as the drive list names it: "c:" on Windows, the root "/" elsewhere.
 QString driveText(const QString& root)
@@ -52,22 +44,22 @@ void FrmDir::design()
     setWindowIcon(QIcon::fromTheme(QStringLiteral("folder")));
     setFixedSize(vb::twipsSize(6150, 5880));
 
-    Label1 = control<QLabel>(this, "Label1", vb::twips(120, 120, 1095, 255));
+    Label1 = vb::control<QLabel>(this, "Label1", vb::twips(120, 120, 1095, 255));
     Label1->setText(QStringLiteral("Disco:"));
     QFont negrita(QStringLiteral("Sans Serif"));
     negrita.setPointSizeF(8.25);
     negrita.setBold(true);
     Label1->setFont(negrita);
 
-    Dir1 = control<DirListBox>(this, "Dir1", vb::twips(120, 480, 5895, 4365));
-    Drive1 = control<QComboBox>(this, "Drive1", vb::twips(1320, 120, 4695, 315));
+    Dir1 = vb::control<DirListBox>(this, "Dir1", vb::twips(120, 480, 5895, 4365));
+    Drive1 = vb::control<QComboBox>(this, "Drive1", vb::twips(1320, 120, 4695, 315));
     const QString actual = driveText(QDir(QDir::currentPath()).rootPath());
     for (const QString& root : win::GetLogicalDrives())
         Drive1->addItem(driveText(root));
     Drive1->setCurrentIndex(std::max(0, Drive1->findText(actual, Qt::MatchFixedString)));
     setTabOrder(Dir1, Drive1);
 
-    LblDir = control<QLabel>(this, "LblDir", vb::twips(120, 4920, 5895, 375));
+    LblDir = vb::control<QLabel>(this, "LblDir", vb::twips(120, 4920, 5895, 375));
     LblDir->setText(QStringLiteral("c:\\"));
     LblDir->setFrameStyle(QFrame::Box | QFrame::Plain);
     LblDir->setAutoFillBackground(true);
@@ -75,10 +67,10 @@ void FrmDir::design()
     amarillo.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xC0));
     LblDir->setPalette(amarillo);
 
-    CmdAceptar = control<QPushButton>(this, "CmdAceptar", vb::twips(720, 5400, 2175, 375));
+    CmdAceptar = vb::control<QPushButton>(this, "CmdAceptar", vb::twips(720, 5400, 2175, 375));
     CmdAceptar->setText(QStringLiteral("&Aceptar"));
     CmdAceptar->setDefault(true);
-    CmdCancelar = control<QPushButton>(this, "CmdCancelar", vb::twips(3000, 5400, 2175, 375));
+    CmdCancelar = vb::control<QPushButton>(this, "CmdCancelar", vb::twips(3000, 5400, 2175, 375));
     CmdCancelar->setText(QStringLiteral("&Cancelar"));
     Dir1->setFocus();
 }
