@@ -1,6 +1,7 @@
 #include "global/ModGlobal.h"
 
 #include "database/DB_Dll.h"
+#include "global/ast.h"
 #include "platform/dorvik/ClsEspera.h"
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/dorvik/ClsUtilidades.h"
@@ -16,6 +17,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
 #include <memory>
 
 namespace ModGlobal {
@@ -167,6 +170,141 @@ std::int64_t iniciarModulo(const QString& comando)
         QByteArray anterior;
     } clave;
     return vb::Shell(comando, vb::vbNormalFocus);
+}
+
+const QString kEstadisticas = QStringLiteral("MQ_ESTADISTICAS");
+const QString kClaveEstadisticas = QStringLiteral("QK_ZEFTORAMILDA");
+const QString kCRLF = QStringLiteral("\r\n");
+constexpr long kErrorSentencia = -2147217900; // 0x80040E14: the provider's statement error
+constexpr long kObjetoCerrado = 3704;
+
+const char* const kRolesServidor[] = {"', sysadmin",     "', securityadmin", "', serveradmin", "',  setupadmin",
+                                      "', processadmin", "', diskadmin",     "', dbcreator"};
+const char* const kRolesBase[] = {"db_accessadmin", "db_backupoperator", "db_datareader",   "db_datawriter",
+                                  "db_ddladmin",    "db_owner",          "db_securityadmin"};
+const char* const kRolesOracle[] = {"DBA",
+                                    "CTXAPP",
+                                    "WKUSER",
+                                    "\"CONNECT\"",
+                                    "OLAP_DBA",
+                                    "\"RESOURCE\"",
+                                    "XDBADMIN",
+                                    "EJBCLIENT",
+                                    "MGMT_USER",
+                                    "OLAP_USER",
+                                    "JAVAIDPRIV",
+                                    "JAVA_ADMIN",
+                                    "DMUSER_ROLE",
+                                    "JAVASYSPRIV",
+                                    "JAVA_DEPLOY",
+                                    "OEM_MONITOR",
+                                    "AQ_USER_ROLE",
+                                    "JAVAUSERPRIV",
+                                    "HS_ADMIN_ROLE",
+                                    "JAVADEBUGPRIV",
+                                    "WM_ADMIN_ROLE",
+                                    "DM_CATALOG_ROLE",
+                                    "SCHEDULER_ADMIN",
+                                    "AUTHENTICATEDUSER",
+                                    "EXP_FULL_DATABASE",
+                                    "IMP_FULL_DATABASE",
+                                    "DELETE_CATALOG_ROLE",
+                                    "SELECT_CATALOG_ROLE",
+                                    "EXECUTE_CATALOG_ROLE",
+                                    "AQ_ADMINISTRATOR_ROLE",
+                                    "LOGSTDBY_ADMINISTRATOR",
+                                    "RECOVERY_CATALOG_OWNER",
+                                    "GATHER_SYSTEM_STATISTICS"};
+const char* const kObjetosOracle[] = {"CTXSYS.CTX_VALIDATE",
+                                      "CTXSYS.DRI_MOVE_CTXSYS",
+                                      "EXFSYS.EXF$CHECK_PRIVILEGE",
+                                      "EXFSYS.EXF$EXPCORRCHKOCI",
+                                      "EXFSYS.EXF$EXPFUNCLISTCHK",
+                                      "EXFSYS.EXF$XPDUMPTAGSINFO",
+                                      "EXFSYS.GETDUMMYTAGS",
+                                      "EXFSYS.GETTAGSARROCI",
+                                      "WKSYS.MOVE_WK",
+                                      "OUTLN.ORA$GRANT_SYS_SELECT",
+                                      "SYSTEM.ORA$_SYS_REP_AUTH",
+                                      "WMSYS.OWM_VALIDATE",
+                                      "SYSMAN.SETEMUSERCONTEXT",
+                                      "SYSMAN.SETEMVIEWUSERCONTEXT",
+                                      "XDB.SETMODFLG",
+                                      "ORDSYS.SI_APPENDCLRHSTGR",
+                                      "ORDSYS.SI_CHGCONTENT",
+                                      "ORDSYS.SI_CONVERTFORMAT",
+                                      "ORDSYS.SI_SETAVGCLRFTR",
+                                      "ORDSYS.SI_SETCLRHSTGRFTR",
+                                      "ORDSYS.SI_SETPSTNLCLRFTR",
+                                      "ORDSYS.SI_SETTEXTUREFTR",
+                                      "CTXSYS.SYNCRN",
+                                      "WKSYS.UPDATE_ACL_CACHE_SIZE",
+                                      "DMSYS.VALIDATE_ODM",
+                                      "ORDSYS.VALIDATE_ORDIM",
+                                      "ORDSYS.VALIDATE_ORDIM_WITH_DETAILS",
+                                      "MDSYS.VALIDATE_SDO",
+                                      "WKSYS.WK$POST_OPTIMIZE_INDEX",
+                                      "WKSYS.WK$PRE_OPTIMIZE_INDEX",
+                                      "WKSYS.WK$UPD_INST",
+                                      "XDB.XDB$INITXDBSCHEMA",
+                                      "XDB.XDB$PATCHUPDELETESCHEMA",
+                                      "XDB.XDB$PATCHUPSCHEMA",
+                                      "XDB.XDB_DATASTORE_PROC"};
+
+// Runs one statement on the connection; its failure stays in the connection's error list.
+void ejecutarEn(DB_Dll& db, const QString& sentencia)
+{
+    QString texto = sentencia;
+    long afectados = 0;
+    db.EjecutaConsultaSQL(texto, afectados);
+}
+
+QString sentenciaOracle(const QString& usuario, const QString& clave)
+{
+    QStringList lineas{QStringLiteral("CREATE USER ") + usuario + QStringLiteral(" IDENTIFIED BY \"") +
+                           QString(clave).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QStringLiteral("\""),
+                       QStringLiteral(" DEFAULT TABLESPACE USERS"), QStringLiteral(" TEMPORARY TABLESPACE TEMP"),
+                       QStringLiteral(" PROFILE Default"), QStringLiteral(" ACCOUNT UNLOCK")};
+    for (const char* rol : kRolesOracle)
+        lineas << QStringLiteral(" GRANT ") + QLatin1String(rol) + QStringLiteral(" TO ") + usuario +
+                      QStringLiteral(" WITH ADMIN OPTION");
+    lineas << QStringLiteral(" ALTER USER ") + usuario + QStringLiteral(" DEFAULT ROLE DBA,\"CONNECT\"");
+    lineas << QStringLiteral(" GRANT UNLIMITED TABLESPACE TO ") + usuario + QStringLiteral(" WITH ADMIN OPTION");
+    for (const char* objeto : kObjetosOracle)
+        lineas << QStringLiteral(" GRANT EXECUTE ON ") + QLatin1String(objeto) + QStringLiteral(" TO ") + usuario +
+                      QStringLiteral(" WITH GRANT OPTION");
+    return lineas.join(kCRLF);
+}
+
+// The lines of "CDB7.SQL"; the first three end in an extra CR, which the script runner reads as a blank line.
+QByteArray scriptCreacion(const QString& base, const QString& usuario, const QString& clave)
+{
+    const QString login = comoLiteral(usuario);
+    QStringList lineas{QStringLiteral("Create Database ") + base + QStringLiteral(" COLLATE Latin1_General_CI_AI \r"),
+                       QStringLiteral("GO\r"), QStringLiteral("USE ") + base + QStringLiteral("\r"),
+                       QStringLiteral("EXEC  sp_addlogin N'") + login + QStringLiteral("', '") + comoLiteral(clave) +
+                           QStringLiteral("', '") + comoLiteral(base) + QStringLiteral("'")};
+    for (const char* rol : kRolesServidor)
+        lineas << QStringLiteral("EXEC sp_addsrvrolemember N'") + login + QLatin1String(rol);
+    lineas << QStringLiteral("EXEC sp_grantdbaccess @loginame = '") + login + QStringLiteral("' , @name_in_db ='") +
+                  login + QStringLiteral("'");
+    for (const char* rol : kRolesBase)
+        lineas << QStringLiteral("EXEC sp_addrolemember N'") + QLatin1String(rol) + QStringLiteral("', N'") + login +
+                      QStringLiteral("'");
+    return vb::toAnsi(lineas.join(kCRLF) + kCRLF);
+}
+
+void escribirScript(const QString& ruta, const QByteArray& contenido)
+{
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(contenido) != contenido.size() || !archivo.commit())
+        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
+}
+
+void cerrarConexion(DB_Dll& db)
+{
+    if (db.gCnn->State() == ado::adStateOpen)
+        db.gCnn->Close();
 }
 
 } // namespace
@@ -383,6 +521,137 @@ void MenuExes(const QString& Ejecutable, const QString& ParametroAdicional, std:
                       return true;
                   }},
                  [](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, QStringLiteral("MenuExes")); });
+}
+
+void ConectarEstadisticas()
+{
+    DB_Dll& estadisticas = gDBEstadisticas();
+    gTimeOut() = 360;
+    vb::ResumeNext([&] { cerrarConexion(estadisticas); });
+    vb::ResumeNext([&] { CrearUsuario(kEstadisticas, kEstadisticas, kClaveEstadisticas); });
+    estadisticas.gProveedor = estadisticas.pSQLOLEDB();
+    estadisticas.gServidor = gDB().gServidor;
+    estadisticas.gDBName = kEstadisticas;
+    estadisticas.gUsuario = kEstadisticas;
+    estadisticas.gUserPassWord = kClaveEstadisticas;
+    vb::ResumeNext([&] { estadisticas.OpenServerADODB(false, ado::adUseClient, QString(), true, false); });
+    if (estadisticas.gOpenFlag) {
+        vb::ResumeNext([&] { estadisticas.gCnn->setDefaultDatabase(kEstadisticas); });
+        vb::ResumeNext([&] {
+            const double valor = gFunciones().TextoANumero(CfgMQ(QStringLiteral("TimeOut"))).toDouble();
+            const double redondeado = std::nearbyint(valor);
+            if (redondeado < -32768 || redondeado > 32767)
+                throw vb::Error(6, QStringLiteral("Desbordamiento"));
+            gTimeOut() = static_cast<short>(redondeado);
+        });
+        if (gTimeOut() == 0)
+            GrabaCfgMQ(QStringLiteral("TimeOut"), 0, QString(), false, QStringLiteral("BaseDeDatos"), true);
+    }
+    if (gTimeOut() == 0)
+        gTimeOut() = 360;
+}
+
+void CrearUsuario(const QString& BaseDeDatos, const QString& Usuario, const QString& Password, DB_Dll* Conexion)
+{
+    // The statements and their dialect follow the connection they run on.
+    DB_Dll& db = Conexion ? *Conexion : gDB();
+    const QString login = comoLiteral(Usuario);
+    const auto manejador = [](const vb::Error& e) {
+        return e.Number() == kErrorSentencia ? vb::kContinue : TratamientoErrores(e);
+    };
+    if (vb::InStr(db.gProveedor, QStringLiteral("ORACLE"), vb::Compare::Text) > 0) {
+        vb::RunStatement([&] { ejecutarEn(db, sentenciaOracle(Usuario, Password)); }, manejador);
+        return;
+    }
+    vb::RunSteps({[&] {
+                      ejecutarEn(db, QStringLiteral("EXEC  sp_addlogin N'") + login + QStringLiteral("', '") +
+                                         comoLiteral(Password) + QStringLiteral("', '") + comoLiteral(BaseDeDatos) +
+                                         QStringLiteral("','Spanish'"));
+                      return true;
+                  },
+                  [&] {
+                      ado::Errors& errores = db.gCnn->Errors();
+                      if (errores.Count() == 0)
+                          return true;
+                      const ado::Error primero = errores(0);
+                      if (primero.NativeError() == 15116)
+                          vb::MsgBox(primero.Description() + kCRLF +
+                                     QStringLiteral("Debe cambiar la contraseña del Usuario ") + Usuario +
+                                     QStringLiteral(" para que cumpla con las directivas de Windows."));
+                      else if (primero.NativeError() == 15010)
+                          CrearBaseDeDatos(db.gServidor, Usuario, Password, BaseDeDatos);
+                      return primero.NativeError() != 15025;
+                  },
+                  [&] {
+                      QString lote;
+                      for (const char* rol : kRolesServidor)
+                          lote += QStringLiteral(" EXEC sp_addsrvrolemember N'") + login + QLatin1String(rol);
+                      ejecutarEn(db, lote);
+                      return true;
+                  },
+                  [&] {
+                      ejecutarEn(db, QStringLiteral(" EXEC sp_grantdbaccess @loginame = '") + login +
+                                         QStringLiteral("' , @name_in_db ='") + login + QStringLiteral("'"));
+                      return true;
+                  },
+                  [&] {
+                      QString lote;
+                      for (const char* rol : kRolesBase)
+                          lote += QStringLiteral(" EXEC sp_addrolemember N'") + QLatin1String(rol) +
+                                  QStringLiteral("', N'") + login + QStringLiteral("'");
+                      ejecutarEn(db, lote);
+                      return true;
+                  }},
+                 manejador);
+}
+
+bool CrearBaseDeDatos(const QString& Servidor, const QString& Usuario, const QString& Password,
+                      const QString& BaseDeDatos)
+{
+    const QString completo = gFunciones().AgregarBarra(vb::App::Path()) + QStringLiteral("completomqe.sql");
+    if (!ExisteArchivo(completo)) {
+        vb::MsgBox(QStringLiteral("No se encuentra el archivo ") + completo +
+                   QStringLiteral(", Por favor, ingrese la ruta donde se encuentra! "));
+        return false;
+    }
+    const QString base = vb::Trim(BaseDeDatos);
+    DB_Dll& principal = gDB();
+    DB_Dll& estadisticas = gDBEstadisticas();
+    bool permitido = false;
+    bool abierta = false;
+    // The script's "USE" moves the main connection to the new database; it goes back to its own afterwards.
+    const QString basePrincipal = principal.gDBName;
+    struct VolverABase {
+        DB_Dll& db;
+        QString nombre;
+        ~VolverABase()
+        {
+            if (!vb::Trim(nombre).isEmpty())
+                vb::ResumeNext([&] { db.gCnn->setDefaultDatabase(nombre); });
+        }
+    } volver{principal, basePrincipal};
+    const vb::Flow flujo = vb::RunSteps(
+        {[&] {
+             const QString cdb7 = CarpetaTemporalLog() + QStringLiteral("CDB7.SQL");
+             escribirScript(cdb7, scriptCreacion(base, Usuario, Password));
+             ast::Ejecutar(cdb7, nullptr, QString(), permitido, false);
+             return true;
+         },
+         [&] {
+             cerrarConexion(estadisticas);
+             estadisticas.gOpenFlag = false;
+             estadisticas.gUsuario = Usuario;
+             estadisticas.gDBName = base;
+             estadisticas.gUserPassWord = Password;
+             estadisticas.gServidor = NombreServidor(Servidor);
+             estadisticas.OpenServerADODB(false, ado::adUseClient, QString(), false, true);
+             abierta = estadisticas.gOpenFlag;
+             return abierta;
+         },
+         [&] { return estadisticas.gCnn->setDefaultDatabase(base), true; },
+         [&] { return ast::Ejecutar(completo, nullptr, QString(), permitido, false), true; }},
+        [](const vb::Error& e) { return e.Number() == kObjetoCerrado ? vb::kContinue : TratamientoErrores(e); });
+    return flujo == vb::Flow::Next && abierta;
 }
 
 bool ExisteArchivo(const QString& ruta)

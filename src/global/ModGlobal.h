@@ -54,6 +54,19 @@ vb::Date FechaServidor();
 // The server part of a registered server text: after the first "/", before the first ":".
 QString NombreServidor(const QString& Servidor);
 
+// (Re)opens gDBEstadisticas on the statistics database MQ_ESTADISTICAS of gDB's server, making its login
+// (and the database, when the server lacks it) first; gTimeOut takes the key TimeOut (360 by default).
+// Reports nothing.
+void ConectarEstadisticas();
+// Creates a login with full rights (SQL Server) or a user with full grants (Oracle), on Conexion or gDB.
+// A login that already exists is left as it is.
+void CrearUsuario(const QString& BaseDeDatos, const QString& Usuario, const QString& Password,
+                  DB_Dll* Conexion = nullptr);
+// Creates the database and its login from the generated script "CDB7.SQL", then runs "completomqe.sql" from
+// the program's folder on it; false when it stopped early (no full script, no connection to the new database).
+bool CrearBaseDeDatos(const QString& Servidor, const QString& Usuario, const QString& Password,
+                      const QString& BaseDeDatos);
+
 // The environment variable in which a started module receives the connection's password, which the
 // parameter string no longer carries where any user of the machine could read it.
 inline constexpr const char* kVariableClave = "KEMB_DB_PASSWORD";

@@ -3,6 +3,7 @@
 #include "database/DB_Dll.h"
 #include "global/ModGlobal.h"
 #include "global/stuff3.h"
+#include "platform/ado/ErrorNumbers.h"
 #include "platform/dorvik/ClsUtilidades.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Constants.h"
@@ -19,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace ast {
@@ -52,6 +54,18 @@ bool objetoExistente(const ado::Error& e)
         if (e.SQLState() == QLatin1String(estado))
             return true;
     return false;
+}
+
+// A statement that cannot reach the server at all fails too, rather than passing for a success.
+std::optional<vb::Error> conexionCerrada()
+{
+    if (ModGlobal::gDB().gCnn->State() == ado::adStateOpen)
+        return std::nullopt;
+    try {
+        ado::raise(ado::RunTimeError::ConnectionUnusable, QStringLiteral("ADODB.Connection"));
+    } catch (const vb::Error& e) {
+        return e;
+    }
 }
 
 // The script's lines. A script saved as UTF-8 with its byte-order mark is read as UTF-8, any other as
@@ -307,11 +321,15 @@ private:
     // Runs one statement of a pass and judges its first error; true when it asks for another pass.
     bool correrEnPasada(const QString& sentencia, int numero)
     {
-        if (!vb::Trim(sentencia).isEmpty()) {
-            QString corrida = sentencia;
-            long afectados = 0;
-            vb::ResumeNext([&] { ModGlobal::gDB().EjecutaConsultaSQL(corrida, afectados); });
+        if (vb::Trim(sentencia).isEmpty())
+            return false;
+        if (const auto cerrada = conexionCerrada()) {
+            registrarError(cerrada->Number(), cerrada->Description(), sentencia);
+            return false;
         }
+        QString corrida = sentencia;
+        long afectados = 0;
+        vb::ResumeNext([&] { ModGlobal::gDB().EjecutaConsultaSQL(corrida, afectados); });
         ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
         bool otra = false;
         if (errores.Count() > 0) {
@@ -319,7 +337,7 @@ private:
             // A missing object is only worth a record when no further pass can create it.
             const bool faltante = objetoFaltante(primero);
             if (!objetoExistente(primero) && (!faltante || numero == kPasadas))
-                registrarError(primero, sentencia);
+                registrarError(primero.NativeError(), primero.Description(), sentencia);
             otra = faltante;
         }
         errores.Clear();
@@ -327,16 +345,15 @@ private:
         return otra;
     }
 
-    void registrarError(const ado::Error& error, const QString& sentencia)
+    void registrarError(long numero, const QString& descripcion, const QString& sentencia)
     {
         m_hayErrores = true;
         const QString asteriscos(112, QLatin1Char('*'));
         const QLocale regional;
         const QString registro = asteriscos + CRLF + regional.toString(QDate::currentDate(), QLocale::ShortFormat) +
                                  QStringLiteral(" - ") + regional.toString(QTime::currentTime(), QLocale::ShortFormat) +
-                                 CRLF + QStringLiteral("  Error ") + QString::number(error.NativeError()) +
-                                 QStringLiteral(" ") + error.Description() + CRLF + asteriscos + CRLF + sentencia +
-                                 CRLF + asteriscos + CRLF;
+                                 CRLF + QStringLiteral("  Error ") + QString::number(numero) + QStringLiteral(" ") +
+                                 descripcion + CRLF + asteriscos + CRLF + sentencia + CRLF + asteriscos + CRLF;
         m_errores.write(vb::toAnsi(registro));
     }
 

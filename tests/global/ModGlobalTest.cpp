@@ -625,3 +625,250 @@ TEST_F(Lanzador, AModuleThatCannotStartIsReportedAndThenAnnounced)
         EXPECT_TRUE(op.allAnswered());
     }
 }
+
+// ---- statistics database, login and database creation ----
+
+namespace {
+
+const QString kServidor = "PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=sa;Pwd=p;";
+
+// SQL Server's answers come from the scripted driver: its native error numbers decide these procedures.
+class Estadisticas : public kembtest::EntornoGlobal {
+protected:
+    void SetUp() override
+    {
+        EntornoGlobal::SetUp();
+        ClsSistema::setAbridor([this](const QString& ruta) {
+            abiertos << ruta;
+            return true;
+        });
+        DB_Dll& db = ModGlobal::gDB();
+        db.gServidor = "PRINCIPAL/srv01:1433";
+        db.gDBName = "ventas";
+        db.gUsuario = "sa";
+        db.gProveedor = "SQLOLEDB";
+        db.gCnn->Open(kServidor);
+        db.gOpenFlag = true;
+    }
+    void TearDown() override
+    {
+        ClsSistema::setAbridor({});
+        EntornoGlobal::TearDown();
+    }
+    QStringList ejecutadas() const
+    {
+        QStringList out;
+        for (const QString& c : driver.calls())
+            if (c.startsWith("execute "))
+                out << c.mid(8);
+        return out;
+    }
+    static ado::Diagnostics error(long nativo, const char* estado = "42000")
+    {
+        return {{estado, nativo, QStringLiteral("Mensaje %1").arg(nativo)}};
+    }
+
+    ScriptedDriver driver;
+    QStringList abiertos;
+};
+
+const QStringList kRolesServidor = {
+    " EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', sysadmin EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', securityadmin "
+    "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', serveradmin EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS',  setupadmin "
+    "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', processadmin EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', diskadmin "
+    "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', dbcreator",
+    " EXEC sp_grantdbaccess @loginame = 'MQ_ESTADISTICAS' , @name_in_db ='MQ_ESTADISTICAS'",
+    " EXEC sp_addrolemember N'db_accessadmin', N'MQ_ESTADISTICAS' EXEC sp_addrolemember N'db_backupoperator', "
+    "N'MQ_ESTADISTICAS' EXEC sp_addrolemember N'db_datareader', N'MQ_ESTADISTICAS' EXEC sp_addrolemember "
+    "N'db_datawriter', N'MQ_ESTADISTICAS' EXEC sp_addrolemember N'db_ddladmin', N'MQ_ESTADISTICAS' EXEC "
+    "sp_addrolemember N'db_owner', N'MQ_ESTADISTICAS' EXEC sp_addrolemember N'db_securityadmin', N'MQ_ESTADISTICAS'"};
+const QString kAltaLogin = "EXEC  sp_addlogin N'MQ_ESTADISTICAS', 'QK_ZEFTORAMILDA', 'MQ_ESTADISTICAS','Spanish'";
+
+} // namespace
+
+TEST_F(Estadisticas, CrearUsuarioMakesTheLoginAndGrantsEveryRole)
+{
+    ModGlobal::CrearUsuario("MQ_ESTADISTICAS", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA");
+    EXPECT_EQ(ejecutadas(), QStringList({kAltaLogin}) + kRolesServidor);
+}
+
+TEST_F(Estadisticas, ALoginThatExistsKeepsItsRoles)
+{
+    driver.failWhen("sp_addlogin", error(15025));
+    ModGlobal::CrearUsuario("MQ_ESTADISTICAS", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA");
+    EXPECT_EQ(ejecutadas(), QStringList({kAltaLogin}));
+}
+
+TEST_F(Estadisticas, APasswordOutsideThePolicyIsToldAndTheRolesFollow)
+{
+    driver.failWhen("sp_addlogin", error(15116));
+    operador.answerMsgBox(vb::vbOK, [](const kembtest::Shown& s) {
+        EXPECT_EQ(s.prompt, "Mensaje 15116\r\nDebe cambiar la contraseña del Usuario MQ_ESTADISTICAS para que cumpla "
+                            "con las directivas de Windows.");
+        EXPECT_EQ(s.buttons, vb::vbOKOnly);
+    });
+    ModGlobal::CrearUsuario("MQ_ESTADISTICAS", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA");
+    EXPECT_EQ(ejecutadas(), QStringList({kAltaLogin}) + kRolesServidor);
+}
+
+TEST_F(Estadisticas, ApostrophesInTheLoginAndPasswordStayInsideTheirTexts)
+{
+    ModGlobal::CrearUsuario("Base", "O'Neil", "a'); DROP LOGIN sa; --");
+    ASSERT_FALSE(ejecutadas().isEmpty());
+    EXPECT_EQ(ejecutadas()[0], "EXEC  sp_addlogin N'O''Neil', 'a''); DROP LOGIN sa; --', 'Base','Spanish'");
+    EXPECT_TRUE(ejecutadas()[2].contains("@loginame = 'O''Neil' , @name_in_db ='O''Neil'"));
+}
+
+TEST_F(Estadisticas, OnOracleOneTextMakesTheUserWithItsGrants)
+{
+    DB_Dll& db = ModGlobal::gDB();
+    db = DB_Dll();
+    db.gProveedor = "OraOLEDB.Oracle.1";
+    db.gCnn->Open("Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User Id=u;Password=p;");
+    db.gOpenFlag = true;
+    ModGlobal::CrearUsuario("MQ_ESTADISTICAS", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA");
+    // The database class splits the text at each statement word (Oracle takes one statement per call).
+    QStringList hechas;
+    for (const QString& h : ejecutadas())
+        hechas << h.simplified();
+    ASSERT_FALSE(hechas.isEmpty());
+    EXPECT_EQ(hechas[0], "CREATE USER MQ_ESTADISTICAS IDENTIFIED BY \"QK_ZEFTORAMILDA\" DEFAULT TABLESPACE USERS "
+                         "TEMPORARY TABLESPACE TEMP PROFILE Default ACCOUNT UNLOCK");
+    EXPECT_EQ(hechas[1], "GRANT DBA TO MQ_ESTADISTICAS WITH ADMIN OPTION");
+    EXPECT_EQ(hechas[4], "GRANT \"CONNECT\" TO MQ_ESTADISTICAS WITH ADMIN OPTION");
+    EXPECT_EQ(hechas[33], "GRANT GATHER_SYSTEM_STATISTICS TO MQ_ESTADISTICAS WITH ADMIN OPTION");
+    EXPECT_EQ(hechas[34], "ALTER USER MQ_ESTADISTICAS DEFAULT ROLE DBA,\"CONNECT\"");
+    EXPECT_EQ(hechas[35], "GRANT UNLIMITED TABLESPACE TO MQ_ESTADISTICAS WITH ADMIN OPTION");
+    EXPECT_TRUE(hechas[36].startsWith("GRANT EXECUTE ON CTXSYS.CTX_VALIDATE TO MQ_ESTADISTICAS WITH"));
+    EXPECT_EQ(hechas.filter(QRegularExpression("^GRANT EXECUTE ON ")).size(), 35);
+    EXPECT_TRUE(hechas.filter("GRANT EXECUTE ON").last().startsWith("GRANT EXECUTE ON XDB.XDB_DATASTORE_PROC TO "));
+}
+
+TEST_F(Estadisticas, CrearBaseDeDatosWithoutTheFullScriptCreatesNothing)
+{
+    operador.answerMsgBox(vb::vbOK, [&](const kembtest::Shown& s) {
+        EXPECT_EQ(s.prompt, "No se encuentra el archivo " + programa.path() +
+                                "/completomqe.sql, Por favor, ingrese la ruta donde se encuentra! ");
+    });
+    EXPECT_FALSE(ModGlobal::CrearBaseDeDatos("srv01", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA", "MQ_ESTADISTICAS"));
+    EXPECT_TRUE(ejecutadas().isEmpty());
+    EXPECT_FALSE(QFile::exists(temp.path() + "/CDB7.SQL"));
+}
+
+TEST_F(Estadisticas, AMissingStatisticsDatabaseIsCreatedFromBothScripts)
+{
+    kembtest::escribirArchivo(programa.path() + "/completomqe.sql",
+                              "CREATE TABLE TA_CONFIGURACION (CLAVE VARCHAR(50))\r\nGO\r\n");
+    driver.failWhen("'Spanish'", error(15010));
+    ModGlobal::CrearUsuario("MQ_ESTADISTICAS", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA");
+
+    EXPECT_EQ(vb::fromAnsi(kembtest::leerArchivo(temp.path() + "/CDB7.SQL")),
+              "Create Database MQ_ESTADISTICAS COLLATE Latin1_General_CI_AI \r\r\n"
+              "GO\r\r\n"
+              "USE MQ_ESTADISTICAS\r\r\n"
+              "EXEC  sp_addlogin N'MQ_ESTADISTICAS', 'QK_ZEFTORAMILDA', 'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', sysadmin\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', securityadmin\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', serveradmin\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS',  setupadmin\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', processadmin\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', diskadmin\r\n"
+              "EXEC sp_addsrvrolemember N'MQ_ESTADISTICAS', dbcreator\r\n"
+              "EXEC sp_grantdbaccess @loginame = 'MQ_ESTADISTICAS' , @name_in_db ='MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_accessadmin', N'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_backupoperator', N'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_datareader', N'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_datawriter', N'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_ddladmin', N'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_owner', N'MQ_ESTADISTICAS'\r\n"
+              "EXEC sp_addrolemember N'db_securityadmin', N'MQ_ESTADISTICAS'\r\n");
+
+    const QStringList hechas = ejecutadas();
+    ASSERT_EQ(hechas.size(), 1 + 3 + 2 + 3) << hechas.join('\n').toStdString();
+    EXPECT_EQ(hechas[0], kAltaLogin);
+    EXPECT_EQ(hechas[1], "SET NOCOUNT ON");
+    EXPECT_EQ(hechas[2], "Create Database MQ_ESTADISTICAS COLLATE Latin1_General_CI_AI \r\n");
+    EXPECT_TRUE(hechas[3].startsWith("USE MQ_ESTADISTICAS\r\nEXEC  sp_addlogin N'MQ_ESTADISTICAS'"));
+    EXPECT_EQ(hechas[4], "SET NOCOUNT ON");
+    EXPECT_EQ(hechas[5], "CREATE TABLE TA_CONFIGURACION (CLAVE VARCHAR(50))\r\n");
+    EXPECT_EQ(hechas.mid(6), kRolesServidor);
+
+    const QStringList conexiones = driver.calls().filter("connect ");
+    ASSERT_EQ(conexiones.size(), 2);
+    EXPECT_TRUE(conexiones[1].contains("srv01")) << conexiones[1].toStdString();
+    EXPECT_FALSE(conexiones[1].contains("PRINCIPAL")) << "the server part of the registered text";
+    const DB_Dll& estadisticas = ModGlobal::gDBEstadisticas();
+    EXPECT_TRUE(estadisticas.gOpenFlag);
+    EXPECT_EQ(estadisticas.gDBName, "MQ_ESTADISTICAS");
+    EXPECT_EQ(estadisticas.gUsuario, "MQ_ESTADISTICAS");
+    EXPECT_EQ(ModGlobal::gDB().gCnn->DefaultDatabase(), "ventas") << "the main connection is back on its database";
+    EXPECT_TRUE(abiertos.isEmpty());
+}
+
+TEST_F(Estadisticas, ANewDatabaseThatCannotBeReachedStopsBeforeTheFullScript)
+{
+    kembtest::escribirArchivo(programa.path() + "/completomqe.sql", "CREATE TABLE X (A INT)\r\n");
+    driver.failNextConnect({{"08001", 0, "Servidor inaccesible"}});
+    operador.answerMsgBox(vb::vbNo,
+                          [](const kembtest::Shown& s) { EXPECT_EQ(s.title, " Error de Conexion a Base de Datos"); });
+    EXPECT_FALSE(ModGlobal::CrearBaseDeDatos("A/srv02:1433", "U", "P", " NUEVA "));
+    EXPECT_TRUE(driver.calls().filter("connect ").last().contains("srv02"));
+    EXPECT_TRUE(ejecutadas().filter("CREATE TABLE X").isEmpty());
+    EXPECT_TRUE(ejecutadas().contains("Create Database NUEVA COLLATE Latin1_General_CI_AI \r\n"));
+    EXPECT_EQ(ModGlobal::gDB().gCnn->DefaultDatabase(), "ventas");
+}
+
+namespace {
+
+ado::ResultSet filaTimeOut(const char* valor)
+{
+    ado::ResultSet r;
+    r.columns = {
+        {"CLAVE", 200, 50}, {"VALOR", 200, 255}, {"ValorAux", 200, 255}, {"Grupo", 200, 50}, {"PoliticaNegocio", 3, 4}};
+    if (valor)
+        r.rows = {{QString("TIMEOUT"), QString::fromUtf8(valor), vb::Variant::Null(), QString("BaseDeDatos"), 0}};
+    return r;
+}
+
+} // namespace
+
+TEST_F(Estadisticas, ConectarEstadisticasTakesTheTimeOutKey)
+{
+    struct Caso {
+        const char* valor; // nullptr: no row
+        short timeOut;
+        bool escribe;
+    };
+    const Caso casos[] = {
+        {"120", 120, false}, {nullptr, 360, true}, {"0", 360, true}, {"40000", 360, false}, {"  45 ", 45, false}};
+    for (const Caso& c : casos) {
+        ScriptedDriver propio;
+        propio.failWhen("sp_addlogin", error(15025));
+        propio.answerWhen("TIMEOUT", filaTimeOut(c.valor));
+        ModGlobal::gDB().gCnn->Close();
+        ModGlobal::gDB().gCnn->Open(kServidor);
+        ModGlobal::gTimeOut() = 1;
+        ModGlobal::ConectarEstadisticas();
+        const DB_Dll& estadisticas = ModGlobal::gDBEstadisticas();
+        EXPECT_TRUE(estadisticas.gOpenFlag);
+        EXPECT_EQ(estadisticas.gCnn->ConnectionString().contains("Server=PRINCIPAL/srv01:1433"), true);
+        EXPECT_EQ(ModGlobal::gTimeOut(), c.timeOut) << (c.valor ? c.valor : "(no row)");
+        const QStringList escrituras = propio.calls().filter(QRegularExpression("^execute (INSERT|UPDATE)"));
+        EXPECT_EQ(escrituras.size(), c.escribe ? 1 : 0) << (c.valor ? c.valor : "(no row)");
+        if (c.escribe) {
+            EXPECT_TRUE(escrituras[0].contains("'TIMEOUT'")) << escrituras[0].toStdString();
+        }
+        ModGlobal::gDBEstadisticas() = DB_Dll();
+    }
+}
+
+TEST_F(Estadisticas, AnUnreachableStatisticsServerLeavesTheDefaultTimeOut)
+{
+    driver.failWhen("sp_addlogin", error(15025));
+    driver.failNextConnect({{"08001", 0, "Servidor inaccesible"}});
+    ModGlobal::gTimeOut() = 1;
+    ModGlobal::ConectarEstadisticas();
+    EXPECT_FALSE(ModGlobal::gDBEstadisticas().gOpenFlag);
+    EXPECT_EQ(ModGlobal::gTimeOut(), 360);
+    EXPECT_TRUE(operador.shown().empty());
+}

@@ -453,3 +453,13 @@ TEST(PintarProgreso, AZeroTotalIsADivisionByZero)
         EXPECT_EQ(e.Number(), 11);
     }
 }
+
+TEST_F(Script, StatementsThatCannotReachTheServerAreReportedNotPassedOver)
+{
+    const QString ruta = escribir("CREATE TABLE t (n INTEGER)\r\nGO\r\n");
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) { EXPECT_TRUE(s.prompt.startsWith("Se detectaron errores")); });
+    ejecutar(ruta);
+    EXPECT_TRUE(errores().contains("  Error 3709 ")) << errores().toStdString();
+    EXPECT_TRUE(errores().contains("CREATE TABLE t (n INTEGER)"));
+    EXPECT_EQ(abiertos.size(), 1);
+}
