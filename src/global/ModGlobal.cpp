@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <cmath>
 #include <memory>
@@ -305,6 +306,139 @@ void cerrarConexion(DB_Dll& db)
 {
     if (db.gCnn->State() == ado::adStateOpen)
         db.gCnn->Close();
+}
+
+// Scale labels: where the article code sits in the label's body and what the label's value means.
+enum class CantidadEtiqueta { Signo, SignoPorValor, SinCambio };
+struct FormatoEtiqueta {
+    const char* patron;
+    int desplazamiento;
+    int largo;
+    CantidadEtiqueta cantidad;
+    bool importe;
+};
+constexpr FormatoEtiqueta kFormatosEtiqueta[] = {
+    {"CCCC0TTTTTT", 0, 4, CantidadEtiqueta::Signo, false},
+    {"CCCCCTTTTTT", 0, 5, CantidadEtiqueta::Signo, false},
+    {"CCCCC0PPPPP", 0, 5, CantidadEtiqueta::SinCambio, false},
+    {"CCCCC0QQQQQ", 0, 5, CantidadEtiqueta::SinCambio, false},
+    {"CCCCCCPPPPP", 0, 6, CantidadEtiqueta::SignoPorValor, false},
+    {"CCCCCTTTTT", 1, 5, CantidadEtiqueta::Signo, true},
+    {"CCCCTTTTT", 2, 4, CantidadEtiqueta::Signo, true},
+    {"CCCCCCQQQQQ", 0, 6, CantidadEtiqueta::SignoPorValor, false},
+    {"00CCCCPPPPP", 2, 4, CantidadEtiqueta::SignoPorValor, false},
+    {"00CCCCQQQQQ", 2, 4, CantidadEtiqueta::SignoPorValor, false},
+    {"0CCCCCPPPPP", 1, 5, CantidadEtiqueta::SignoPorValor, false},
+    {"0CCCCCQQQQQ", 1, 5, CantidadEtiqueta::SignoPorValor, false},
+};
+
+bool esNumerico(const QString& texto)
+{
+    const QString limpio = texto.trimmed();
+    bool ok = false;
+    if (!limpio.isEmpty())
+        QLocale().toDouble(limpio, &ok);
+    if (!ok && !limpio.isEmpty())
+        QLocale::c().toDouble(limpio, &ok);
+    return ok;
+}
+
+bool programaEs(std::initializer_list<const char*> nombres)
+{
+    for (const char* nombre : nombres)
+        if (vb::App::EXEName().compare(QLatin1String(nombre), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool mantenimientoArticulos()
+{
+    return programaEs({"v_ma_articulos", "v_ma_articulos2"});
+}
+
+// The divisor of a label's value from the scale's decimals; 0 when the decimals are none of 0 to 4.
+double divisorBalanza()
+{
+    const double decimales = gFunciones().TextoANumero(gDecimalesBalanza()).toDouble();
+    for (int n = 0; n <= 4; ++n)
+        if (decimales == n)
+            return std::pow(10.0, n);
+    return 0;
+}
+
+// "3*code": the quantity before the first "*", when it is not 0.
+void prefijoCantidad(QString& codigo, double& cantidad)
+{
+    if (!codigo.contains(QLatin1Char('*')) || codigo.size() < 3 || mantenimientoArticulos())
+        return;
+    const int asterisco = static_cast<int>(codigo.indexOf(QLatin1Char('*')));
+    cantidad = gFunciones().TextoANumero(codigo.left(asterisco)).toDouble();
+    if (cantidad != 0)
+        codigo = vb::Trim(codigo.mid(asterisco + 1));
+}
+
+// "12A3456": a numeric prefix split off at the first "A".
+void prefijoA(QString& codigo, QString& prefijo)
+{
+    if ((gUsaPrefijoA() == 0 && gUsaPrefijoA2() == 0) || codigo.size() < 3)
+        return;
+    const qsizetype p = codigo.indexOf(QLatin1Char('A'), 0, Qt::CaseInsensitive);
+    if (p < 0 || mantenimientoArticulos())
+        return;
+    const QString antes = codigo.left(p);
+    const QString despues = codigo.mid(p + 1);
+    if (esNumerico(antes) && esNumerico(despues)) {
+        prefijo = vb::Trim(antes);
+        codigo = vb::Trim(despues);
+    } else if (p == 0 && esNumerico(despues)) {
+        prefijo.clear();
+        codigo = vb::Trim(despues);
+    }
+}
+
+// An in-store scale label: the article code and the weight, quantity or amount it carries.
+void etiquetaBalanza(QString& codigo, double& cantidad, vb::Currency& importe, double divisor)
+{
+    const bool trece = codigo.size() == 13 && codigo.startsWith(QLatin1Char('2')) && esNumerico(codigo);
+    const bool catorce = codigo.size() == 14 && codigo.startsWith(QLatin1String("-2")) && esNumerico(codigo);
+    if (!trece && !catorce)
+        return;
+    const int s = trece ? 2 : 3;
+    const double signo = trece ? 1 : -1;
+    const auto valor = [&] {
+        if (divisor == 0)
+            throw vb::Error(11, QStringLiteral("División por cero"));
+        return gFunciones().TextoANumero(vb::Mid(codigo, s + 6, 5)).toDouble() / divisor;
+    };
+    for (const FormatoEtiqueta& f : kFormatosEtiqueta) {
+        if (gFormatoEtiquetaBalanza().compare(QLatin1String(f.patron), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString nuevo = vb::Mid(codigo, s + f.desplazamiento, f.largo);
+        if (f.cantidad == CantidadEtiqueta::Signo)
+            cantidad = signo;
+        else if (f.cantidad == CantidadEtiqueta::SignoPorValor)
+            cantidad = signo * valor();
+        if (f.importe)
+            importe = vb::Currency::fromDouble(valor());
+        codigo = nuevo;
+        return;
+    }
+}
+
+QStringList consultasArticulo(bool porCodigoBarra)
+{
+    const QString porId = QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE IDARTICULO = '");
+    QStringList consultas{
+        porCodigoBarra ? QStringLiteral("SELECT *,IDUNIDAD AS UDBASE FROM V_MA_ARTICULOS WHERE codigobarra =  '")
+                       : porId,
+        QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE codigobarra =  '"),
+        QStringLiteral("SELECT *,IDUNIDAD AS UDBASE , ISNULL(UD_TTE,IDUNIDAD) AS IDUNIDAD FROM V_MA_ARTICULOS WHERE "
+                       "CODIGOBARRADUN = '")};
+    for (int n = 1; n <= 4; ++n)
+        consultas << QStringLiteral("SELECT *,IDUNIDAD AS UDBASE , ISNULL(UMCB%1,IDUNIDAD) AS IDUNIDAD FROM "
+                                    "V_MA_ARTICULOS WHERE CODIGOBARRA%1 = '")
+                         .arg(n);
+    return consultas << porId;
 }
 
 } // namespace
@@ -652,6 +786,118 @@ bool CrearBaseDeDatos(const QString& Servidor, const QString& Usuario, const QSt
          [&] { return ast::Ejecutar(completo, nullptr, QString(), permitido, false), true; }},
         [](const vb::Error& e) { return e.Number() == kObjetoCerrado ? vb::kContinue : TratamientoErrores(e); });
     return flujo == vb::Flow::Next && abierta;
+}
+
+bool BuscarArticulo(QString& Codigo, ado::Recordset& RsArticulo, bool SoloLectura, bool& PorCodigoBarra,
+                    QString& Descripcion, const QString& CuentaProveedor, QString& UnidadBase, const QString& IdLista,
+                    double& Cantidad, vb::Currency& Importe, QString& Prefijo, const QString& TipoComprobante,
+                    short& EstadoUnidadNegocio)
+{
+    bool encontrado = false;
+    bool salir = false;
+    ado::Recordset& rs = RsArticulo;
+    const auto paso = [&](const std::function<void()>& sentencia) {
+        if (!salir &&
+            vb::RunStatement(sentencia, [](const vb::Error& e) { return TratamientoErrores(e); }) == vb::Flow::Leave)
+            salir = true;
+        return !salir;
+    };
+    const long cursor = SoloLectura ? ado::adOpenForwardOnly : ado::adOpenDynamic;
+    const long bloqueo = SoloLectura ? ado::adLockReadOnly : ado::adLockOptimistic;
+    const auto abrir = [&](QString sql) {
+        paso([&] { gDB().AbrirRecordset(sql, rs, nullptr, cursor, bloqueo, ado::adCmdUnspecified, true); });
+        paso([&] {
+            if (!rs.Bof())
+                UnidadBase = textoCampo(rs, QStringLiteral("UdBase"));
+        });
+    };
+    const auto conFila = [&] {
+        bool fila = false;
+        paso([&] { fila = !rs.Bof(); });
+        return fila;
+    };
+    const auto tomarId = [&] { paso([&] { Codigo = rs.Fields(QStringLiteral("IdArticulo")).Value().toString(); }); };
+    // Codes are stored right-aligned in 25 characters; every value keeps its apostrophes inside the text.
+    const auto c25 = [&] { return comoLiteral(gFunciones().AlinearDerecha(Codigo, 25)); };
+
+    double divisor = 0;
+    paso([&] {
+        divisor = divisorBalanza();
+        UnidadBase.clear();
+    });
+    paso([&] {
+        if (Codigo.size() <= 3)
+            PorCodigoBarra = false;
+    });
+    paso([&] { prefijoCantidad(Codigo, Cantidad); });
+    paso([&] { prefijoA(Codigo, Prefijo); });
+    paso([&] { etiquetaBalanza(Codigo, Cantidad, Importe, divisor); });
+
+    for (const QString& consulta : consultasArticulo(PorCodigoBarra)) {
+        if (salir)
+            return encontrado;
+        abrir(consulta + c25() + QStringLiteral("'"));
+        if (conFila()) {
+            encontrado = true;
+            tomarId();
+            break;
+        }
+    }
+    const QString cuenta = comoLiteral(vb::Trim(CuentaProveedor));
+    const QString porProveedor =
+        QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE CodigoArtProveedor = '");
+    if (!encontrado && !salir && !cuenta.isEmpty()) {
+        bool enLista = false;
+        if (!vb::Trim(IdLista).isEmpty()) {
+            abrir(QStringLiteral("SELECT IDARTICULO,IDARTICULOPROVEEDOR,idunidad as UdBase FROM V_MA_PRECIOS WHERE "
+                                 "IDARTICULOPROVEEDOR = '") +
+                  c25() + QStringLiteral("' and IDLISTA = '") +
+                  comoLiteral(gFunciones().AlinearDerecha(vb::Trim(IdLista), 4)) +
+                  QStringLiteral("' AND TIPOLISTA = 'C'"));
+            enLista = conFila();
+            if (enLista) {
+                tomarId();
+                abrir(QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE idarticulo = '") + c25() +
+                      QStringLiteral("'"));
+            }
+        }
+        if (!enLista)
+            abrir(porProveedor + c25() + QStringLiteral("' and CuentaProveedor = '") + cuenta + QStringLiteral("'"));
+        if (conFila()) {
+            encontrado = true;
+            tomarId();
+        } else if (Codigo.contains(QLatin1Char('.'))) {
+            abrir(porProveedor + comoLiteral(vb::Trim(Codigo)) + QStringLiteral("' and CuentaProveedor = '") + cuenta +
+                  QStringLiteral("'"));
+            encontrado = conFila();
+            if (encontrado)
+                Codigo = vb::Trim(Codigo);
+        }
+    }
+    paso([&] {
+        if (!rs.Bof())
+            Descripcion = rs.Fields(QStringLiteral("Descripcion")).Value().toString();
+    });
+    paso([&] {
+        const bool controla =
+            programaEs({"V_MV_VENTAS", "FS_V_MV_VENTAS", "FS_V_MV_VENTASH", "V_FACTURACIONREMITOSPENDIENTES"}) &&
+            gControlaUnidadNegocio() != 0 && encontrado;
+        const QString tipo = TipoComprobante.toUpper();
+        if (!controla || tipo == QLatin1String("FP") || tipo == QLatin1String("NCFP") || tipo == QLatin1String("NP"))
+            return;
+        // A Null business unit compares as unknown, which is no mismatch.
+        const vb::Variant unidad = rs.Fields(QStringLiteral("IdTipo")).Value();
+        if (unidad.isNull() || unidad.toString().compare(gUnidadNegocio(), Qt::CaseInsensitive) == 0)
+            return;
+        if (EstadoUnidadNegocio == 0) {
+            vb::MsgBox(QStringLiteral("Este articulo pertenece a una unidad de negocio distinta a la seleccionada"),
+                       vb::vbOKOnly);
+            encontrado = false;
+        } else if (EstadoUnidadNegocio == 1) {
+            EstadoUnidadNegocio = 2;
+        }
+    });
+    return encontrado;
 }
 
 bool ExisteArchivo(const QString& ruta)

@@ -1,6 +1,7 @@
 // The global module: the suite's shared objects and its file and error services.
 #pragma once
 
+#include "platform/vb/Currency.h"
 #include "platform/vb/Date.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/Variant.h"
@@ -9,6 +10,9 @@
 #include <cstdint>
 #include <optional>
 
+namespace ado {
+class Recordset;
+}
 class ClsUtilidades;
 class DB_Dll;
 class ClsSistema;
@@ -66,6 +70,15 @@ void CrearUsuario(const QString& BaseDeDatos, const QString& Usuario, const QStr
 // the program's folder on it; false when it stopped early (no full script, no connection to the new database).
 bool CrearBaseDeDatos(const QString& Servidor, const QString& Usuario, const QString& Password,
                       const QString& BaseDeDatos);
+
+// Looks up the article that a typed or scanned text names: a quantity prefix ("3*code"), an "A" prefix and a
+// scale label are decoded first, then the article view is searched by barcode, id, box barcode, the four
+// alternative barcodes and the supplier's code. True when an article was found (and, for the sales modules,
+// belongs to the selected business unit); Codigo then holds its id and RsArticulo its row.
+bool BuscarArticulo(QString& Codigo, ado::Recordset& RsArticulo, bool SoloLectura, bool& PorCodigoBarra,
+                    QString& Descripcion, const QString& CuentaProveedor, QString& UnidadBase, const QString& IdLista,
+                    double& Cantidad, vb::Currency& Importe, QString& Prefijo, const QString& TipoComprobante,
+                    short& EstadoUnidadNegocio);
 
 // The environment variable in which a started module receives the connection's password, which the
 // parameter string no longer carries where any user of the machine could read it.

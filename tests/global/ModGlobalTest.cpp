@@ -872,3 +872,376 @@ TEST_F(Estadisticas, AnUnreachableStatisticsServerLeavesTheDefaultTimeOut)
     EXPECT_EQ(ModGlobal::gTimeOut(), 360);
     EXPECT_TRUE(operador.shown().empty());
 }
+
+// ---- article lookup ----
+
+namespace {
+
+QString a25(const QString& codigo)
+{
+    return QString(25 - codigo.size(), ' ') + codigo;
+}
+
+// One call of BuscarArticulo with its thirteen arguments as the test sets and reads them.
+struct Llamada {
+    QString codigo;
+    bool porCodigoBarra = false;
+    QString cuenta;
+    QString lista;
+    QString tipo;
+    short estado = 0;
+    bool resultado = false;
+    QString descripcion;
+    QString unidad = "previa";
+    QString prefijo;
+    double cantidad = 0;
+    vb::Currency importe;
+    ado::Recordset rs;
+
+    Llamada& hacer()
+    {
+        resultado = ModGlobal::BuscarArticulo(codigo, rs, true, porCodigoBarra, descripcion, cuenta, unidad, lista,
+                                              cantidad, importe, prefijo, tipo, estado);
+        return *this;
+    }
+};
+
+Llamada buscar(const QString& codigo, bool porCodigoBarra = false)
+{
+    Llamada l;
+    l.codigo = codigo;
+    l.porCodigoBarra = porCodigoBarra;
+    l.hacer();
+    return l;
+}
+
+// The article and supplier price views as tables, on SQLite and on PostgreSQL. Every search that finds
+// nothing runs the alternative-barcode statements, whose ISNULL only the server (given the function) knows.
+class Articulos : public kembtest::EntornoGlobal, public ::testing::WithParamInterface<kembtest::Engine> {
+protected:
+    void SetUp() override
+    {
+        EntornoGlobal::SetUp();
+        if (const QString why = kembtest::TestDatabase::unavailable(GetParam()); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        base = std::make_unique<kembtest::TestDatabase>(GetParam());
+        if (GetParam() == kembtest::Engine::PostgreSQL)
+            base->exec("CREATE FUNCTION isnull(anyelement, anyelement) RETURNS anyelement LANGUAGE sql AS "
+                       "'SELECT COALESCE($1, $2)'");
+        base->exec("CREATE TABLE V_MA_ARTICULOS (IdArticulo VARCHAR(25), Descripcion VARCHAR(40), "
+                   "CodigoBarra VARCHAR(25), CODIGOBARRADUN VARCHAR(25), UD_TTE VARCHAR(5), CODIGOBARRA1 VARCHAR(25), "
+                   "UMCB1 VARCHAR(5), CODIGOBARRA2 VARCHAR(25), UMCB2 VARCHAR(5), CODIGOBARRA3 VARCHAR(25), "
+                   "UMCB3 VARCHAR(5), CODIGOBARRA4 VARCHAR(25), UMCB4 VARCHAR(5), IDUNIDAD VARCHAR(5), "
+                   "IdTipo VARCHAR(5), CodigoArtProveedor VARCHAR(25), CuentaProveedor VARCHAR(10))");
+        base->exec("CREATE TABLE V_MA_PRECIOS (IDARTICULO VARCHAR(25), IDARTICULOPROVEEDOR VARCHAR(25), "
+                   "idunidad VARCHAR(5), IDLISTA VARCHAR(4), TIPOLISTA VARCHAR(1))");
+        articulo("101", "Yerba", "7790001", "KG", "01",
+                 {{"CODIGOBARRADUN", a25("17790001")},
+                  {"UD_TTE", "CJ"},
+                  {"CODIGOBARRA1", a25("7790011")},
+                  {"CODIGOBARRA2", a25("7790012")},
+                  {"CODIGOBARRA3", a25("7790013")},
+                  {"CODIGOBARRA4", a25("7790014")},
+                  {"CodigoArtProveedor", a25("PRV-9")},
+                  {"CuentaProveedor", "P001"}});
+        articulo("12345", "Queso", "", "KG", "01");
+        articulo("3456", "Pan", "", "UN", "01");
+        articulo("O'1", "Comilla", "", "UN", "01");
+        articulo("303", "Aceite", "", "LT", "01");
+        articulo("202", "Lata", "", "UN", "01", {{"CodigoArtProveedor", "1.5"}, {"CuentaProveedor", "P001"}});
+        base->exec(
+            QString("INSERT INTO V_MA_PRECIOS VALUES ('%1', '%2', 'BU', '   1', 'C')").arg(a25("303"), a25("X77")));
+        base->exec(
+            QString("INSERT INTO V_MA_PRECIOS VALUES ('%1', '%2', 'LT', '   1', 'C')").arg(a25("999"), a25("X88")));
+        DB_Dll& db = ModGlobal::gDB();
+        db.gCnn->Open(base->connectionString());
+        db.gOpenFlag = true;
+        db.gEsAdmin = true;
+    }
+    void TearDown() override
+    {
+        ModGlobal::gFormatoEtiquetaBalanza().clear();
+        ModGlobal::gDecimalesBalanza().clear();
+        ModGlobal::gUsaPrefijoA() = 0;
+        ModGlobal::gControlaUnidadNegocio() = 0;
+        ModGlobal::gUnidadNegocio().clear();
+        EntornoGlobal::TearDown();
+        base.reset();
+    }
+    void articulo(const QString& id, const QString& descripcion, const QString& barra, const QString& unidad,
+                  const QString& tipo, const std::vector<std::pair<QString, QString>>& otros = {})
+    {
+        QStringList columnas{"IdArticulo", "Descripcion", "CodigoBarra", "IDUNIDAD", "IdTipo"};
+        QStringList valores{a25(id), descripcion, barra.isEmpty() ? QString() : a25(barra), unidad, tipo};
+        for (const auto& [columna, valor] : otros) {
+            columnas << columna;
+            valores << valor;
+        }
+        for (QString& v : valores)
+            v = "'" + v.replace("'", "''") + "'";
+        base->exec("INSERT INTO V_MA_ARTICULOS (" + columnas.join(", ") + ") VALUES (" + valores.join(", ") + ")");
+    }
+    bool servidor() const { return GetParam() == kembtest::Engine::PostgreSQL; }
+
+    std::unique_ptr<kembtest::TestDatabase> base;
+};
+
+#define SOLO_SERVIDOR()                                                                                                \
+    if (!servidor())                                                                                                   \
+    GTEST_SKIP() << "needs the alternative-barcode statements (ISNULL)"
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Engines, Articulos, ::testing::Values(kembtest::Engine::SQLite, kembtest::Engine::PostgreSQL),
+                         [](const auto& info) { return kembtest::engineName(info.param); });
+
+TEST_P(Articulos, AQuantityPrefixIsSplitOffAndTheBarcodeFound)
+{
+    Llamada l = buscar("3*7790001", true);
+    EXPECT_TRUE(l.resultado);
+    EXPECT_EQ(l.cantidad, 3);
+    EXPECT_EQ(l.codigo, a25("101"));
+    EXPECT_EQ(l.descripcion, "Yerba");
+    EXPECT_EQ(l.unidad, "KG");
+    EXPECT_EQ(l.rs.Fields("Descripcion").Value().toString(), "Yerba") << "the record set comes back on its row";
+}
+
+TEST_P(Articulos, AShortCodeIsLookedUpByIdFirst)
+{
+    Llamada l = buscar("101", true);
+    EXPECT_TRUE(l.resultado);
+    EXPECT_FALSE(l.porCodigoBarra);
+    EXPECT_EQ(l.codigo, a25("101"));
+}
+
+TEST_P(Articulos, ScaleLabelsCarryTheCodeAndTheirValue)
+{
+    struct Caso {
+        const char* formato;
+        const char* decimales;
+        const char* etiqueta;
+        double cantidad;
+        double importe;
+    };
+    const Caso casos[] = {
+        {"0CCCCCPPPPP", "3", "2012345015000", 1.5, 0}, {"0cccccppppp", "3", "-2012345015000", -1.5, 0},
+        {"CCCCCTTTTT", "2", "2012345015000", 1, 15},   {"00CCCCPPPPP", "", "2003456000700", 70, 0},
+        {"CCCCC0PPPPP", "1", "2123450000000", 0, 0},
+    };
+    for (const Caso& c : casos) {
+        ModGlobal::gFormatoEtiquetaBalanza() = c.formato;
+        ModGlobal::gDecimalesBalanza() = c.decimales;
+        Llamada l;
+        l.codigo = c.etiqueta;
+        l.hacer();
+        EXPECT_TRUE(l.resultado) << c.formato << " " << c.etiqueta;
+        EXPECT_DOUBLE_EQ(l.cantidad, c.cantidad) << c.formato;
+        EXPECT_DOUBLE_EQ(l.importe.toDouble(), c.importe) << c.formato;
+    }
+}
+
+TEST_P(Articulos, AThirteenDigitCodeIsSearchedWholeWithoutAKnownLayout)
+{
+    SOLO_SERVIDOR();
+    for (const char* formato : {"", "0CCCCCPPPPPP"}) {
+        ModGlobal::gFormatoEtiquetaBalanza() = formato;
+        ModGlobal::gDecimalesBalanza() = "3";
+        Llamada l = buscar("2012345015000");
+        EXPECT_FALSE(l.resultado) << formato;
+        EXPECT_EQ(l.codigo, "2012345015000") << formato;
+        EXPECT_EQ(l.cantidad, 0) << formato;
+    }
+}
+
+TEST_P(Articulos, AMissingDivisorIsADivisionByZeroForTheReporter)
+{
+    ModGlobal::gFormatoEtiquetaBalanza() = "0CCCCCPPPPP";
+    ModGlobal::gDecimalesBalanza() = "7";
+    operador.answerMsgBox(vb::vbAbort, [](const kembtest::Shown& s) {
+        EXPECT_TRUE(s.prompt.startsWith("Ha ocurrido el Siguiente Error (11) ")) << s.prompt.toStdString();
+        EXPECT_EQ(s.title, "KEMB Aviso al operador!!! - 2 ");
+    });
+    Llamada l = buscar("2012345015000");
+    EXPECT_FALSE(l.resultado);
+    EXPECT_EQ(l.unidad, "") << "left before any statement";
+}
+
+TEST_P(Articulos, AnAPrefixIsSplitWhenAsked)
+{
+    ModGlobal::gUsaPrefijoA() = 1;
+    Llamada con = buscar("12A3456");
+    EXPECT_TRUE(con.resultado);
+    EXPECT_EQ(con.prefijo, "12");
+    EXPECT_EQ(con.codigo, a25("3456"));
+    Llamada sin = buscar("a3456");
+    EXPECT_TRUE(sin.resultado);
+    EXPECT_EQ(sin.prefijo, "");
+}
+
+TEST_P(Articulos, AnAPrefixIsLeftWholeWhenItIsNotNumeric)
+{
+    SOLO_SERVIDOR();
+    ModGlobal::gUsaPrefijoA() = 1;
+    Llamada l = buscar("X2A345");
+    EXPECT_FALSE(l.resultado);
+    EXPECT_EQ(l.codigo, "X2A345");
+    EXPECT_EQ(l.prefijo, "");
+}
+
+TEST_P(Articulos, ACodeWithAnApostropheIsLookedUpAsWritten)
+{
+    Llamada l = buscar("O'1");
+    EXPECT_TRUE(l.resultado);
+    EXPECT_EQ(l.descripcion, "Comilla");
+}
+
+TEST_P(Articulos, EveryBarcodeOfTheArticleFindsIt)
+{
+    SOLO_SERVIDOR();
+    for (const char* barra : {"7790001", "17790001", "7790011", "7790012", "7790013", "7790014"}) {
+        for (bool porBarra : {true, false}) {
+            Llamada l = buscar(barra, porBarra);
+            EXPECT_TRUE(l.resultado) << barra;
+            EXPECT_EQ(l.codigo, a25("101")) << barra;
+            EXPECT_EQ(l.unidad, "KG") << barra;
+        }
+    }
+}
+
+TEST_P(Articulos, NothingFoundWithoutASupplierLeavesTheCodeDecodedAndTheUnitEmpty)
+{
+    SOLO_SERVIDOR();
+    base->exec("DROP TABLE V_MA_PRECIOS");
+    for (const char* codigo : {"0*7790001", "5555"}) {
+        Llamada l = buscar(codigo, true);
+        EXPECT_FALSE(l.resultado) << codigo;
+        EXPECT_EQ(l.codigo, codigo);
+        EXPECT_EQ(l.unidad, "");
+        EXPECT_EQ(l.cantidad, 0);
+    }
+}
+
+TEST_P(Articulos, TheArticleMaintenanceModulesKeepTheQuantityPrefix)
+{
+    SOLO_SERVIDOR();
+    vb::App::setEXEName("V_MA_ARTICULOS");
+    Llamada l = buscar("3*7790001", true);
+    EXPECT_FALSE(l.resultado);
+    EXPECT_EQ(l.codigo, "3*7790001");
+    EXPECT_EQ(l.cantidad, 0);
+}
+
+TEST_P(Articulos, SupplierCodesAreFoundThroughThePriceListOrTheArticle)
+{
+    SOLO_SERVIDOR();
+    struct Caso {
+        const char* codigo;
+        const char* lista;
+        bool encontrado;
+        QString codigoFinal;
+        const char* unidad;
+        const char* descripcion;
+    };
+    const Caso casos[] = {
+        {"PRV-9", "", true, a25("101"), "KG", "Yerba"}, {"PRV-9", "1", true, a25("101"), "KG", "Yerba"},
+        {"X77", "1", true, a25("303"), "LT", "Aceite"}, {"X88", "1", false, a25("999"), "LT", ""},
+        {"1.5", "", true, "1.5", "UN", "Lata"},         {"2.5", "", false, "2.5", "", ""},
+    };
+    for (const Caso& c : casos) {
+        Llamada l;
+        l.codigo = c.codigo;
+        l.cuenta = " P001 ";
+        l.lista = c.lista;
+        l.hacer();
+        EXPECT_EQ(l.resultado, c.encontrado) << c.codigo;
+        EXPECT_EQ(l.codigo, c.codigoFinal) << c.codigo;
+        EXPECT_EQ(l.unidad, c.unidad) << c.codigo;
+        EXPECT_EQ(l.descripcion, c.descripcion) << c.codigo;
+    }
+}
+
+TEST_P(Articulos, SalesModulesRefuseAnArticleOfAnotherBusinessUnit)
+{
+    ModGlobal::gControlaUnidadNegocio() = 1;
+    ModGlobal::gUnidadNegocio() = "02";
+    struct Caso {
+        const char* programa;
+        const char* tipo;
+        short estado;
+        bool resultado;
+        short estadoFinal;
+        bool aviso;
+    };
+    const Caso casos[] = {
+        {"V_MV_VENTAS", "FC", 0, false, 0, true}, {"fs_v_mv_ventash", "FC", 0, false, 0, true},
+        {"V_MV_VENTAS", "FC", 1, true, 2, false}, {"V_MV_VENTAS", "FC", 3, true, 3, false},
+        {"V_MV_VENTAS", "fp", 0, true, 0, false}, {"V_MV_VENTAS", "NCFP", 0, true, 0, false},
+        {"kemb", "FC", 0, true, 0, false},        {"V_FACTURACIONREMITOSPENDIENTES", "NP", 0, true, 0, false},
+    };
+    for (const Caso& c : casos) {
+        vb::App::setEXEName(c.programa);
+        if (c.aviso)
+            operador.answerMsgBox(vb::vbOK, [&](const kembtest::Shown& s) {
+                EXPECT_EQ(s.prompt, "Este articulo pertenece a una unidad de negocio distinta a la seleccionada");
+                EXPECT_EQ(s.buttons, vb::vbOKOnly);
+                EXPECT_EQ(s.title, c.programa) << "no title of its own: the program's name";
+            });
+        Llamada l;
+        l.codigo = "101";
+        l.tipo = c.tipo;
+        l.estado = c.estado;
+        l.hacer();
+        EXPECT_EQ(l.resultado, c.resultado) << c.programa << " " << c.tipo << " " << c.estado;
+        EXPECT_EQ(l.estado, c.estadoFinal) << c.programa << " " << c.tipo << " " << c.estado;
+        EXPECT_TRUE(operador.allAnswered());
+    }
+    ModGlobal::gUnidadNegocio() = "01";
+    vb::App::setEXEName("V_MV_VENTAS");
+    EXPECT_TRUE(buscar("101").resultado);
+}
+
+TEST_F(ConfiguracionSinBase, TheArticleChainSendsItsStatementsInOrder)
+{
+    ScriptedDriver driver;
+    ado::ResultSet vacio;
+    vacio.columns = {{"IdArticulo", 200, 25}, {"UdBase", 200, 5}, {"Descripcion", 200, 40}};
+    driver.answerWhen("V_MA_", vacio);
+    DB_Dll& db = ModGlobal::gDB();
+    db.gCnn->Open("PROVIDER=SQLOLEDB;Server=srv01;Database =ventas;UId=u;Pwd=p;");
+    db.gOpenFlag = true;
+    db.gEsAdmin = true;
+    Llamada l;
+    l.codigo = "7790001";
+    l.porCodigoBarra = true;
+    l.cuenta = "P1";
+    l.lista = "1";
+    l.hacer();
+    const QString c = "'" + a25("7790001") + "'";
+    const QStringList esperadas = {
+        "execute SELECT *,IDUNIDAD AS UDBASE FROM V_MA_ARTICULOS WHERE codigobarra =  " + c,
+        "execute SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE codigobarra =  " + c,
+        "execute SELECT *,IDUNIDAD AS UDBASE , ISNULL(UD_TTE,IDUNIDAD) AS IDUNIDAD FROM V_MA_ARTICULOS WHERE "
+        "CODIGOBARRADUN = " +
+            c,
+        "execute SELECT *,IDUNIDAD AS UDBASE , ISNULL(UMCB1,IDUNIDAD) AS IDUNIDAD FROM V_MA_ARTICULOS WHERE "
+        "CODIGOBARRA1 = " +
+            c,
+        "execute SELECT *,IDUNIDAD AS UDBASE , ISNULL(UMCB2,IDUNIDAD) AS IDUNIDAD FROM V_MA_ARTICULOS WHERE "
+        "CODIGOBARRA2 = " +
+            c,
+        "execute SELECT *,IDUNIDAD AS UDBASE , ISNULL(UMCB3,IDUNIDAD) AS IDUNIDAD FROM V_MA_ARTICULOS WHERE "
+        "CODIGOBARRA3 = " +
+            c,
+        "execute SELECT *,IDUNIDAD AS UDBASE , ISNULL(UMCB4,IDUNIDAD) AS IDUNIDAD FROM V_MA_ARTICULOS WHERE "
+        "CODIGOBARRA4 = " +
+            c,
+        "execute SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE IDARTICULO = " + c,
+        "execute SELECT IDARTICULO,IDARTICULOPROVEEDOR,idunidad as UdBase FROM V_MA_PRECIOS WHERE "
+        "IDARTICULOPROVEEDOR = " +
+            c + " and IDLISTA = '   1' AND TIPOLISTA = 'C'",
+        "execute SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE CodigoArtProveedor = " + c +
+            " and CuentaProveedor = 'P1'",
+    };
+    EXPECT_EQ(driver.calls().filter("execute "), esperadas);
+    EXPECT_FALSE(l.resultado);
+}
