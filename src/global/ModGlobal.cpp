@@ -441,6 +441,131 @@ QStringList consultasArticulo(bool porCodigoBarra)
     return consultas << porId;
 }
 
+// One article search: every statement under the routine's error handler (4 repeats it, 5 goes on, any other
+// answer ends the search with what was found so far), on the caller's record set.
+class BusquedaArticulo {
+public:
+    BusquedaArticulo(QString& codigo, ado::Recordset& rs, bool soloLectura, QString& unidadBase)
+        : m_codigo(codigo), m_rs(rs), m_unidadBase(unidadBase),
+          m_cursor(soloLectura ? ado::adOpenForwardOnly : ado::adOpenDynamic),
+          m_bloqueo(soloLectura ? ado::adLockReadOnly : ado::adLockOptimistic)
+    {}
+
+    bool encontrado() const { return m_encontrado; }
+
+    void paso(const std::function<void()>& sentencia)
+    {
+        if (!m_salir &&
+            vb::RunStatement(sentencia, [](const vb::Error& e) { return TratamientoErrores(e); }) == vb::Flow::Leave)
+            m_salir = true;
+    }
+
+    // Barcode, id, box barcode, the four alternative barcodes and the id again; the first row found ends it.
+    void buscarEnArticulos(bool porCodigoBarra)
+    {
+        for (const QString& consulta : consultasArticulo(porCodigoBarra)) {
+            if (m_salir)
+                return;
+            abrir(consulta + c25() + QStringLiteral("'"));
+            if (conFila()) {
+                m_encontrado = true;
+                tomarId();
+                return;
+            }
+        }
+    }
+
+    // The supplier's code: through the supplier price list when one is given, else in the article view.
+    void buscarPorProveedor(const QString& cuentaProveedor, const QString& idLista)
+    {
+        if (m_encontrado || m_salir || cuentaProveedor.isEmpty())
+            return;
+        const QString cuenta =
+            QStringLiteral("' and CuentaProveedor = '") + comoLiteral(cuentaProveedor) + QStringLiteral("'");
+        const QString porProveedor =
+            QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE CodigoArtProveedor = '");
+        bool enLista = false;
+        if (!idLista.isEmpty()) {
+            abrir(QStringLiteral("SELECT IDARTICULO,IDARTICULOPROVEEDOR,idunidad as UdBase FROM V_MA_PRECIOS WHERE "
+                                 "IDARTICULOPROVEEDOR = '") +
+                  c25() + QStringLiteral("' and IDLISTA = '") + comoLiteral(gFunciones().AlinearDerecha(idLista, 4)) +
+                  QStringLiteral("' AND TIPOLISTA = 'C'"));
+            enLista = conFila();
+            if (enLista) {
+                tomarId();
+                abrir(QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE idarticulo = '") + c25() +
+                      QStringLiteral("'"));
+            }
+        }
+        if (!enLista)
+            abrir(porProveedor + c25() + cuenta);
+        if (conFila()) {
+            m_encontrado = true;
+            tomarId();
+        } else if (m_codigo.contains(QLatin1Char('.'))) {
+            abrir(porProveedor + comoLiteral(vb::Trim(m_codigo)) + cuenta);
+            m_encontrado = conFila();
+            if (m_encontrado)
+                m_codigo = vb::Trim(m_codigo);
+        }
+    }
+
+    // The sales modules refuse (or mark) an article of another business unit than the selected one.
+    void controlarUnidadNegocio(const QString& tipoComprobante, short& estado)
+    {
+        const QString tipo = tipoComprobante.toUpper();
+        if (!m_encontrado || gControlaUnidadNegocio() == 0 || tipo == QLatin1String("FP") ||
+            tipo == QLatin1String("NCFP") || tipo == QLatin1String("NP") ||
+            !programaEs({"V_MV_VENTAS", "FS_V_MV_VENTAS", "FS_V_MV_VENTASH", "V_FACTURACIONREMITOSPENDIENTES"}))
+            return;
+        // A Null business unit compares as unknown, which is no mismatch.
+        const vb::Variant unidad = m_rs.Fields(QStringLiteral("IdTipo")).Value();
+        if (unidad.isNull() || unidad.toString().compare(gUnidadNegocio(), Qt::CaseInsensitive) == 0)
+            return;
+        if (estado == 0) {
+            vb::MsgBox(QStringLiteral("Este articulo pertenece a una unidad de negocio distinta a la seleccionada"),
+                       vb::vbOKOnly);
+            m_encontrado = false;
+        } else if (estado == 1) {
+            estado = 2;
+        }
+    }
+
+private:
+    // Codes are stored right-aligned in 25 characters; every value keeps its apostrophes inside the text.
+    QString c25() const { return comoLiteral(gFunciones().AlinearDerecha(m_codigo, 25)); }
+
+    // The opening step of every statement: a row found gives its base unit.
+    void abrir(QString sql)
+    {
+        paso([&] { gDB().AbrirRecordset(sql, m_rs, nullptr, m_cursor, m_bloqueo, ado::adCmdUnspecified, true); });
+        paso([&] {
+            if (!m_rs.Bof())
+                m_unidadBase = textoCampo(m_rs, QStringLiteral("UdBase"));
+        });
+    }
+
+    bool conFila()
+    {
+        bool fila = false;
+        paso([&] { fila = !m_rs.Bof(); });
+        return fila;
+    }
+
+    void tomarId()
+    {
+        paso([&] { m_codigo = m_rs.Fields(QStringLiteral("IdArticulo")).Value().toString(); });
+    }
+
+    QString& m_codigo;
+    ado::Recordset& m_rs;
+    QString& m_unidadBase;
+    const long m_cursor;
+    const long m_bloqueo;
+    bool m_encontrado = false;
+    bool m_salir = false;
+};
+
 } // namespace
 
 ClsUtilidades& gFunciones()
@@ -793,111 +918,27 @@ bool BuscarArticulo(QString& Codigo, ado::Recordset& RsArticulo, bool SoloLectur
                     double& Cantidad, vb::Currency& Importe, QString& Prefijo, const QString& TipoComprobante,
                     short& EstadoUnidadNegocio)
 {
-    bool encontrado = false;
-    bool salir = false;
-    ado::Recordset& rs = RsArticulo;
-    const auto paso = [&](const std::function<void()>& sentencia) {
-        if (!salir &&
-            vb::RunStatement(sentencia, [](const vb::Error& e) { return TratamientoErrores(e); }) == vb::Flow::Leave)
-            salir = true;
-        return !salir;
-    };
-    const long cursor = SoloLectura ? ado::adOpenForwardOnly : ado::adOpenDynamic;
-    const long bloqueo = SoloLectura ? ado::adLockReadOnly : ado::adLockOptimistic;
-    const auto abrir = [&](QString sql) {
-        paso([&] { gDB().AbrirRecordset(sql, rs, nullptr, cursor, bloqueo, ado::adCmdUnspecified, true); });
-        paso([&] {
-            if (!rs.Bof())
-                UnidadBase = textoCampo(rs, QStringLiteral("UdBase"));
-        });
-    };
-    const auto conFila = [&] {
-        bool fila = false;
-        paso([&] { fila = !rs.Bof(); });
-        return fila;
-    };
-    const auto tomarId = [&] { paso([&] { Codigo = rs.Fields(QStringLiteral("IdArticulo")).Value().toString(); }); };
-    // Codes are stored right-aligned in 25 characters; every value keeps its apostrophes inside the text.
-    const auto c25 = [&] { return comoLiteral(gFunciones().AlinearDerecha(Codigo, 25)); };
-
+    BusquedaArticulo busqueda(Codigo, RsArticulo, SoloLectura, UnidadBase);
     double divisor = 0;
-    paso([&] {
+    busqueda.paso([&] {
         divisor = divisorBalanza();
         UnidadBase.clear();
     });
-    paso([&] {
+    busqueda.paso([&] {
         if (Codigo.size() <= 3)
             PorCodigoBarra = false;
     });
-    paso([&] { prefijoCantidad(Codigo, Cantidad); });
-    paso([&] { prefijoA(Codigo, Prefijo); });
-    paso([&] { etiquetaBalanza(Codigo, Cantidad, Importe, divisor); });
-
-    for (const QString& consulta : consultasArticulo(PorCodigoBarra)) {
-        if (salir)
-            return encontrado;
-        abrir(consulta + c25() + QStringLiteral("'"));
-        if (conFila()) {
-            encontrado = true;
-            tomarId();
-            break;
-        }
-    }
-    const QString cuenta = comoLiteral(vb::Trim(CuentaProveedor));
-    const QString porProveedor =
-        QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE CodigoArtProveedor = '");
-    if (!encontrado && !salir && !cuenta.isEmpty()) {
-        bool enLista = false;
-        if (!vb::Trim(IdLista).isEmpty()) {
-            abrir(QStringLiteral("SELECT IDARTICULO,IDARTICULOPROVEEDOR,idunidad as UdBase FROM V_MA_PRECIOS WHERE "
-                                 "IDARTICULOPROVEEDOR = '") +
-                  c25() + QStringLiteral("' and IDLISTA = '") +
-                  comoLiteral(gFunciones().AlinearDerecha(vb::Trim(IdLista), 4)) +
-                  QStringLiteral("' AND TIPOLISTA = 'C'"));
-            enLista = conFila();
-            if (enLista) {
-                tomarId();
-                abrir(QStringLiteral("SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE idarticulo = '") + c25() +
-                      QStringLiteral("'"));
-            }
-        }
-        if (!enLista)
-            abrir(porProveedor + c25() + QStringLiteral("' and CuentaProveedor = '") + cuenta + QStringLiteral("'"));
-        if (conFila()) {
-            encontrado = true;
-            tomarId();
-        } else if (Codigo.contains(QLatin1Char('.'))) {
-            abrir(porProveedor + comoLiteral(vb::Trim(Codigo)) + QStringLiteral("' and CuentaProveedor = '") + cuenta +
-                  QStringLiteral("'"));
-            encontrado = conFila();
-            if (encontrado)
-                Codigo = vb::Trim(Codigo);
-        }
-    }
-    paso([&] {
-        if (!rs.Bof())
-            Descripcion = rs.Fields(QStringLiteral("Descripcion")).Value().toString();
+    busqueda.paso([&] { prefijoCantidad(Codigo, Cantidad); });
+    busqueda.paso([&] { prefijoA(Codigo, Prefijo); });
+    busqueda.paso([&] { etiquetaBalanza(Codigo, Cantidad, Importe, divisor); });
+    busqueda.buscarEnArticulos(PorCodigoBarra);
+    busqueda.buscarPorProveedor(vb::Trim(CuentaProveedor), vb::Trim(IdLista));
+    busqueda.paso([&] {
+        if (!RsArticulo.Bof())
+            Descripcion = RsArticulo.Fields(QStringLiteral("Descripcion")).Value().toString();
     });
-    paso([&] {
-        const bool controla =
-            programaEs({"V_MV_VENTAS", "FS_V_MV_VENTAS", "FS_V_MV_VENTASH", "V_FACTURACIONREMITOSPENDIENTES"}) &&
-            gControlaUnidadNegocio() != 0 && encontrado;
-        const QString tipo = TipoComprobante.toUpper();
-        if (!controla || tipo == QLatin1String("FP") || tipo == QLatin1String("NCFP") || tipo == QLatin1String("NP"))
-            return;
-        // A Null business unit compares as unknown, which is no mismatch.
-        const vb::Variant unidad = rs.Fields(QStringLiteral("IdTipo")).Value();
-        if (unidad.isNull() || unidad.toString().compare(gUnidadNegocio(), Qt::CaseInsensitive) == 0)
-            return;
-        if (EstadoUnidadNegocio == 0) {
-            vb::MsgBox(QStringLiteral("Este articulo pertenece a una unidad de negocio distinta a la seleccionada"),
-                       vb::vbOKOnly);
-            encontrado = false;
-        } else if (EstadoUnidadNegocio == 1) {
-            EstadoUnidadNegocio = 2;
-        }
-    });
-    return encontrado;
+    busqueda.paso([&] { busqueda.controlarUnidadNegocio(TipoComprobante, EstadoUnidadNegocio); });
+    return busqueda.encontrado();
 }
 
 bool ExisteArchivo(const QString& ruta)

@@ -243,40 +243,43 @@ private:
         estado(QStringLiteral("Ejecutando... ") + ModGlobal::gFunciones().AcortarTexto(linea, 100));
     }
 
-    // Runs the collected statement as one line; false when it failed. Line breaks become blanks, so words
-    // on both sides of a break stay apart.
-    bool correrUnaLinea()
+    // Runs the collected statement as one line and gives back why it failed, if it did. Line breaks become
+    // blanks, so the words on both sides of a break stay apart.
+    std::optional<QString> correrUnaLinea()
     {
         QString sentencia = m_sentencias.back();
         sentencia.replace(CRLF, QStringLiteral(" "));
         if (vb::Trim(sentencia).isEmpty())
-            return true;
+            return std::nullopt;
+        if (const auto cerrada = conexionCerrada())
+            return cerrada->Description();
         long afectados = 0;
         vb::ResumeNext([&] { ModGlobal::gDB().EjecutaConsultaSQL(sentencia, afectados); });
-        return ModGlobal::gDB().gCnn->Errors().Count() == 0;
+        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
+        if (errores.Count() == 0)
+            return std::nullopt;
+        const QString descripcion = errores(0).Description();
+        errores.Clear();
+        return descripcion;
     }
 
     void ejecutarInmediata()
     {
-        if (correrUnaLinea())
+        const auto fallo = correrUnaLinea();
+        if (!fallo)
             return;
-        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
         if (m_mostrarErrores)
             m_mostrarErrores =
-                vb::MsgBox(QStringLiteral("Ocurrio el siguiente error ") + errores(0).Description() + CRLF +
+                vb::MsgBox(QStringLiteral("Ocurrio el siguiente error ") + *fallo + CRLF +
                                QStringLiteral("- De continuar los errores, desea seguir visualizandolos?"),
                            vb::vbYesNo, QStringLiteral("Atencion")) == vb::vbYes;
         estado(QStringLiteral("Ejecutando... ERROR"));
-        errores.Clear();
     }
 
     void ejecutarUltimaInmediata()
     {
-        if (correrUnaLinea())
-            return;
-        ado::Errors& errores = ModGlobal::gDB().gCnn->Errors();
-        vb::MsgBox(errores(0).Description());
-        errores.Clear();
+        if (const auto fallo = correrUnaLinea())
+            vb::MsgBox(*fallo);
     }
 
     void ejecutarPasadas()

@@ -463,3 +463,16 @@ TEST_F(Script, StatementsThatCannotReachTheServerAreReportedNotPassedOver)
     EXPECT_TRUE(errores().contains("CREATE TABLE t (n INTEGER)"));
     EXPECT_EQ(abiertos.size(), 1);
 }
+
+TEST_F(Script, ImmediateModeOnAClosedConnectionSaysSo)
+{
+    const QString ruta = escribir("CREATE TABLE t (n INTEGER)\r\nIF NOT EXISTS (SELECT 1) SELECT 1\r\n");
+    operador.answerMsgBox(vb::vbNo, [](const Shown& s) {
+        EXPECT_TRUE(s.prompt.startsWith("Ocurrio el siguiente error No se puede usar la conexión"))
+            << s.prompt.toStdString();
+    });
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) {
+        EXPECT_TRUE(s.prompt.startsWith("No se puede usar la conexión")) << s.prompt.toStdString();
+    });
+    ejecutar(ruta, true);
+}
