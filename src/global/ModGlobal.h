@@ -1,4 +1,5 @@
-// The global module: the suite's shared objects and its file and error services.
+// The global module: the suite's shared objects and settings, and its error, configuration, file, module
+// launcher, statistics-database and article lookup services.
 #pragma once
 
 #include "platform/vb/Currency.h"
@@ -80,8 +81,8 @@ bool BuscarArticulo(QString& Codigo, ado::Recordset& RsArticulo, bool SoloLectur
                     double& Cantidad, vb::Currency& Importe, QString& Prefijo, const QString& TipoComprobante,
                     short& EstadoUnidadNegocio);
 
-// The environment variable in which a started module receives the connection's password, which the
-// parameter string no longer carries where any user of the machine could read it.
+// The environment variable in which a started module receives the connection's password: the parameter
+// string leaves "@Password=" empty, since any user of the machine can read a command line.
 inline constexpr const char* kVariableClave = "KEMB_DB_PASSWORD";
 // Starts another module of the suite with the connection on its command line; IdProceso gets its process
 // id, 0 when none was started (the operator is then told).

@@ -1200,7 +1200,9 @@ TEST_P(Articulos, SalesModulesRefuseAnArticleOfAnotherBusinessUnit)
     EXPECT_TRUE(buscar("101").resultado);
 }
 
-TEST_F(ConfiguracionSinBase, TheArticleChainSendsItsStatementsInOrder)
+using CadenaArticulos = kembtest::EntornoGlobal;
+
+TEST_F(CadenaArticulos, SendsItsStatementsInOrder)
 {
     ScriptedDriver driver;
     ado::ResultSet vacio;
