@@ -41,8 +41,11 @@ QString SqlServerDialect::rewrite(const QString& sql)
                                         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression nolock(QStringLiteral("with\\s*\\(\\s*nolock\\s*\\)"),
                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression isnull(QStringLiteral("\\bISNULL\\s*\\("),
+                                           QRegularExpression::CaseInsensitiveOption);
     QString out = sql;
     out.replace(nolock, QString());
+    out.replace(isnull, QStringLiteral("IFNULL("));
     const auto m = top.match(out);
     if (!m.hasMatch())
         return out;

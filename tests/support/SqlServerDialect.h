@@ -1,6 +1,6 @@
-// Lets SQLite run the SQL Server idioms that the database class writes into every lookup ("TOP n" and
-// "with(nolock)"): a driver in front of ODBC that rewrites them to "LIMIT n" and nothing. Installed while
-// it lives; everything else reaches the real SQLite driver unchanged.
+// Lets SQLite run the SQL Server idioms that the database class writes into every lookup ("TOP n",
+// "with(nolock)" and the function ISNULL): a driver in front of ODBC that rewrites them to "LIMIT n", nothing
+// and IFNULL. Installed while it lives; everything else reaches the real SQLite driver unchanged.
 #pragma once
 
 #include "platform/ado/Driver.h"
