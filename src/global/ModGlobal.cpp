@@ -136,7 +136,7 @@ QString parametrosModulo(const QString& adicional)
 {
     const DB_Dll& db = gDB();
     return QStringLiteral(" ; @server=") + db.gServidor + QStringLiteral("; @dbname=") + db.gDBName +
-           QStringLiteral("; @usuario=") + db.gUsuario + QStringLiteral("; @Password=") +
+           QStringLiteral("; @usuario=") + db.gUsuario + QStringLiteral("; @Password=") + db.gUserPassWord +
            QStringLiteral("; @ParametroAdicional=") + adicional + QStringLiteral("; zeku@ ; @UsuarioLogeado = ") +
            gUsuarioLogeado() + QStringLiteral("; @Caja=") + gCaja() + QStringLiteral(";");
 }
@@ -150,27 +150,6 @@ QString programaModulo(const QString& ejecutable)
     if (!programa.contains(QLatin1Char('\\')) && !programa.contains(QLatin1Char('/')))
         programa = gFunciones().AgregarBarra(vb::App::Path()) + programa;
     return programa.contains(QLatin1Char(' ')) ? QLatin1Char('"') + programa + QLatin1Char('"') : programa;
-}
-
-// Starts the command with the connection's password in the child's environment only.
-std::int64_t iniciarModulo(const QString& comando)
-{
-    struct ClaveEnEntorno {
-        ClaveEnEntorno() : habia(qEnvironmentVariableIsSet(kVariableClave)), anterior(qgetenv(kVariableClave))
-        {
-            qputenv(kVariableClave, gDB().gUserPassWord.toUtf8());
-        }
-        ~ClaveEnEntorno()
-        {
-            if (habia)
-                qputenv(kVariableClave, anterior);
-            else
-                qunsetenv(kVariableClave);
-        }
-        bool habia;
-        QByteArray anterior;
-    } clave;
-    return vb::Shell(comando, vb::vbNormalFocus);
 }
 
 const QString kEstadisticas = QStringLiteral("MQ_ESTADISTICAS");
@@ -769,7 +748,7 @@ void MenuExes(const QString& Ejecutable, const QString& ParametroAdicional, std:
     IdProceso = 0;
     const QString comando = programaModulo(Ejecutable) + parametrosModulo(ParametroAdicional);
     vb::RunSteps({[&] {
-                      IdProceso = iniciarModulo(comando);
+                      IdProceso = vb::Shell(comando, vb::vbNormalFocus);
                       return true;
                   },
                   [&] {

@@ -81,9 +81,6 @@ bool BuscarArticulo(QString& Codigo, ado::Recordset& RsArticulo, bool SoloLectur
                     double& Cantidad, vb::Currency& Importe, QString& Prefijo, const QString& TipoComprobante,
                     short& EstadoUnidadNegocio);
 
-// The environment variable in which a started module receives the connection's password: the parameter
-// string leaves "@Password=" empty, since any user of the machine can read a command line.
-inline constexpr const char* kVariableClave = "KEMB_DB_PASSWORD";
 // Starts another module of the suite with the connection on its command line; IdProceso gets its process
 // id, 0 when none was started (the operator is then told).
 void MenuExes(const QString& Ejecutable, const QString& ParametroAdicional, std::int64_t& IdProceso);
