@@ -874,11 +874,19 @@ void DB_Dll::EjecutaScriptOracle(QString& script, long& RecordsAffected)
         QStringLiteral("SET TRANSACTION"), QStringLiteral("COMMIT"),   QStringLiteral("ROLLBACK"),
         QStringLiteral("IF NOT EXIST"),    QStringLiteral("IF EXIST"), QStringLiteral("GRANT ")};
     constexpr int kNinguna = 1999999;
+    // "WITH GRANT OPTION" closes a grant; its "GRANT " does not begin another statement.
+    auto posicion = [&](int desde, size_t i) {
+        int p = vb::InStr(desde, script, claves[i], Compare::Text);
+        while (p > 0 && i == Grant &&
+               vb::RTrim(vb::Left(script, p - 1)).endsWith(QLatin1String(" WITH"), Qt::CaseInsensitive))
+            p = vb::InStr(p + 1, script, claves[i], Compare::Text);
+        return p;
+    };
     auto primera = [&](int desde, Clave& cual) {
         int mejor = kNinguna;
         cual = Ninguna;
         for (size_t i = 0; i < claves.size(); ++i)
-            if (const int p = vb::InStr(desde, script, claves[i], Compare::Text); p > 0 && p < mejor) {
+            if (const int p = posicion(desde, i); p > 0 && p < mejor) {
                 mejor = p;
                 cual = static_cast<Clave>(i);
             }

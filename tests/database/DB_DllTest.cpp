@@ -281,6 +281,25 @@ TEST_F(DbDll, AnOracleScriptRunsStatementByStatement)
     EXPECT_EQ(afectados, 4);
 }
 
+TEST_F(DbDll, AGrantWithGrantOptionStaysOneOracleStatement)
+{
+    ScriptedDriver driver;
+    DB_Dll& db = ModGlobal::gDB();
+    db.gConnString = kOracle;
+    db.gCnn->Open(kOracle);
+    QString script = QStringLiteral("GRANT EXECUTE ON CTXSYS.CTX_DDL TO MQ WITH GRANT OPTION\r\n"
+                                    "grant select on X to MQ with  grant option\r\n"
+                                    "GRANT DBA TO MQ WITH ADMIN OPTION");
+    long afectados = 0;
+    db.EjecutaConsultaSQL(script, afectados);
+    QStringList ejecutadas;
+    for (const QString& llamada : driver.calls().mid(1))
+        ejecutadas << llamada.simplified();
+    EXPECT_EQ(ejecutadas, QStringList({"execute GRANT EXECUTE ON CTXSYS.CTX_DDL TO MQ WITH GRANT OPTION",
+                                       "execute grant select on X to MQ with grant option",
+                                       "execute GRANT DBA TO MQ WITH ADMIN OPTION"}));
+}
+
 } // namespace
 
 namespace {
