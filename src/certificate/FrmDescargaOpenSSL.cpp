@@ -2,6 +2,7 @@
 
 #include "global/ModGlobal.h"
 #include "platform/net/Inet.h"
+#include "platform/net/InetArchivo.h"
 #include "platform/net/Site.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/Error.h"
@@ -18,14 +19,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 
-#include <limits>
 
 namespace {
 
 const QString kInstalador = QStringLiteral("openssl.exe");
-constexpr int kChunk = 1024;
 
 template <class T>
 T* control(QWidget* parent, const char* name, const QRect& where)
@@ -44,17 +42,6 @@ QPushButton* boton(QWidget* parent, const char* name, const QString& caption, co
 }
 
 // The "Content-length" header as a 32-bit number; a missing or bad value is a type mismatch, as CLng gives.
-int largoDeclarado(const QString& header)
-{
-    bool ok = false;
-    const qlonglong value = vb::Trim(header).toLongLong(&ok);
-    if (!ok)
-        throw vb::Error(13, QStringLiteral("No coinciden los tipos"));
-    if (value < 0 || value > std::numeric_limits<int>::max())
-        throw vb::Error(6, QStringLiteral("Desbordamiento"));
-    return static_cast<int>(value);
-}
-
 } // namespace
 
 FrmDescargaOpenSSL::FrmDescargaOpenSSL(QWidget* parent)
@@ -166,29 +153,17 @@ void FrmDescargaOpenSSL::Inet1_StateChanged(int State)
 // page is never saved as the installer, and a failed transfer leaves the earlier file as it was.
 void FrmDescargaOpenSSL::guardarInstalador()
 {
-    const int estado = Inet1->StatusCode();
-    if (estado < 200 || estado > 299)
-        throw vb::Error(estado,
-                        QStringLiteral("No se pudo descargar el instalador: el servidor respondió %1.").arg(estado));
-    const int largo = largoDeclarado(Inet1->GetHeader(QStringLiteral("Content-length")));
-
-    QSaveFile archivo(oRutaSSL);
-    if (!archivo.open(QIODevice::WriteOnly))
-        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + oRutaSSL);
-    QByteArray trozo = Inet1->GetChunk(kChunk);
-    vb::DoEvents();
-    ProgressBar1->setValue(0);
-    ProgressBar1->setMaximum(largo);
-    while (!trozo.isEmpty()) {
-        if (archivo.write(trozo) != trozo.size())
-            throw vb::Error(61, QStringLiteral("Disco lleno"));
-        trozo = Inet1->GetChunk(kChunk);
-        vb::DoEvents();
-        // The bar counts bytes rounded up to even, as the byte array's length taken as text gives.
-        ProgressBar1->setValue(ProgressBar1->value() + (trozo.size() + 1) / 2 * 2);
-    }
-    if (!archivo.commit())
-        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + oRutaSSL);
+    net::AvanceDescarga avance;
+    avance.inicio = [this](int largo) {
+        ProgressBar1->setValue(0);
+        ProgressBar1->setMaximum(largo);
+    };
+    // The bar counts each new chunk rounded up to even, as the byte array's length taken as text gives;
+    // the first chunk is not counted.
+    avance.trozo = [this](qint64, qint64 siguiente) {
+        ProgressBar1->setValue(ProgressBar1->value() + static_cast<int>((siguiente + 1) / 2 * 2));
+    };
+    net::GuardarRespuesta(*Inet1, oRutaSSL, QStringLiteral("instalador"), avance);
     QFile::setPermissions(oRutaSSL, QFile::permissions(oRutaSSL) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/dorvik/ClsUtilidades.h"
 #include "platform/net/Inet.h"
+#include "platform/net/InetArchivo.h"
 #include "platform/net/Site.h"
 #include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
@@ -28,13 +29,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 
 #include <cstdlib>
-#include <limits>
 #include <memory>
 
 namespace {
@@ -45,7 +44,6 @@ const QString kRespaldo = QStringLiteral("BCK_ACTUALIZACIONES");
 const QString kTitulo = QStringLiteral("Instalación");
 const QString kExito = QStringLiteral("El Archivo se descargo e instalo correctamente.");
 const QString kFracaso = QStringLiteral("Ocurrio un error al descargar el archivo.");
-constexpr int kChunk = 1024;
 
 enum Pagina { kPresentacion = 0, kUbicar = 1, kDescarga = 2, kFin = 3 };
 
@@ -131,16 +129,6 @@ QString agregarBarra(const QString& ruta)
 }
 
 // The "Content-length" header as a 32-bit number; a missing or bad value is a type mismatch, as CLng gives.
-int largoDeclarado(const QString& header)
-{
-    bool ok = false;
-    const qlonglong value = vb::Trim(header).toLongLong(&ok);
-    if (!ok)
-        throw vb::Error(13, QStringLiteral("No coinciden los tipos"));
-    if (value < 0 || value > std::numeric_limits<int>::max())
-        throw vb::Error(6, QStringLiteral("Desbordamiento"));
-    return static_cast<int>(value);
-}
 
 } // namespace
 
@@ -462,37 +450,17 @@ void FrmInstaladorExe::Inet1_StateChanged(int State)
 // response: an error page or a cut transfer never reaches the temporary file.
 void FrmInstaladorExe::guardarModulo()
 {
-    const int estado = Inet1->StatusCode();
-    if (estado < 200 || estado > 299)
-        throw vb::Error(estado,
-                        QStringLiteral("No se pudo descargar el módulo: el servidor respondió %1.").arg(estado));
-    const int largo = largoDeclarado(Inet1->GetHeader(QStringLiteral("Content-length")));
-
-    QSaveFile archivo(ArchivoTemporal);
-    if (!archivo.open(QIODevice::WriteOnly))
-        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ArchivoTemporal);
-    QByteArray trozo = Inet1->GetChunk(kChunk);
-    vb::DoEvents();
-    ProgressBar1->setValue(0);
-    ProgressBar1->setMaximum(largo);
-    qint64 descargados = 0;
-    while (!trozo.isEmpty()) {
-        if (archivo.write(trozo) != trozo.size())
-            throw vb::Error(61, QStringLiteral("Disco lleno"));
-        const qint64 n = trozo.size();
-        trozo = Inet1->GetChunk(kChunk);
-        vb::DoEvents();
-        descargados += n;
-        LblDescarga->setText(QStringLiteral("Descargado ") + QString::number(descargados) + QStringLiteral(" kb de ") +
-                             QString::number(largo) + QStringLiteral(" kb"));
-        ProgressBar1->setValue(static_cast<int>(descargados));
-    }
-    if (descargados != largo)
-        throw vb::Error(35753, QStringLiteral("La descarga del módulo quedó incompleta: se recibieron %1 de %2 bytes.")
-                                   .arg(descargados)
-                                   .arg(largo));
-    if (!archivo.commit())
-        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ArchivoTemporal);
+    net::AvanceDescarga avance;
+    avance.inicio = [this](int largo) {
+        ProgressBar1->setValue(0);
+        ProgressBar1->setMaximum(largo);
+    };
+    avance.trozo = [this](qint64 escritos, qint64) {
+        LblDescarga->setText(QStringLiteral("Descargado ") + QString::number(escritos) + QStringLiteral(" kb de ") +
+                             QString::number(ProgressBar1->maximum()) + QStringLiteral(" kb"));
+        ProgressBar1->setValue(static_cast<int>(escritos));
+    };
+    net::GuardarRespuesta(*Inet1, ArchivoTemporal, QStringLiteral("módulo"), avance);
 }
 
 // The outcome follows the copy: a module that could not be copied into the ERP folder is not reported
