@@ -157,9 +157,10 @@ private:
 
     bool abrirErrores()
     {
+        // Hour, minute and second each without a leading zero: «Script9510.TXT» at 09:05:10.
         const QTime ahora = QTime::currentTime();
         m_rutaErrores = ModGlobal::CarpetaTemporalLog() + QStringLiteral("Script") +
-                        ahora.toString(QStringLiteral("HHmmss")) + QStringLiteral(".TXT");
+                        ahora.toString(QStringLiteral("Hms")) + QStringLiteral(".TXT");
         return paso([&] {
             m_errores.setFileName(m_rutaErrores);
             if (!m_errores.open(QIODevice::Append))
