@@ -130,7 +130,7 @@ TEST(TratamientoErrores, ShowsTheMessageAndLogsTheAnswer)
         vb::Error(3704, "  La operación no está permitida  ", "ADODB.Recordset"), std::nullopt, "Cfg");
     EXPECT_EQ(r, vb::vbAbort);
     ASSERT_EQ(op.msgBoxes().size(), 1u);
-    const auto& box = op.msgBoxes()[0];
+    const auto box = op.msgBoxes()[0];
     EXPECT_EQ(box.prompt, QString::fromUtf8("Ha ocurrido el Siguiente Error (3704) La operación no está permitida"));
     EXPECT_EQ(box.title, "ADODB.Recordset - Cfg Aviso al operador!!! - 2 ");
     EXPECT_EQ(box.buttons, vb::vbAbortRetryIgnore + vb::vbCritical);

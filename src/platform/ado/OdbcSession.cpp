@@ -256,9 +256,9 @@ QString OdbcSession::currentCatalog()
 
 void OdbcSession::setCurrentCatalog(const QString& name)
 {
-    m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, toOdbc(name),
-                                   static_cast<SQLINTEGER>(name.size() * 2)),
-                m_warnings);
+    // SQL_NTS: unixODBC's driver manager reads a byte length given here as a count of characters and runs
+    // past the end of the text; QString's UTF-16 data is NUL-terminated.
+    m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, toOdbc(name), SQL_NTS), m_warnings);
 }
 
 Diagnostics OdbcSession::takeWarnings()
