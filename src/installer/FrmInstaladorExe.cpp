@@ -128,8 +128,6 @@ QString agregarBarra(const QString& ruta)
     return ModGlobal::gFunciones().AgregarBarra(ruta);
 }
 
-// The "Content-length" header as a 32-bit number; a missing or bad value is a type mismatch, as CLng gives.
-
 } // namespace
 
 FrmInstaladorExe::FrmInstaladorExe(QWidget* parent)

@@ -78,6 +78,8 @@ void FrmDir::design()
 void FrmDir::Form_Load()
 {
     vb::ResumeNext([this]() { Dir1->setPath(ClsUtilidades().AgregarBarra(Drive1->currentText())); });
+    // A list that already stood on that folder signals no change; the label must still name it.
+    Dir1_Change();
 }
 
 void FrmDir::Drive1_Change()

@@ -57,6 +57,18 @@ TEST(FrmDirTest, LoadOpensTheCurrentDrive)
     EXPECT_EQ(w.findChild<DirListBox*>("Dir1")->Path().compare(folderAtLoad(), Qt::CaseInsensitive), 0);
 }
 
+// Started from the drive's root, loading does not move the list; the label still names its folder.
+TEST(FrmDirTest, TheLabelNamesTheFolderOpenAtLoadEvenWhenItStartedThere)
+{
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QDir(before).rootPath()));
+    FrmDir w;
+    QDir::setCurrent(before);
+    const QString shown = w.findChild<DirListBox*>("Dir1")->Path();
+    EXPECT_EQ(shown.compare(folderAtLoad(), Qt::CaseInsensitive), 0);
+    EXPECT_EQ(w.findChild<QLabel*>("LblDir")->text(), shown);
+}
+
 TEST(FrmDirTest, AcceptingUntouchedGivesTheFolderShownAtLoad)
 {
     FrmDir w;
