@@ -128,7 +128,6 @@ TEST_F(Script, BatchesEndAtGoOrSlashAndTheLastNeedsNoSeparator)
     EXPECT_TRUE(nombres.contains(archivosError().value(0))) << archivosError().value(0).toStdString();
 }
 
-
 TEST_F(Script, PlaceholdersTakeTodaysDatesAndTheDatabaseName)
 {
     USAR(Engine::SQLite);
