@@ -20,7 +20,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-
 namespace {
 
 const QString kInstalador = QStringLiteral("openssl.exe");
@@ -41,7 +40,6 @@ QPushButton* boton(QWidget* parent, const char* name, const QString& caption, co
     return button;
 }
 
-// The "Content-length" header as a 32-bit number; a missing or bad value is a type mismatch, as CLng gives.
 } // namespace
 
 FrmDescargaOpenSSL::FrmDescargaOpenSSL(QWidget* parent)

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <memory>
 
 namespace ModDescargaIMG {
@@ -49,6 +50,14 @@ bool esImagen(const QString& nombre)
            vb::Right(nombre, 4).toUpper() == QLatin1String("JPEG");
 }
 
+// The list arrives over plain http: a line that is not a bare file name ("..", or one holding a path
+// separator or a drive colon) would delete and write files outside the picture folder, so it is passed over.
+bool esNombreSimple(const QString& nombre)
+{
+    static const QRegularExpression separadores(QStringLiteral("[/\\\\:]"));
+    return nombre != QLatin1String(".") && nombre != QLatin1String("..") && !nombre.contains(separadores);
+}
+
 // The folder's ordinary files in name order, as the Windows file system lists a folder, so the rotation
 // runs in the same order everywhere.
 QStringList archivos(const QString& carpeta)
@@ -73,7 +82,7 @@ void DescargarImagenes(const QString& CarpetaImagenes, bool& Fallo, const QStrin
         return;
     }
     for (const QString& linea : vb::ReadTextLines(archivoLista)) {
-        if (linea.isEmpty())
+        if (linea.isEmpty() || !esNombreSimple(linea))
             continue;
         const QString imagen = funciones.AgregarBarra(CarpetaImagenes) + linea;
         if (ModGlobal::ExisteArchivo(imagen))

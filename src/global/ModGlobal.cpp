@@ -936,6 +936,10 @@ bool CopiarArchivo(const QString& origen, const QString& destino)
         return false;
     QString fuente = origen;
     fuente.remove(QLatin1Char('"'));
+    // Emptying the destination would empty the source itself: a file copied onto itself is already whole.
+    const QString mismo = QFileInfo(fuente).canonicalFilePath();
+    if (!mismo.isEmpty() && mismo == QFileInfo(destino).canonicalFilePath())
+        return true;
     QFile entrada(fuente);
     QFile salida(destino);
     if (!entrada.open(QIODevice::ReadOnly) || !salida.open(QIODevice::WriteOnly | QIODevice::Truncate))

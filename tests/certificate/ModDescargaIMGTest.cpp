@@ -107,6 +107,21 @@ TEST_F(ModDescargaIMGTest, PictureAnsweredWithAnErrorIsNotSavedAndTheOthersAre)
     EXPECT_EQ(QDir(carpetaImagenes()).entryList(QDir::Files | QDir::Hidden), QStringList{"b.png"});
 }
 
+TEST_F(ModDescargaIMGTest, NamesThatLeaveThePictureFolderAreNeitherDeletedNorWritten)
+{
+    const QString fuera = temporal.path() + "/fuera.png";
+    escribir(fuera, "del usuario");
+    servidor.route(
+        enSitio("lista.txt"),
+        respuesta(200, "../../fuera.png\r\n..\\..\\fuera.png\r\nsub/x.png\r\nc:x.png\r\n..\r\nbien.png\r\n"));
+    servidor.route(enSitio("bien.png"), respuesta(200, imagen(6, 6)));
+    EXPECT_FALSE(descargar());
+    EXPECT_EQ(leer(fuera), "del usuario");
+    EXPECT_EQ(QDir(carpetaImagenes()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"bien.png"});
+    EXPECT_EQ(servidor.requests().size(), 2) << "only the list and the bare name are asked for";
+}
+
 TEST_F(ModDescargaIMGTest, RotationSkipsOtherFilesAndStartsAgain)
 {
     enCarpeta("a.png", imagen(11, 7));

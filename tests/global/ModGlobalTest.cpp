@@ -77,6 +77,17 @@ TEST(CopiarArchivo, ALongerDestinationIsReplacedWhole)
     EXPECT_EQ(readFile(dir.path() + "/destino"), QByteArray("corto"));
 }
 
+TEST(CopiarArchivo, AFileCopiedOntoItselfKeepsItsContent)
+{
+    QTemporaryDir dir;
+    const QByteArray data = randomBytes(40000);
+    writeFile(dir.path() + "/modulo.exe", data);
+    ASSERT_TRUE(QDir().mkdir(dir.path() + "/sub"));
+    EXPECT_TRUE(ModGlobal::CopiarArchivo(dir.path() + "/modulo.exe", dir.path() + "/sub/../modulo.exe"));
+    EXPECT_TRUE(ModGlobal::CopiarArchivo("\"" + dir.path() + "/modulo.exe\"", dir.path() + "/modulo.exe"));
+    EXPECT_EQ(readFile(dir.path() + "/modulo.exe"), data);
+}
+
 TEST(CopiarArchivo, AMissingSourceCreatesNothing)
 {
     QTemporaryDir dir;
