@@ -13,9 +13,9 @@ namespace ast {
 // that a later statement creates; placeholders <DATE>, <NOW>, <DATE+YEAR>, <DATE-YEAR> and <DATABASE> are
 // filled in. Immediate mode runs a statement at each line starting "IF NOT EXISTS". Lower-case table drops
 // and truncations need the access code unless Permitido is already true (it becomes true once the code was
-// typed). Failures go to the error file "Script" + HHMMSS + ".TXT" in the temporary folder, which is opened
-// at the end when there were any. Progress shows on Formulario's "picStatus" box when given. Filtro, when not
-// empty, runs only the statements that contain it.
+// typed). Failures go to the error file "Script" + hour, minute and second without leading zeros + ".TXT" in
+// the temporary folder, which is opened at the end when there were any. Progress shows on Formulario's
+// "picStatus" box when given. Filtro, when not empty, runs only the statements that contain it.
 void Ejecutar(const QString& Ruta, QWidget* Formulario, const QString& Filtro, bool& Permitido, bool Inmediato);
 
 // Paints a dark-blue bar for Valor of Total on the box with the caption Texto and the per cent centred on it;
