@@ -15,12 +15,14 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <utility>
 
 using kembtest::EntornoAsistente;
 
@@ -137,6 +139,28 @@ TEST_F(FrmCertificadoTest, DesignPlacesEveryControlAtItsPosition)
     EXPECT_EQ(v.Label8->text(), "CUIT");
     EXPECT_EQ(v.Label9->text(), "Punto de Venta");
     EXPECT_EQ(v.LblPicAyuda[2]->text(), "Presione Aquí >>");
+    const std::pair<const char*, const char*> textos[] = {
+        {"Label4", "Asistente para Generar el Certificado Digital"},
+        {"Label3", "Este proceso le ayudara en la obtención de los archivos .key y .csr, que son necesarios para "
+                   "obtener el certificado.crt para la facturación electrónica."},
+        {"Label1", "URL WSFE"},
+        {"Label2", "URL WSAA"},
+        {"Label5", "Ruta .KEY"},
+        {"Label6", "Ruta .CSR"},
+        {"Label7", "Ruta .CRT"},
+        {"LblProbarCRT", "Probar Certificado CRT"},
+        {"LblCerrarAyuda", "Cerrar Ayuda"},
+        {"LblPicAyuda(0)", "Primero seleccione el Modo"},
+        {"LblPicAyuda(1)", "Ahora ingrese el CUIT y el Punto de Venta y presione Listo."},
+        {"LblListo", "Listo!"},
+        {"LblObtenerKey", "Obtener privada.key y clave.csr"},
+        {"LblPicAyuda(3)", "Listo! Ahora debe generar el Certificado CRT siguiendo el siguiente instructivo >>"},
+        {"LblAyuda", "Ayuda en Linea. Guia para generar el certificado digital..."},
+    };
+    for (const auto& [nombre, texto] : textos)
+        EXPECT_EQ(v.findChild<QLabel*>(nombre)->text(), QString::fromUtf8(texto)) << nombre;
+    EXPECT_EQ(v.CmdBuscarCRT[0]->text(), "...");
+    EXPECT_EQ(v.CmdBuscarCRT[1]->text(), "...");
     EXPECT_EQ(v.TxtWSFE->text(), DireccionesAfip::kWsfeProduccion);
     EXPECT_EQ(v.TxtWSAA->text(), DireccionesAfip::kWsaaProduccion);
     EXPECT_TRUE(v.LblCerrarAyuda->isHidden());
