@@ -1,29 +1,20 @@
 #include "support/SqlServerDialect.h"
 
+#include "support/ForwardingSession.h"
+
 #include <QRegularExpression>
 
 namespace kembtest {
 namespace {
 
-class RewritingSession : public ado::Session {
+class RewritingSession : public ForwardingSession {
 public:
-    explicit RewritingSession(std::unique_ptr<ado::Session> inner) : m_inner(std::move(inner)) {}
+    using ForwardingSession::ForwardingSession;
 
     ado::ResultSet execute(const QString& sql, int timeout) override
     {
-        return m_inner->execute(SqlServerDialect::rewrite(sql), timeout);
+        return inner().execute(SqlServerDialect::rewrite(sql), timeout);
     }
-    void beginTrans() override { m_inner->beginTrans(); }
-    void commitTrans() override { m_inner->commitTrans(); }
-    void rollbackTrans() override { m_inner->rollbackTrans(); }
-    ado::ResultSet tables(const ado::SchemaFilter& f) override { return m_inner->tables(f); }
-    ado::ResultSet columns(const ado::SchemaFilter& f) override { return m_inner->columns(f); }
-    QString currentCatalog() override { return m_inner->currentCatalog(); }
-    void setCurrentCatalog(const QString& name) override { m_inner->setCurrentCatalog(name); }
-    ado::Diagnostics takeWarnings() override { return m_inner->takeWarnings(); }
-
-private:
-    std::unique_ptr<ado::Session> m_inner;
 };
 
 } // namespace
