@@ -15,6 +15,8 @@ QString g_errorText;
 
 // Deeper nesting is refused as the run-time refuses a call when its stack is spent, instead of exhausting it.
 constexpr int kMaxDepth = 500;
+// How much of the rest of the text a fault line quotes.
+constexpr int kRestQuoted = 200;
 const QString kNumberCharacters = QStringLiteral("+-0123456789.eE");
 
 [[noreturn]] void typeMismatch()
@@ -43,7 +45,9 @@ public:
 private:
     void fault(const QString& line) { g_errorText += line + QStringLiteral("\r\n"); }
     QString position() const { return QString::number(m_position); }
-    QString rest() const { return vb::Mid(m_text, static_cast<int>(m_position)); }
+    // The text from the position on, as a fault line quotes it. Only its start is quoted: the enclosing
+    // containers of a word they cannot read meet it again, each quoting it once more.
+    QString rest() const { return vb::Mid(m_text, static_cast<int>(m_position), kRestQuoted); }
     QString next20() const { return vb::Mid(m_text, static_cast<int>(m_position), 20); }
     QString last20() const { return vb::Right(m_text, 20); }
     bool startsHere(const QString& word) const

@@ -4,8 +4,12 @@
 #include "platform/vb/Dictionary.h"
 #include "platform/vb/Variant.h"
 
+#include <QFile>
 #include <QLocale>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -206,6 +210,53 @@ TEST(JSONTest, DeepNestingIsAFaultNotACrash)
     const QString fine = QString(400, QLatin1Char('[')) + QString(400, QLatin1Char(']'));
     ASSERT_NE(JSON::Parse(fine), nullptr);
     EXPECT_EQ(JSON::ErrorText(), QString());
+}
+
+// Runs Parse in a child process that may take at most one second of processor time and 100 MB of address space
+// beyond what the test program already holds; true when the reading ended normally within them.
+bool parsesWithinOneSecondAnd100MB(const QString& text)
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return false;
+    const rlim_t mapped = statm.readAll().split(' ').first().toULongLong() * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit memory{mapped + 100 * 1024 * 1024, mapped + 100 * 1024 * 1024};
+        const rlimit processor{1, 1};
+        setrlimit(RLIMIT_AS, &memory);
+        setrlimit(RLIMIT_CPU, &processor);
+        JSON::Parse(text);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A malformed answer nested deep: each level quotes the word it cannot read, and each enclosing level meets
+// the same word again. The quote is bounded, so a megabyte of text cannot become a gigabyte of fault lines.
+TEST(JSONTest, FaultLinesQuoteABoundedPartOfTheText)
+{
+    struct Malformed {
+        const char* word;
+        const char* fault;
+    };
+    const int depth = 500;
+    for (const Malformed& m : {Malformed{"tru", "Invalid Boolean"}, Malformed{"nul", "Invalid null value"}}) {
+        QString text = QString(depth, QLatin1Char('[')) + QLatin1String(m.word);
+        text += QString(1000000 - text.size(), QLatin1Char(' '));
+        // Reading it here as well is only safe once the child has shown that it stays within bounds.
+        const bool bounded = parsesWithinOneSecondAnd100MB(text);
+        EXPECT_TRUE(bounded) << m.word;
+        if (!bounded)
+            continue;
+        ASSERT_NE(JSON::Parse(text), nullptr);
+        const QString line = QLatin1String(m.fault) + QStringLiteral(" at position 501 : ") + QLatin1String(m.word) +
+                             QString(197, QLatin1Char(' ')) + kNL;
+        EXPECT_EQ(JSON::ErrorText().size(), depth * line.size()) << m.word;
+        EXPECT_EQ(JSON::ErrorText(), line.repeated(depth)) << m.word;
+    }
 }
 
 TEST(JSONTest, EachParseStartsWithNoFaults)
