@@ -8,10 +8,37 @@
 #include "platform/vb/Variant.h"
 #include "util/cStringBuilder.h"
 
+#include <vector>
+
 namespace JSON {
 namespace {
 
+// The fault lines of the last Parse. A word that ends a container is met again by every enclosing one, and
+// each writes the same line: a run of equal lines is kept once with its count and spelt out only when the
+// text is asked for, so that a deeply nested malformed answer stays small while it is read.
+struct FaultRun {
+    QString line;
+    qsizetype count;
+};
+std::vector<FaultRun> g_faults;
 QString g_errorText;
+bool g_errorTextWritten = true;
+
+void addFault(const QString& line)
+{
+    if (!g_faults.empty() && g_faults.back().line == line)
+        ++g_faults.back().count;
+    else
+        g_faults.push_back({line, 1});
+    g_errorTextWritten = false;
+}
+
+void clearFaults()
+{
+    g_faults.clear();
+    g_errorText.clear();
+    g_errorTextWritten = true;
+}
 
 // Deeper nesting is refused as the run-time refuses a call when its stack is spent, instead of exhausting it.
 constexpr int kMaxDepth = 500;
@@ -43,7 +70,7 @@ public:
     QString ParseKey();
 
 private:
-    void fault(const QString& line) { g_errorText += line + QStringLiteral("\r\n"); }
+    void fault(const QString& line) { addFault(line + QStringLiteral("\r\n")); }
     QString position() const { return QString::number(m_position); }
     // The text from the position on, as a fault line quotes it. Only its start is quoted: the enclosing
     // containers of a word they cannot read meet it again, each quoting it once more.
@@ -347,7 +374,7 @@ QString Reader::ParseKey()
 
 std::shared_ptr<vb::Object> Parse(const QString& text)
 {
-    g_errorText.clear();
+    clearFaults();
     // The containers catch every fault of what they hold, so nothing escapes from here.
     Reader reader(text);
     reader.SkipBlanks();
@@ -355,12 +382,22 @@ std::shared_ptr<vb::Object> Parse(const QString& text)
         return reader.ParseObject();
     if (reader.current() == QLatin1Char('['))
         return reader.ParseArray();
-    g_errorText = QStringLiteral("Invalid JSON");
+    addFault(QStringLiteral("Invalid JSON"));
     return nullptr;
 }
 
 const QString& ErrorText()
 {
+    if (!g_errorTextWritten) {
+        qsizetype size = 0;
+        for (const FaultRun& run : g_faults)
+            size += run.line.size() * run.count;
+        g_errorText.reserve(size);
+        for (const FaultRun& run : g_faults)
+            for (qsizetype i = 0; i < run.count; ++i)
+                g_errorText += run.line;
+        g_errorTextWritten = true;
+    }
     return g_errorText;
 }
 

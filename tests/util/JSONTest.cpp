@@ -212,9 +212,9 @@ TEST(JSONTest, DeepNestingIsAFaultNotACrash)
     EXPECT_EQ(JSON::ErrorText(), QString());
 }
 
-// Runs Parse in a child process that may take at most one second of processor time and 100 MB of address space
-// beyond what the test program already holds; true when the reading ended normally within them.
-bool parsesWithinOneSecondAnd100MB(const QString& text)
+// Runs Parse in a child process that may take at most `seconds` of processor time and `megabytes` of address
+// space beyond what the test program already holds; true when the reading ended normally within them.
+bool parsesWithin(const QString& text, rlim_t seconds, rlim_t megabytes)
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
@@ -222,11 +222,16 @@ bool parsesWithinOneSecondAnd100MB(const QString& text)
     const rlim_t mapped = statm.readAll().split(' ').first().toULongLong() * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
     const pid_t child = fork();
     if (child == 0) {
-        const rlimit memory{mapped + 100 * 1024 * 1024, mapped + 100 * 1024 * 1024};
-        const rlimit processor{1, 1};
+        const rlimit memory{mapped + megabytes * 1024 * 1024, mapped + megabytes * 1024 * 1024};
+        const rlimit processor{seconds, seconds};
         setrlimit(RLIMIT_AS, &memory);
         setrlimit(RLIMIT_CPU, &processor);
-        JSON::Parse(text);
+        // The child must end here whatever happens: it holds a copy of the whole test program.
+        try {
+            JSON::Parse(text);
+        } catch (...) {
+            _exit(1);
+        }
         _exit(0);
     }
     int status = 0;
@@ -247,7 +252,7 @@ TEST(JSONTest, FaultLinesQuoteABoundedPartOfTheText)
         QString text = QString(depth, QLatin1Char('[')) + QLatin1String(m.word);
         text += QString(1000000 - text.size(), QLatin1Char(' '));
         // Reading it here as well is only safe once the child has shown that it stays within bounds.
-        const bool bounded = parsesWithinOneSecondAnd100MB(text);
+        const bool bounded = parsesWithin(text, 1, 100);
         EXPECT_TRUE(bounded) << m.word;
         if (!bounded)
             continue;
@@ -257,6 +262,33 @@ TEST(JSONTest, FaultLinesQuoteABoundedPartOfTheText)
         EXPECT_EQ(JSON::ErrorText().size(), depth * line.size()) << m.word;
         EXPECT_EQ(JSON::ErrorText(), line.repeated(depth)) << m.word;
     }
+}
+
+// Deep arrays side by side in an object, each ending on a word that is no value: every level of an array
+// writes the same line again, hundreds of copies per array, which must not all be held while the text is read.
+TEST(JSONTest, RepeatedFaultLinesOfSideBySideArrays)
+{
+    const int levels = 499;
+    const auto sideBySide = [&](int arrays) {
+        QString text = QStringLiteral("{");
+        for (int i = 0; i < arrays; ++i)
+            text += QStringLiteral("\"k%1\":").arg(i) + QString(levels, QLatin1Char('[')) + QStringLiteral("tru");
+        return text;
+    };
+    EXPECT_TRUE(parsesWithin(sideBySide(800), 2, 100));
+
+    const QString text = sideBySide(3);
+    const auto object = JSON::Parse(text);
+    const auto dictionary = vb::Variant(object).as<vb::Dictionary>();
+    ASSERT_TRUE(dictionary);
+    EXPECT_EQ(dictionary->Keys(), QStringList({QStringLiteral("k0"), QStringLiteral("truk1"), QStringLiteral("truk2"),
+                                               QStringLiteral("tru")}));
+    QString expected;
+    for (qsizetype from = 0; (from = text.indexOf(QStringLiteral("tru"), from)) >= 0; ++from)
+        expected += (QStringLiteral("Invalid Boolean at position %1 : ").arg(from + 1) + text.mid(from, 200) + kNL)
+                        .repeated(levels);
+    expected += QStringLiteral("Missing '}': ") + text.right(20) + kNL;
+    EXPECT_EQ(JSON::ErrorText(), expected);
 }
 
 TEST(JSONTest, EachParseStartsWithNoFaults)
