@@ -61,6 +61,7 @@ double segundos(void (*lectura)())
 
 void BM_LecturaJson(benchmark::State& state)
 {
+    documento();
     for (auto _ : state)
         leerConJson();
     state.SetBytesProcessed(state.iterations() * documentoUtf8().size());
@@ -69,6 +70,7 @@ BENCHMARK(BM_LecturaJson)->Unit(benchmark::kMillisecond);
 
 void BM_LecturaQJsonDocument(benchmark::State& state)
 {
+    documentoUtf8();
     for (auto _ : state)
         leerConQt();
     state.SetBytesProcessed(state.iterations() * documentoUtf8().size());

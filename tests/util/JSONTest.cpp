@@ -5,6 +5,9 @@
 #include "platform/vb/Variant.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -101,6 +104,8 @@ TEST(JSONTest, Numbers)
         {"[1,2,-]", "[1,2]", "No coinciden los tipos: ]" + kNL},
         {"[1e]", "[]", "No coinciden los tipos: ]" + kNL},
         {"[79228162514264337593543950336]", "[]", "Desbordamiento: ]" + kNL},
+        {"[12", "[<empty>]", "Missing ']': [12" + kNL},
+        {"[-0,0.000,007,1.]", "[0,0,7,1]", ""},
         {R"({"a":x})", "{}", "No coinciden los tipos: a" + kNL},
     };
     for (const Case& c : cases)
@@ -132,6 +137,15 @@ TEST(JSONTest, Strings)
         {R"(["sin cierre)", R"(["sin cierre"])", "Missing ']': " + QStringLiteral("[\"sin cierre") + kNL},
         {R"(["\u00zz"])", "[]", "No coinciden los tipos: 00zz\"]" + kNL},
         {R"({"k":"\u12"})", "{}", "No coinciden los tipos: k" + kNL},
+        {R"(["", '', " x "])", R"(["",""," x "])", ""},
+        {R"(['a\'b', "a\ b", "\/"])", R"(["a'b","a b","/"])", ""},
+        {"[\"l1\nl2\t\xC3\xB1\xF0\x9F\x98\x80\"]", "[\"l1\nl2\t\xC3\xB1\xF0\x9F\x98\x80\"]", ""},
+        {R"(["\u00e9\u00E9\uD83D\uDE00x"])", "[\"\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\"]", ""},
+        {R"(["abc\)", R"(["abc"])", "Missing ']': " + QStringLiteral("[\"abc\\") + kNL},
+        {R"(["a\")", R"(["a""])", "Missing ']': " + QStringLiteral("[\"a\\\"") + kNL},
+        {R"(["a\u4)", "[\"a\x04\"]", "Missing ']': " + QStringLiteral("[\"a\\u4") + kNL},
+        {R"(["a\u)", "[]", "No coinciden los tipos: " + kNL},
+        {R"(["\uG000"])", "[]", "No coinciden los tipos: G000\"]" + kNL},
     };
     for (const Case& c : cases)
         check(c);
@@ -161,6 +175,14 @@ TEST(JSONTest, LenientForms)
         {"{'single':1, bare : 2}", "{single:1,bare:2}", ""},
         {R"({"a:b":1})", "{a:b:1}", ""},
         {R"({"a":1,})", "{a:1,}:<empty>}", "Missing '}': {\"a\":1,}" + kNL},
+        {"[1/*c*/,2//x\n,3]", "[1,2,3]", ""},
+        {"{\"a\" /* c */ : 1, 'b'\n:2}", "{a:1,b:2}", ""},
+        {"{ab cd:1, 'e\tf':2}", "{abcd:1,ef:2}", ""},
+        {R"({"it's":2, "b":3})", R"({its:2,b:3}:<empty>})", "Missing '}': {\"it's\":2, \"b\":3}" + kNL},
+        {R"({'say "x"':3})", R"({sayx:":3}"})",
+         "Invalid Key at position 10 : sayx" + kNL + "Missing '}': {'say \"x\"':3}" + kNL},
+        {R"({"abc)", "{abc:<empty>}", "Missing '}': {\"abc" + kNL},
+        {R"({"a\"b":1})", "{}", "Invalid Key at position 6 : a\\" + kNL + "No coinciden los tipos: a\\" + kNL},
     };
     for (const Case& c : cases)
         check(c);
@@ -210,6 +232,74 @@ TEST(JSONTest, DeepNestingIsAFaultNotACrash)
     const QString fine = QString(400, QLatin1Char('[')) + QString(400, QLatin1Char(']'));
     ASSERT_NE(JSON::Parse(fine), nullptr);
     EXPECT_EQ(JSON::ErrorText(), QString());
+}
+
+// True when the value read equals the one QJsonDocument read from the same well-formed text: members by key,
+// elements in order, the same texts, numbers equal as doubles, true, false and null.
+bool sameAsQt(const vb::Variant& value, const QJsonValue& expected)
+{
+    if (auto object = value.as<vb::Dictionary>()) {
+        const QJsonObject members = expected.toObject();
+        if (!expected.isObject() || object->Count() != members.size())
+            return false;
+        for (const QString& key : object->Keys())
+            if (!members.contains(key) || !sameAsQt(object->Item(key), members.value(key)))
+                return false;
+        return true;
+    }
+    if (auto array = value.as<vb::Collection>()) {
+        const QJsonArray elements = expected.toArray();
+        if (!expected.isArray() || array->Count() != elements.size())
+            return false;
+        for (int i = 1; i <= array->Count(); ++i)
+            if (!sameAsQt(array->Item(i), elements.at(i - 1)))
+                return false;
+        return true;
+    }
+    switch (value.type()) {
+    case vb::Variant::Type::Null:
+        return expected.isNull();
+    case vb::Variant::Type::Boolean:
+        return expected.isBool() && value.toBool() == expected.toBool();
+    case vb::Variant::Type::String:
+        return expected.isString() && value.toString() == expected.toString();
+    case vb::Variant::Type::Decimal: {
+        const double number = value.toDecimal().toDouble();
+        return expected.isDouble() && std::abs(number - expected.toDouble()) <= 1e-12 * std::abs(number);
+    }
+    default:
+        return false;
+    }
+}
+
+// A well-formed document of many records: every escape, surrogate pairs escaped and raw, texts longer than the
+// string builder's chunk, numbers in every form, nesting and empty containers.
+QByteArray recordsDocument()
+{
+    const QByteArray longText = QByteArray("0123456789\\\\\\u00f1").repeated(700);
+    QByteArray text = "[";
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        text += (i ? ",\n" : "") + QByteArray("{\"id\":") + n + ",\"texto\":\"plain " + n + "\"," +
+                "\"escapes\":\"q\\\"b\\\\s\\/\\b\\f\\n\\r\\t\\u00e9\\u00C9\\ud83d\\ude00" + n + "\"," +
+                "\"raw\":\"\xC3\xB1\xF0\x9F\x98\x80\",\"vacio\":\"\",\"u" + n + "\":\"\\u" +
+                QByteArray::number(0x20 + i * 97, 16).rightJustified(4, '0') + "\"," + "\"numeros\":[0,-0," + n + ",-" +
+                n + ".25,1e3,1E-3,2.5e+10,-7.125E2,0." + n + ",1234567890123]," +
+                "\"flags\":[true,false,null],\"anidado\":{\"a\":[[],{},[{\"b\":[" + n + "]}]]}" +
+                (i % 50 == 0 ? ",\"largo\":\"" + longText + "\"" : QByteArray()) + "}";
+    }
+    return text + "]";
+}
+
+TEST(JSONTest, ReadsWellFormedDocumentsAsQJsonDocumentDoes)
+{
+    const QByteArray document = recordsDocument();
+    QJsonParseError error;
+    const QJsonDocument expected = QJsonDocument::fromJson(document, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const auto object = JSON::Parse(QString::fromUtf8(document));
+    EXPECT_EQ(JSON::ErrorText(), QString());
+    EXPECT_TRUE(sameAsQt(vb::Variant(object), expected.array()));
 }
 
 // Runs Parse in a child process that may take at most `seconds` of processor time and `megabytes` of address
