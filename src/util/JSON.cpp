@@ -8,6 +8,7 @@
 #include "platform/vb/Variant.h"
 #include "util/cStringBuilder.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace JSON {
@@ -44,7 +45,44 @@ void clearFaults()
 constexpr int kMaxDepth = 500;
 // How much of the rest of the text a fault line quotes.
 constexpr int kRestQuoted = 200;
-const QString kNumberCharacters = QStringLiteral("+-0123456789.eE");
+
+bool isNumberCharacter(QChar c)
+{
+    switch (c.unicode()) {
+    case u'+':
+    case u'-':
+    case u'.':
+    case u'e':
+    case u'E':
+        return true;
+    default:
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    }
+}
+
+// Blanks are dropped from keys, inside quotes as well.
+bool isKeyBlank(QChar c)
+{
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') || c == QLatin1Char(' ');
+}
+
+bool isKeyCharacter(QChar c)
+{
+    return c != QLatin1Char('"') && c != QLatin1Char('\'') && c != QLatin1Char(':') && !isKeyBlank(c);
+}
+
+// The value of a hexadecimal digit in either case; -1 for any other character.
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
 
 [[noreturn]] void typeMismatch()
 {
@@ -77,15 +115,25 @@ private:
     QString rest() const { return vb::Mid(m_text, static_cast<int>(m_position), kRestQuoted); }
     QString next20() const { return vb::Mid(m_text, static_cast<int>(m_position), 20); }
     QString last20() const { return vb::Right(m_text, 20); }
-    bool startsHere(const QString& word) const
+    bool startsHere(QLatin1StringView word) const
     {
-        return vb::Mid(m_text, static_cast<int>(m_position), word.size()) == word;
+        return !atEnd() && QStringView(m_text).sliced(m_position - 1).startsWith(word);
     }
-    int unicodeEscape();
+    // The text from one position up to another, without copying it: only for reading at once.
+    QString piece(qsizetype from, qsizetype to) const
+    {
+        return QString::fromRawData(m_text.constData() + from - 1, to - from);
+    }
+    // Moves on to the closing quote, a backslash or the end of the text.
+    void skipOrdinary(QChar quote);
+    void collect(QChar c);
+    int unicodeEscape() const;
 
     const QString& m_text;
     qsizetype m_position = 1;
     int m_depth = 0;
+    // The strings with escapes are collected here, one after another, so its room is made once per reading.
+    cStringBuilder m_collected;
 };
 
 void Reader::SkipBlanks()
@@ -229,16 +277,27 @@ QString Reader::ParseString()
     SkipBlanks();
     const QChar quote = current();
     ++m_position;
-    cStringBuilder collected;
+    // A string without escapes is the text between its quotes, taken in one piece.
+    const qsizetype from = m_position;
+    skipOrdinary(quote);
+    if (current() != QLatin1Char('\\')) {
+        const QString plain = m_text.mid(from - 1, m_position - from);
+        if (!atEnd())
+            ++m_position;
+        return plain;
+    }
+    m_collected.Remove(0, m_collected.Length());
+    m_collected.Append(piece(from, m_position));
     while (!atEnd()) {
         const QChar c = current();
         if (c == quote) {
             ++m_position;
-            return collected.toString();
+            return m_collected.toString();
         }
         if (c != QLatin1Char('\\')) {
-            collected.Append(QString(c));
-            ++m_position;
+            const qsizetype ordinary = m_position;
+            skipOrdinary(quote);
+            m_collected.Append(piece(ordinary, m_position));
             continue;
         }
         ++m_position;
@@ -248,65 +307,75 @@ QString Reader::ParseString()
         case u'\\':
         case u'/':
         case u'\'':
-            collected.Append(QString(escaped));
+            collect(escaped);
             ++m_position;
             break;
         case u'b':
-            collected.Append(QString(QChar(8)));
+            collect(QChar(8));
             ++m_position;
             break;
         case u'f':
-            collected.Append(QString(QChar(12)));
+            collect(QChar(12));
             ++m_position;
             break;
         case u'n':
-            collected.Append(QStringLiteral("\n"));
+            collect(QLatin1Char('\n'));
             ++m_position;
             break;
         case u'r':
-            collected.Append(QStringLiteral("\r"));
+            collect(QLatin1Char('\r'));
             ++m_position;
             break;
         case u't':
-            collected.Append(QStringLiteral("\t"));
+            collect(QLatin1Char('\t'));
             ++m_position;
             break;
         case u'u':
             ++m_position;
-            collected.Append(QString(QChar(static_cast<char16_t>(unicodeEscape()))));
+            collect(QChar(static_cast<char16_t>(unicodeEscape())));
             m_position += 4;
             break;
         default:
             break; // the backslash is dropped and the character read as an ordinary one
         }
     }
-    return collected.toString();
+    return m_collected.toString();
+}
+
+void Reader::skipOrdinary(QChar quote)
+{
+    while (!atEnd() && current() != quote && current() != QLatin1Char('\\'))
+        ++m_position;
+}
+
+void Reader::collect(QChar c)
+{
+    m_collected.Append(QString::fromRawData(&c, 1));
 }
 
 // The 4 hexadecimal digits after "\u" (fewer at the end of the text); anything else is a type mismatch.
-int Reader::unicodeEscape()
+int Reader::unicodeEscape() const
 {
-    const QString digits = next20().left(4);
+    const qsizetype digits = std::min<qsizetype>(4, m_text.size() - m_position + 1);
+    if (digits <= 0)
+        typeMismatch();
     int value = 0;
-    for (const QChar d : digits) {
-        const int digit = QStringLiteral("0123456789abcdef").indexOf(d.toLower());
+    for (qsizetype i = 0; i < digits; ++i) {
+        const int digit = hexDigit(m_text[m_position - 1 + i]);
         if (digit < 0)
             typeMismatch();
         value = value * 16 + digit;
     }
-    if (digits.isEmpty())
-        typeMismatch();
     return value;
 }
 
 vb::Variant Reader::ParseNumber()
 {
     SkipBlanks();
-    QString number;
+    const qsizetype from = m_position;
     for (; !atEnd(); ++m_position) {
-        if (!kNumberCharacters.contains(current()))
-            return vb::Decimal::parse(number);
-        number += current();
+        if (!isNumberCharacter(current()))
+            return vb::Decimal::parse(piece(from, m_position));
     }
     return vb::Variant();
 }
@@ -314,11 +383,11 @@ vb::Variant Reader::ParseNumber()
 bool Reader::ParseBoolean()
 {
     SkipBlanks();
-    if (startsHere(QStringLiteral("true"))) {
+    if (startsHere(QLatin1StringView("true"))) {
         m_position += 4;
         return true;
     }
-    if (startsHere(QStringLiteral("false"))) {
+    if (startsHere(QLatin1StringView("false"))) {
         m_position += 5;
         return false;
     }
@@ -329,7 +398,7 @@ bool Reader::ParseBoolean()
 vb::Variant Reader::ParseNull()
 {
     SkipBlanks();
-    if (startsHere(QStringLiteral("null"))) {
+    if (startsHere(QLatin1StringView("null"))) {
         m_position += 4;
         return vb::Variant::Null();
     }
@@ -361,10 +430,14 @@ QString Reader::ParseKey()
             if (!inDoubleQuotes && !inSingleQuotes)
                 return key;
             key += c;
-        } else {
-            if (c != QLatin1Char('\r') && c != QLatin1Char('\n') && c != QLatin1Char('\t') && c != QLatin1Char(' '))
-                key += c;
+        } else if (isKeyBlank(c)) {
             ++m_position;
+        } else {
+            // The characters up to the next quote, colon or blank all belong to the key: taken in one piece.
+            const qsizetype from = m_position;
+            while (!atEnd() && isKeyCharacter(current()))
+                ++m_position;
+            key += QStringView(m_text).sliced(from - 1, m_position - from);
         }
     }
     return key;

@@ -127,7 +127,8 @@ void cStringBuilder::grow(std::int64_t neededBytes)
         return;
     if (capacity > kMaxBytes)
         overflow();
-    m_buffer.append(QString(static_cast<qsizetype>((capacity - m_capacityBytes) / 2), QLatin1Char(' ')));
+    // Nothing reads the spare room beyond the text, so it is left as it comes instead of being filled.
+    m_buffer.resize(static_cast<qsizetype>(capacity / 2));
     m_capacityBytes = static_cast<std::int32_t>(capacity);
 }
 

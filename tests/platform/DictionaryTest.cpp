@@ -43,4 +43,27 @@ TEST(DictionaryTest, ADuplicateKeyRaises457AndKeepsTheFirstValue)
     EXPECT_EQ(d.Item(QStringLiteral("a")).toLongLong(), 1);
 }
 
+// Small and large dictionaries alike: every key read back, a repeated key refused, and keys that differ only in
+// case or length kept apart.
+TEST(DictionaryTest, ManyKeys)
+{
+    for (const int count : {1, 15, 16, 17, 40}) {
+        vb::Dictionary d;
+        for (int i = 0; i < count; ++i)
+            d.Add(QStringLiteral("k%1").arg(i), i);
+        d.Add(QStringLiteral("K0"), -1);
+        d.Add(QStringLiteral("k"), -2);
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(d.Item(QStringLiteral("k%1").arg(i)).toLongLong(), i) << count;
+            EXPECT_THROW(d.Add(QStringLiteral("k%1").arg(i), 0), vb::Error) << count << " " << i;
+        }
+        EXPECT_EQ(d.Item(QStringLiteral("K0")).toLongLong(), -1) << count;
+        EXPECT_EQ(d.Item(QStringLiteral("k")).toLongLong(), -2) << count;
+        EXPECT_FALSE(d.Exists(QStringLiteral("k%1").arg(count))) << count;
+        EXPECT_EQ(d.Count(), count + 2);
+        EXPECT_EQ(d.Keys().first(), QStringLiteral("k0"));
+        EXPECT_EQ(d.Keys().last(), QStringLiteral("k"));
+    }
+}
+
 } // namespace

@@ -206,6 +206,24 @@ TEST(JSONTest, Faults)
         check(c);
 }
 
+// Objects of many members keep their order and still refuse a repeated key, wherever it comes.
+TEST(JSONTest, ObjectsWithManyMembers)
+{
+    for (const int repeated : {3, 30}) {
+        QString text = QStringLiteral("{");
+        QStringList members;
+        for (int i = 0; i < 40; ++i) {
+            text += QStringLiteral("\"k%1\":%1,").arg(i);
+            members << QStringLiteral("k%1:%1").arg(i);
+        }
+        text += QStringLiteral("\"k%1\":0}").arg(repeated);
+        EXPECT_EQ(parsed(text), QLatin1Char('{') + members.join(QLatin1Char(',')) + QLatin1Char('}'));
+        EXPECT_EQ(JSON::ErrorText(),
+                  QStringLiteral("Esta clave ya está asociada a un elemento de esta colección: k%1").arg(repeated) +
+                      kNL);
+    }
+}
+
 // A word that is not true, false or null inside an array is written as a fault once and ends the array,
 // where reading on would meet the same word for ever.
 TEST(JSONTest, AnUnreadableWordEndsTheArray)

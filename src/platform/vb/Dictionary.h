@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace vb {
@@ -22,7 +24,14 @@ public:
     QStringList Keys() const;
 
 private:
+    // Up to this many members a key is searched in order: most dictionaries are that small, and for them an
+    // index costs more to build than it saves.
+    static constexpr std::size_t kSearchedInOrder = 16;
+
+    std::optional<std::size_t> find(const QString& key) const;
+
     std::vector<std::pair<QString, Variant>> m_items;
+    // Built once the dictionary outgrows the search in order.
     QHash<QString, std::size_t> m_index;
 };
 
