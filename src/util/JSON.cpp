@@ -132,7 +132,7 @@ private:
     const QString& m_text;
     qsizetype m_position = 1;
     int m_depth = 0;
-    // The strings with escapes are collected here, one after another, so its room is made once per reading.
+    // Every string with escapes is collected here in turn, so that the builder makes its room once per reading.
     cStringBuilder m_collected;
 };
 
