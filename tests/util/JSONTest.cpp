@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -329,6 +330,8 @@ bool parsesWithin(const QString& text, rlim_t seconds, rlim_t megabytes)
         return false;
     const rlim_t mapped = statm.readAll().split(' ').first().toULongLong() * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
     const pid_t child = fork();
+    if (child < 0)
+        return false;
     if (child == 0) {
         const rlimit memory{mapped + megabytes * 1024 * 1024, mapped + megabytes * 1024 * 1024};
         const rlimit processor{seconds, seconds};
