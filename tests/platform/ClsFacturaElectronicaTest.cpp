@@ -3,6 +3,7 @@
 #include "platform/afip/TicketStore.h"
 #include "platform/afip/XmlFields.h"
 #include "support/FakeAfip.h"
+#include "support/HttpServer.h"
 #include "support/TestAuthority.h"
 
 #include <QDir>
@@ -19,6 +20,14 @@ using kembtest::TestAuthority;
 namespace {
 
 const double Cuit = 20123456786.0;
+
+// A SOAP answer whose body nests `levels` elements, one inside the other.
+QByteArray nestedAnswer(int levels)
+{
+    return "<soapenv:Envelope xmlns:soapenv='http://schemas.xmlsoap.org/soap/envelope/'><soapenv:Body>" +
+           QByteArray("<x>").repeated(levels) + QByteArray("</x>").repeated(levels) +
+           "</soapenv:Body></soapenv:Envelope>";
+}
 
 class ClsFacturaElectronicaTest : public ::testing::Test {
 protected:
@@ -366,4 +375,38 @@ TEST_F(ClsFacturaElectronicaTest, WorksOverTlsWithATrustedAuthority)
     ASSERT_TRUE(probar(fake, f, error, &numero)) << error.toStdString();
     EXPECT_EQ(numero, 55.0);
     EXPECT_EQ(fake.logins(), 1);
+}
+
+TEST_F(ClsFacturaElectronicaTest, ADeeplyNestedAnswerIsRefusedAtOnceAsUnexpected)
+{
+    const QByteArray answer = nestedAnswer(15000);
+    ASSERT_GT(answer.size(), 100 * 1024);
+    kembtest::HttpServer hostile;
+    kembtest::HttpResponse nested;
+    nested.body = answer;
+    hostile.route(FakeAfip::WsaaPath, nested);
+    hostile.route(FakeAfip::WsfePath, nested);
+    const auto f = files(QStringLiteral("anidada"));
+
+    // Generous bounds: reading such an answer used to take minutes and gigabytes.
+    QElapsedTimer clock;
+    clock.start();
+    ClsFacturaElectronica login;
+    EXPECT_FALSE(login.Autenticar(f.certificate, f.key, hostile.baseUrl() + FakeAfip::WsaaPath));
+    EXPECT_EQ(login.UltimoError(), QString("El servicio de autenticación dio una respuesta inesperada (HTTP 200)."));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(QDir(afip::TicketStore::folder()).isEmpty());
+
+    FakeAfip fake(*s_authority);
+    ClsFacturaElectronica query;
+    query.setCuitEmisor(Cuit);
+    query.setUrlWsfe(hostile.baseUrl() + FakeAfip::WsfePath);
+    ASSERT_TRUE(query.Autenticar(f.certificate, f.key, fake.wsaaUrl())) << query.UltimoError().toStdString();
+    double numero = 5;
+    clock.restart();
+    EXPECT_FALSE(query.UltimoComprobante(2, 1, numero));
+    EXPECT_EQ(query.UltimoError(),
+              QString("El servicio de facturación electrónica dio una respuesta inesperada (HTTP 200)."));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(numero, 5.0);
 }

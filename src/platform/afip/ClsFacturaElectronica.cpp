@@ -125,11 +125,11 @@ bool ClsFacturaElectronica::UltimoComprobante(int ptoVta, int cbteTipo, double& 
 
     QStringList errors;
     QString code;
-    for (const auto& [path, text] : answer.entries()) {
-        if (XmlFields::pathEndsWith(path, QStringLiteral("Errors/Err/Code")))
-            code = text;
-        else if (XmlFields::pathEndsWith(path, QStringLiteral("Errors/Err/Msg")))
-            errors.append(QStringLiteral("Error %1: %2").arg(code, text));
+    for (qsizetype i = 0; i < answer.size(); ++i) {
+        if (answer.pathEndsWith(i, u"Errors/Err/Code"))
+            code = answer.text(i);
+        else if (answer.pathEndsWith(i, u"Errors/Err/Msg"))
+            errors.append(QStringLiteral("Error %1: %2").arg(code, answer.text(i)));
     }
     if (!errors.isEmpty())
         return fail(errors.join(QLatin1Char('\n')));

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 namespace afip {
 
@@ -19,47 +20,71 @@ XmlFields::XmlFields(const QString& xml)
 
 void XmlFields::read(QXmlStreamReader& reader)
 {
-    QStringList path;
-    QList<QString> texts;
-    QList<qsizetype> positions;
-    while (!reader.atEnd()) {
+    // Indexes of the elements open at the reader's position, outermost first.
+    std::vector<qsizetype> open;
+    bool tooDeep = false;
+    while (!reader.atEnd() && !tooDeep) {
         reader.readNext();
         if (reader.isStartElement()) {
-            path.append(reader.name().toString());
-            // The entry is added now so that document order is kept; its text is known at the end tag.
-            positions.append(m_entries.size());
-            m_entries.append({path.join(QLatin1Char('/')), QString()});
-            texts.append(QString());
-        } else if (reader.isCharacters() && !texts.isEmpty()) {
-            texts.last() += reader.text();
-        } else if (reader.isEndElement() && !path.isEmpty()) {
-            m_entries[positions.takeLast()].second = texts.takeLast().trimmed();
-            path.removeLast();
+            tooDeep = open.size() >= static_cast<std::size_t>(MaxDepth);
+            // The element is added now so that document order is kept; its text is complete at the end tag.
+            m_elements.push_back({open.empty() ? -1 : open.back(), reader.name().toString(), QString()});
+            open.push_back(size() - 1);
+        } else if (reader.isCharacters() && !open.empty()) {
+            m_elements[open.back()].text += reader.text();
+        } else if (reader.isEndElement() && !open.empty()) {
+            QString& text = m_elements[open.back()].text;
+            text = text.trimmed();
+            open.pop_back();
         }
     }
-    m_valid = !reader.hasError() && !m_entries.isEmpty();
+    if (tooDeep)
+        m_elements.clear();
+    m_valid = !tooDeep && !reader.hasError() && !m_elements.empty();
 }
 
-bool XmlFields::pathEndsWith(const QString& path, const QString& pathSuffix)
+QString XmlFields::path(qsizetype index) const
 {
-    return path == pathSuffix ||
-           (path.endsWith(pathSuffix) && path.at(path.size() - pathSuffix.size() - 1) == QLatin1Char('/'));
+    QStringList names;
+    for (qsizetype i = index; i >= 0; i = m_elements.at(i).parent)
+        names.append(m_elements.at(i).name);
+    std::reverse(names.begin(), names.end());
+    return names.join(QLatin1Char('/'));
+}
+
+bool XmlFields::pathEndsWith(qsizetype index, QStringView pathSuffix) const
+{
+    // The suffix's names are compared from its last one upwards through the element's ancestors.
+    qsizetype end = pathSuffix.size();
+    for (qsizetype i = index; i >= 0; i = m_elements.at(i).parent) {
+        const qsizetype slash = pathSuffix.first(end).lastIndexOf(QLatin1Char('/'));
+        const QStringView name = pathSuffix.sliced(slash + 1, end - slash - 1);
+        if (name.isEmpty() || m_elements.at(i).name != name)
+            return false;
+        if (slash < 0)
+            return true;
+        end = slash;
+    }
+    return false;
+}
+
+qsizetype XmlFields::find(const QString& pathSuffix) const
+{
+    for (qsizetype i = 0; i < size(); ++i)
+        if (pathEndsWith(i, pathSuffix))
+            return i;
+    return -1;
 }
 
 bool XmlFields::contains(const QString& pathSuffix) const
 {
-    for (const auto& entry : m_entries)
-        if (pathEndsWith(entry.first, pathSuffix))
-            return true;
-    return false;
+    return find(pathSuffix) >= 0;
 }
 
 QString XmlFields::value(const QString& pathSuffix) const
 {
-    for (const auto& entry : m_entries)
-        if (pathEndsWith(entry.first, pathSuffix))
-            return entry.second;
-    return {};
+    const qsizetype i = find(pathSuffix);
+    return i >= 0 ? m_elements.at(i).text : QString();
 }
 
 } // namespace afip

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
-#include <QPair>
 #include <QString>
+#include <QStringView>
+#include <vector>
 
 class QXmlStreamReader;
 
@@ -13,6 +13,9 @@ namespace afip {
 
 class XmlFields {
 public:
+    // Deeper documents are refused whole: no answer of the services nests beyond a dozen levels.
+    static constexpr int MaxDepth = 64;
+
     explicit XmlFields(const QByteArray& xml);
     explicit XmlFields(const QString& xml);
 
@@ -21,15 +24,27 @@ public:
     bool contains(const QString& pathSuffix) const;
     // The trimmed text of the first element whose path ends with `pathSuffix`; "" when absent.
     QString value(const QString& pathSuffix) const;
-    // Every element in document order as ("Envelope/Body/...", trimmed text).
-    const QList<QPair<QString, QString>>& entries() const { return m_entries; }
 
-    static bool pathEndsWith(const QString& path, const QString& pathSuffix);
+    // The elements in document order: how many, each one's path ("Envelope/Body/...") and trimmed text.
+    qsizetype size() const { return static_cast<qsizetype>(m_elements.size()); }
+    QString path(qsizetype index) const;
+    QString text(qsizetype index) const { return m_elements.at(index).text; }
+    // Whether the path of element `index` is `pathSuffix` or ends with "/" and `pathSuffix`.
+    bool pathEndsWith(qsizetype index, QStringView pathSuffix) const;
 
 private:
-    void read(QXmlStreamReader& reader);
+    // Each element keeps only its own name and its parent's index: paths are rebuilt on demand, so a deeply
+    // nested document costs memory and time in proportion to its size, not to the square of its depth.
+    struct Element {
+        qsizetype parent;
+        QString name;
+        QString text;
+    };
 
-    QList<QPair<QString, QString>> m_entries;
+    void read(QXmlStreamReader& reader);
+    qsizetype find(const QString& pathSuffix) const;
+
+    std::vector<Element> m_elements;
     bool m_valid = false;
 };
 
