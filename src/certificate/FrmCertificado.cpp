@@ -4,6 +4,7 @@
 #include "certificate/DireccionesAfip.h"
 #include "certificate/FrmDescargaOpenSSL.h"
 #include "certificate/ModDescargaIMG.h"
+#include "certificate/RespaldoClaves.h"
 #include "certificate/UbicacionOpenssl.h"
 #include "global/ModGlobal.h"
 #include "platform/afip/ClsFacturaElectronica.h"
@@ -25,10 +26,8 @@
 #include "platform/vb/Twips.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,7 +75,8 @@ void ponerFuente(QWidget* control, double puntos)
     control->setFont(fuente);
 }
 
-template <class Control> Control* colocar(Control* control, const char* nombre, const QRect& lugar)
+template <class Control>
+Control* colocar(Control* control, const char* nombre, const QRect& lugar)
 {
     control->setObjectName(QString::fromLatin1(nombre));
     control->setGeometry(lugar);
@@ -594,24 +594,6 @@ bool tieneCaracteresDeComando(const QString& texto)
     return false;
 }
 
-// Moves an earlier key and request aside, in the same folder, under a name that carries the date and time:
-// the new run never overwrites the user's key, and the existence tests then only pass for files it made.
-void respaldarAnteriores(const QString& carpeta)
-{
-    const QString sello = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (const char* nombre : {kClave, kPedido}) {
-        const QString ruta = carpeta + QString::fromLatin1(nombre);
-        if (!QFileInfo::exists(ruta) && !QFileInfo(ruta).isSymLink())
-            continue;
-        const QString base = ruta + QLatin1Char('.') + sello;
-        QString respaldo = base + QStringLiteral(".bak");
-        for (int n = 2; QFileInfo::exists(respaldo); ++n)
-            respaldo = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".bak");
-        if (!QFile::rename(ruta, respaldo))
-            throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ruta);
-    }
-}
-
 // Reads the exit code of a started command once a second until it has ended, letting window events run.
 void esperarProceso(std::int64_t proceso)
 {
@@ -729,7 +711,10 @@ bool FrmCertificado::GenerarClave(QString& MensajeError, QString& RutaKey, QStri
     // Every file name is joined to the folder through AgregarBarra: a folder typed without its final
     // separator must not make the existence tests look for "binprivada.key".
     const QString enCarpeta = funciones.AgregarBarra(carpeta);
-    if (!paso([&]() { respaldarAnteriores(enCarpeta); }))
+    // The earlier key and request are moved aside, so that the existence tests pass only for files this run
+    // made; a run that fails puts them back, and the user stays on the pair the path boxes name.
+    RespaldoClaves anteriores(enCarpeta);
+    if (!paso([&]() { anteriores.Respaldar(); }))
         return false;
 
     espera.TextosEspera(0, QStringLiteral("Generando certificados."), QString::fromLatin1(kClave));
@@ -753,6 +738,7 @@ bool FrmCertificado::GenerarClave(QString& MensajeError, QString& RutaKey, QStri
     if (!ModGlobal::ExisteArchivo(enCarpeta + QString::fromLatin1(kPedido)))
         return detener(QStringLiteral("No se genero el certificado clave.csr"));
     RutaCsr = enCarpeta + QString::fromLatin1(kPedido);
+    anteriores.Confirmar();
     espera.OcultarEspera();
     return true;
 }
