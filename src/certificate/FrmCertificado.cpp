@@ -25,6 +25,7 @@
 #include "platform/vb/TextLines.h"
 #include "platform/vb/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -461,6 +462,15 @@ bool enteroDe(double valor, int& entero)
     return true;
 }
 
+// The busy cursor over the whole program while it lives: a request to the services may take up to its time limit.
+class CursorOcupado {
+public:
+    CursorOcupado() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CursorOcupado() { QApplication::restoreOverrideCursor(); }
+    CursorOcupado(const CursorOcupado&) = delete;
+    CursorOcupado& operator=(const CursorOcupado&) = delete;
+};
+
 // The CUIT's digits as a number; false when the text is not one.
 bool cuitDe(const QString& texto, double& cuit)
 {
@@ -510,6 +520,7 @@ void FrmCertificado::LblProbarCRT_Click()
 bool FrmCertificado::CRTValido(int PtoVta, double Cuit, const QString& RutaCrt, const QString& RutaKey,
                                QString& Mensaje)
 {
+    const CursorOcupado ocupado;
     ClsFacturaElectronica cliente;
     cliente.setCuitEmisor(Cuit);
     // The addresses of the mode chosen (or as edited), not always the production ones.

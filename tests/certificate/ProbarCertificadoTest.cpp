@@ -6,14 +6,18 @@
 #include "platform/afip/TicketStore.h"
 #include "platform/vb/Constants.h"
 #include "support/FakeAfip.h"
+#include "support/HttpServer.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestAuthority.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using kembtest::FakeAfip;
@@ -195,4 +199,65 @@ TEST_F(ProbarCertificadoTest, NumbersThatDoNotConvertAreReportedWithoutSending)
         EXPECT_EQ(mostrado.title, Titulo);
     }
     EXPECT_TRUE(fake.requests().isEmpty());
+}
+
+TEST_F(ProbarCertificadoTest, TheWindowShowsTheBusyCursorWhileTheServiceAnswers)
+{
+    FakeAfip fake(*s_autoridad);
+    const auto archivos = certificado(QStringLiteral("lento"));
+    completar(fake, QStringLiteral("4"), QStringLiteral("20123456786"), archivos.certificate, archivos.key);
+    ASSERT_EQ(probar().prompt, Correcto) << "the login's ticket is kept, so the next tests only query";
+
+    struct Caso {
+        int estado;
+        QByteArray cuerpo;
+        QString mensaje;
+        int icono;
+    };
+    const Caso casos[] = {
+        {200,
+         "<Envelope><Body><FECompUltimoAutorizadoResponse><FECompUltimoAutorizadoResult><PtoVta>4</PtoVta>"
+         "<CbteTipo>1</CbteTipo><CbteNro>31</CbteNro></FECompUltimoAutorizadoResult>"
+         "</FECompUltimoAutorizadoResponse></Body></Envelope>",
+         Correcto, vb::vbInformation},
+        {500, "<html>Service Unavailable</html>",
+         "El servicio de facturación electrónica dio una respuesta inesperada (HTTP 500).", vb::vbCritical},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.estado);
+        // A service that takes its time, on its own thread.
+        kembtest::HttpServer lento;
+        lento.route(FakeAfip::WsfePath, [&c](const kembtest::HttpRequest&) {
+            QThread::msleep(400);
+            kembtest::HttpResponse r;
+            r.status = c.estado;
+            r.body = c.cuerpo;
+            return r;
+        });
+        m_ventana->TxtWSFE->setText(lento.baseUrl() + FakeAfip::WsfePath);
+
+        QList<bool> ocupado;
+        QTimer muestra;
+        muestra.setInterval(20);
+        QObject::connect(&muestra, &QTimer::timeout, [&ocupado]() {
+            const QCursor* cursor = QApplication::overrideCursor();
+            ocupado.append(cursor && cursor->shape() == Qt::WaitCursor);
+        });
+        muestra.start();
+        ScriptedOperator operador;
+        operador.answerMsgBox(vb::vbOK, [&c](const Shown& s) {
+            EXPECT_EQ(s.prompt, c.mensaje);
+            EXPECT_EQ(s.buttons, c.icono);
+            EXPECT_EQ(s.title, Titulo);
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the answer is shown with the usual cursor";
+        });
+        QTest::mouseClick(m_ventana->LblProbarCRT, Qt::LeftButton);
+        muestra.stop();
+
+        EXPECT_EQ(operador.msgBoxes().size(), 1u);
+        EXPECT_EQ(lento.requestCount(FakeAfip::WsfePath), 1);
+        EXPECT_GE(ocupado.size(), 5) << "the window kept running while it waited";
+        EXPECT_FALSE(ocupado.contains(false));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 }
