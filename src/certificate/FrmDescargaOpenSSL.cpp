@@ -23,6 +23,7 @@
 namespace {
 
 const QString kInstalador = QStringLiteral("openssl.exe");
+const QString kEnEspera = QStringLiteral("...");
 
 template <class T>
 T* control(QWidget* parent, const char* name, const QRect& where)
@@ -76,7 +77,7 @@ void FrmDescargaOpenSSL::design()
     CmdAceptar = boton(this, "CmdAceptar", QStringLiteral("&Aceptar"), vb::twips(4800, 1680, 1575, 375));
     LblProceso = control<QLabel>(this, "LblProceso", vb::twips(120, 2280, 7095, 255));
     LblProceso->setAlignment(Qt::AlignCenter);
-    LblProceso->setText(QStringLiteral("..."));
+    LblProceso->setText(kEnEspera);
     ProgressBar1 = control<QProgressBar>(this, "ProgressBar1", vb::twips(0, 2640, 7335, 255));
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setValue(0);
@@ -170,6 +171,8 @@ void FrmDescargaOpenSSL::errorDescarga(const std::exception& e)
     vb::MsgBox(vb::toError(e).Description(), vb::vbCritical);
     vb::ResumeNext([this]() { Inet1->Cancel(); });
     ProgressBar1->setValue(0);
+    // Back to idle: the label shows what it shows before any download, not a transfer that has ended.
+    LblProceso->setText(kEnEspera);
     habilitarBotones(true);
 }
 

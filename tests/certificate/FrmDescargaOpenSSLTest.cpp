@@ -210,7 +210,7 @@ TEST_F(DescargaTest, AResponseWithoutContentLengthTakesTheErrorPath)
     descargar();
     EXPECT_FALSE(QFile::exists(instalador()));
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
-    EXPECT_EQ(child<QLabel>("LblProceso")->text(), "Descargando... Espere por favor...");
+    EXPECT_EQ(child<QLabel>("LblProceso")->text(), "...") << "the window is idle again, as before the download";
 }
 
 TEST_F(DescargaTest, AnErrorPageIsNeitherSavedNorStarted)
@@ -223,6 +223,7 @@ TEST_F(DescargaTest, AnErrorPageIsNeitherSavedNorStarted)
         esperaError(op, QString("No se pudo descargar el instalador: el servidor respondió %1.").arg(estado));
         descargar();
         EXPECT_EQ(leer(instalador()), "instalador anterior");
+        EXPECT_EQ(child<QLabel>("LblProceso")->text(), "...");
     }
     QTest::qWait(200);
     EXPECT_FALSE(QFile::exists(marca()));
@@ -242,4 +243,22 @@ TEST_F(DescargaTest, ATransferWithoutResponseFreesTheButtons)
     });
     descargar();
     EXPECT_FALSE(QFile::exists(instalador()));
+    EXPECT_EQ(child<QLabel>("LblProceso")->text(), "...");
+}
+
+TEST_F(DescargaTest, AFailedDownloadAfterAnInstalledOneShowsTheIdleWindow)
+{
+    m_server.route(kRuta, respuesta(200, script()));
+    kembtest::ScriptedOperator op;
+    avisoDeDescarga(op);
+    op.answerMsgBox(vb::vbOK);
+    descargar();
+    ASSERT_EQ(child<QLabel>("LblProceso")->text(), "Ejecutando instalador...");
+
+    m_server.route(kRuta, respuesta(404, script()));
+    avisoDeDescarga(op);
+    esperaError(op, "No se pudo descargar el instalador: el servidor respondió 404.");
+    descargar();
+    EXPECT_EQ(child<QLabel>("LblProceso")->text(), "...");
+    EXPECT_TRUE(op.allAnswered());
 }
