@@ -122,6 +122,8 @@ QPushButton* boton(QWidget* padre, const char* nombre, const QString& texto, con
 QCheckBox* casilla(QWidget* padre, const char* nombre, const QString& texto, const QRect& lugar)
 {
     auto* control = colocar(new QCheckBox(texto, padre), nombre, lugar);
+    // A button fills its background with the button colour; the design paints the whole box in its own.
+    control->setBackgroundRole(QPalette::Window);
     pintarFondo(control, kBlanco);
     return control;
 }

@@ -18,7 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -334,6 +337,41 @@ TEST_F(FrmCertificadoTest, CrearArchivoReplacesOrAppendsAnsiLines)
     EXPECT_EQ(leer(nueva), "uno\r\n") << "append creates a missing file";
     v.CrearArchivo(programa.path() + "/no/existe/x.cmd", "uno", true);
     EXPECT_FALSE(QFile::exists(programa.path() + "/no/existe/x.cmd"));
+}
+
+TEST_F(FrmCertificadoTest, ModeBoxesArePaintedWholeInTheColourOfTheHelpStep)
+{
+    // The colours the box is drawn with beside its indicator and its text: every row of every other column.
+    const auto pintado = [](QCheckBox* modo) {
+        QStyleOptionButton opcion;
+        opcion.initFrom(modo);
+        opcion.text = modo->text();
+        const QRect indicador = modo->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opcion, modo);
+        const QRect texto = modo->style()->subElementRect(QStyle::SE_CheckBoxContents, &opcion, modo);
+        const int finTexto = texto.left() + modo->fontMetrics().horizontalAdvance(modo->text());
+        const QImage imagen = modo->grab().toImage();
+        QSet<QRgb> colores;
+        for (int x = indicador.right() + 1; x < imagen.width(); ++x) {
+            if (x >= texto.left() && x <= finTexto)
+                continue;
+            for (int y = 0; y < imagen.height(); ++y)
+                colores.insert(imagen.pixel(x, y) & 0xFFFFFF);
+        }
+        return colores;
+    };
+    FrmCertificado v;
+    v.show();
+    const QSet<QRgb> blanco{kBlanco.rgb() & 0xFFFFFF};
+    const QSet<QRgb> amarillo{kAmarilloClaro.rgb() & 0xFFFFFF};
+    for (QCheckBox* modo : v.ChkModo) {
+        SCOPED_TRACE(modo->text().toStdString());
+        EXPECT_EQ(pintado(modo), blanco);
+        v.MostrarAyuda(0, false);
+        EXPECT_EQ(pintado(modo), amarillo);
+        EXPECT_EQ(modo->palette().color(modo->backgroundRole()), kAmarilloClaro);
+        v.MostrarAyuda(0, true);
+        EXPECT_EQ(pintado(modo), blanco);
+    }
 }
 
 TEST_F(FrmCertificadoTest, GuidedHelpAdvancesStepByStep)
