@@ -117,8 +117,10 @@ void FrmArtAlta::design()
     setPalette(blanco);
     setAutoFillBackground(true);
 
+    // The 18-point bold line needs more than the design's 7695 twips, more even than the room to the window's edge:
+    // it starts at the entry frame's left edge instead and is as wide as its text.
     Label1 = etiqueta(this, "Label1", QStringLiteral("El Articulo informado es inexistente...!"),
-                      vb::twips(240, 120, 7695, 495));
+                      vb::twips(120, 120, 7860, 495));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setFont(fuente(18, true));
     Label1->setAutoFillBackground(true);

@@ -202,7 +202,8 @@ void FrmCertificado::crearControles()
                                      "necesarios para obtener el certificado.crt para la facturación electrónica."),
                       twips(240, 600, 6375, 495));
     ChkModo[0] = casilla(this, "ChkModo(0)", QStringLiteral("Producción"), twips(1440, 1440, 1335, 195));
-    ChkModo[1] = casilla(this, "ChkModo(1)", QStringLiteral("Homologación"), twips(3720, 1440, 1335, 195));
+    // Two pixels wider than drawn on Windows, so that Carlito's "Homologación" ends before the box does.
+    ChkModo[1] = casilla(this, "ChkModo(1)", QStringLiteral("Homologación"), twips(3720, 1440, 1365, 195));
     TxtCUIT = caja(this, "TxtCUIT", QString(), twips(1440, 1920, 1575, 285));
     TxtPDV = caja(this, "TxtPDV", QString(), twips(5280, 1920, 735, 285));
     Label1 = etiqueta(this, "Label1", QStringLiteral("URL WSFE"), twips(480, 2280, 855, 255));
@@ -221,7 +222,8 @@ void FrmCertificado::crearControles()
     CmdAceptar = boton(this, "CmdAceptar", QStringLiteral("Aceptar"), twips(5760, 5790, 1095, 255));
     LblCerrarAyuda = enlace(this, "LblCerrarAyuda", QStringLiteral("Cerrar Ayuda"), twips(6480, 0, 615, 495));
     LblCerrarAyuda->hide();
-    Label10 = etiqueta(this, "Label10", QString::fromLatin1(kPieDePagina), twips(360, 6120, 6285, 210),
+    // One pixel taller than drawn on Windows: a line of Carlito needs 15 pixels; the strip below starts at 6360.
+    Label10 = etiqueta(this, "Label10", QString::fromLatin1(kPieDePagina), twips(360, 6120, 6285, 225),
                        Qt::AlignHCenter | Qt::AlignTop);
     PicPublicidad = imagen(this, "PicPublicidad", twips(0, 6360, 6975, 975));
     PicAux = imagen(this, "PicAux", twips(0, 6360, 6975, 975));

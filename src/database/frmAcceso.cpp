@@ -133,8 +133,9 @@ void frmAcceso::disenar()
     bcAceptar = boton(this, "bcAceptar", QStringLiteral("Aceptar"), vb::twips(120, 2760, 1680, 435), true);
     bcCancelar = boton(this, "bcCancelar", QStringLiteral("Cancelar"), vb::twips(2040, 2760, 1680, 435), true);
     CmdRegistrar = boton(this, "CmdRegistrar", QStringLiteral("Registrar"), vb::twips(3840, 2760, 900, 435), false);
+    // As wide as its caption needs inside the bevel with the system's sans-serif font.
     CmdLineaComando =
-        boton(this, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"), vb::twips(4800, 2760, 1860, 435), false);
+        boton(this, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"), vb::twips(4800, 2760, 1920, 435), false);
 }
 
 void frmAcceso::reject()

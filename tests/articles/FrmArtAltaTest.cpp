@@ -134,7 +134,7 @@ TEST_F(ArtAlta, Design)
         const char* text;
     };
     for (const Control& c :
-         {Control{"Label1", vb::twips(240, 120, 7695, 495), "El Articulo informado es inexistente...!"},
+         {Control{"Label1", vb::twips(120, 120, 7860, 495), "El Articulo informado es inexistente...!"},
           Control{"Label3", vb::twips(240, 600, 7695, 375), "Pulse ESC para cerrar esta pantalla. "},
           Control{"LblProceso", vb::twips(240, 2640, 7215, 255), "..."}}) {
         auto* label = w.findChild<QLabel*>(QLatin1String(c.name));
