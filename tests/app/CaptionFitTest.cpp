@@ -24,7 +24,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
-#include <memory>
+#include <optional>
 
 namespace {
 
