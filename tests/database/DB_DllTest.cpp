@@ -1230,6 +1230,24 @@ TEST(DbDllFormato, SQLValueWritesOneLiteral)
     }
 }
 
+TEST(DbDllFormato, SQLValueOfANumberBeyondCurrencyRaisesOverflow)
+{
+    const DB_Dll db;
+    const vb::Variant demasiado[] = {1e15, -1e15, QStringLiteral("1000000000000000"),
+                                     QStringLiteral("-922337203685478"), QStringLiteral("1e20")};
+    for (const vb::Variant& valor : demasiado) {
+        try {
+            db.SQLValue(valor, QStringLiteral("@"));
+            ADD_FAILURE() << valor.toString().toStdString() << " gave no error";
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.Number(), 6) << valor.toString().toStdString();
+            EXPECT_EQ(e.Description(), QStringLiteral("Desbordamiento"));
+        }
+    }
+    EXPECT_EQ(db.SQLValue(922337203685477.0, QStringLiteral("@")).toString(), "922337203685477");
+    EXPECT_EQ(db.SQLValue(QStringLiteral("-922337203685477"), QStringLiteral("@")).toString(), "-922337203685477");
+}
+
 TEST(DbDllFormato, TheNameFunctions)
 {
     const DB_Dll db;

@@ -7,6 +7,8 @@
 
 namespace vb {
 
+// Every conversion into Currency and its arithmetic raise run-time error 6 ("Desbordamiento") when the result
+// lies outside -922337203685477.5808 .. 922337203685477.5807, as the run-time does, instead of wrapping.
 class Currency {
 public:
     constexpr Currency() = default;
@@ -18,14 +20,14 @@ public:
     }
     // Rounds half away from zero to four decimals.
     static Currency fromDouble(double value);
-    static constexpr Currency fromInt(std::int64_t value) { return fromRaw(value * 10000); }
+    static Currency fromInt(std::int64_t value);
 
     constexpr std::int64_t raw() const { return m_raw; }
     double toDouble() const { return static_cast<double>(m_raw) / 10000.0; }
     bool isZero() const { return m_raw == 0; }
 
-    Currency operator+(Currency o) const { return fromRaw(m_raw + o.m_raw); }
-    Currency operator-(Currency o) const { return fromRaw(m_raw - o.m_raw); }
+    Currency operator+(Currency o) const;
+    Currency operator-(Currency o) const;
     constexpr auto operator<=>(const Currency&) const = default;
 
 private:

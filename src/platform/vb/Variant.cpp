@@ -3,6 +3,8 @@
 #include "platform/vb/Error.h"
 #include "platform/vb/Strings.h"
 
+#include <cmath>
+
 namespace vb {
 namespace {
 
@@ -110,7 +112,12 @@ double Variant::toDouble() const
 
 long long Variant::toLongLong() const
 {
-    return static_cast<long long>(std::llround(toDouble()));
+    const double whole = std::round(toDouble());
+    // 2^63 itself no longer fits; NaN fails the test as well.
+    constexpr double kLimite = 9223372036854775808.0;
+    if (!(whole >= -kLimite && whole < kLimite))
+        throw Error(6, QStringLiteral("Desbordamiento"));
+    return static_cast<long long>(whole);
 }
 
 bool Variant::toBool() const
