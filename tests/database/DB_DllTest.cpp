@@ -1248,6 +1248,17 @@ TEST(DbDllFormato, SQLValueOfANumberBeyondCurrencyRaisesOverflow)
     EXPECT_EQ(db.SQLValue(QStringLiteral("-922337203685477"), QStringLiteral("@")).toString(), "-922337203685477");
 }
 
+TEST(DbDllFormato, SQLValueOfADateKeepsItsYearAndSeconds)
+{
+    const DB_Dll db;
+    const vb::Date dia = vb::Date::fromDate(QDate(2020, 1, 31));
+    const vb::Date momento = vb::Date::fromDateTime(QDateTime(QDate(2020, 1, 31), QTime(14, 5, 9)));
+    EXPECT_EQ(db.SQLValue(dia).toString(), "'31/1/2020'");
+    EXPECT_EQ(db.SQLValue(momento).toString(), "'31/1/2020 14:05:09'");
+    EXPECT_EQ(db.SQLValue(momento, QString()).toString(), "31/1/2020 14:05:09");
+    EXPECT_EQ(db.SQLValue(vb::Date::fromDate(QDate(1920, 1, 31))).toString(), "'31/1/1920'");
+}
+
 TEST(DbDllFormato, TheNameFunctions)
 {
     const DB_Dll db;

@@ -760,6 +760,28 @@ TEST_F(Articulos, F12ReportsTheArticleAsMissingStock)
     EXPECT_TRUE(f->isVisible());
 }
 
+TEST_F(Articulos, F12StampsTheReportWithItsFullYearAndSeconds)
+{
+    base.exec("CREATE TABLE V_MV_FALTANTES (FechaHora VARCHAR(30), IdArticulo VARCHAR(25), Descripcion VARCHAR(40), "
+              "Usuario VARCHAR(20))");
+    base.exec("INSERT INTO V_MA_ARTICULOS VALUES ('A7', 'Yerba', 0, 0, 0, 0)");
+    auto f = cargar("SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS WHERE IDARTICULO = 'A7'");
+    f->show();
+    f->ListView1->setCurrentItem(item(*f, 0));
+    QDateTime antes = QDateTime::currentDateTime();
+    antes.setTime(QTime(antes.time().hour(), antes.time().minute(), antes.time().second()));
+    operador.answerMsgBox(vb::vbYes);
+    QTest::keyClick(f->ListView1, Qt::Key_F12);
+    const QDateTime despues = QDateTime::currentDateTime();
+    const auto filas = base.exec("SELECT FechaHora FROM V_MV_FALTANTES").rows;
+    ASSERT_EQ(filas.size(), 1u);
+    const QString sello = filas[0][0].toString();
+    const QDateTime leido = QDateTime::fromString(sello, QStringLiteral("d/M/yyyy HH:mm:ss"));
+    ASSERT_TRUE(leido.isValid()) << sello.toStdString();
+    EXPECT_GE(leido, antes) << sello.toStdString();
+    EXPECT_LE(leido, despues) << sello.toStdString();
+}
+
 TEST_F(Articulos, F12WithNoSelectedRowDoesNothing)
 {
     auto f = cargar("SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS WHERE IDARTICULO = 'X'");

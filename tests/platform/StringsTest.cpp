@@ -1,7 +1,7 @@
-#include "platform/vb/Ansi.h"
 #include "platform/vb/Strings.h"
-#include "platform/vb/Variant.h"
+#include "platform/vb/Ansi.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/Variant.h"
 
 #include <gtest/gtest.h>
 
@@ -68,4 +68,46 @@ TEST(Strings, CStrOfANumberUsesTheDecimalCommaWithoutGrouping)
 {
     EXPECT_EQ(vb::CStr(1023.0), QString("1023"));
     EXPECT_EQ(vb::CStr(1234567.5), QString("1234567,5"));
+}
+
+TEST(Strings, ADateAsTextKeepsItsFourDigitYearAndItsSeconds)
+{
+    struct Caso {
+        QDateTime momento;
+        const char* texto;
+    };
+    const Caso casos[] = {
+        {QDateTime(QDate(2020, 1, 31), QTime(0, 0)), "31/1/2020"},
+        {QDateTime(QDate(2020, 1, 31), QTime(14, 5, 9)), "31/1/2020 14:05:09"},
+        {QDateTime(QDate(2020, 1, 31), QTime(14, 5, 50)), "31/1/2020 14:05:50"},
+        {QDateTime(QDate(1920, 1, 31), QTime(9, 5, 7)), "31/1/1920 09:05:07"},
+        {QDateTime(QDate(2029, 12, 5), QTime(23, 59, 59)), "5/12/2029 23:59:59"},
+        {QDateTime(QDate(2030, 11, 10), QTime(0, 0, 1)), "10/11/2030 00:00:01"},
+        {QDateTime(QDate(1899, 12, 30), QTime(0, 0)), "30/12/1899"},
+    };
+    for (const Caso& c : casos) {
+        const vb::Date fecha = vb::Date::fromDateTime(c.momento);
+        EXPECT_EQ(vb::CStr(fecha), QString::fromUtf8(c.texto));
+        EXPECT_EQ(vb::Variant(fecha).toString(), QString::fromUtf8(c.texto));
+        // Read back, the text gives the same moment, century included.
+        EXPECT_EQ(vb::Variant(QString::fromUtf8(c.texto)).toDate(), fecha) << c.texto;
+    }
+    // A time typed without seconds and the locale's own short forms are still read.
+    EXPECT_EQ(vb::Variant(QStringLiteral("31/1/2020 14:05")).toDate(),
+              vb::Date::fromDateTime(QDateTime(QDate(2020, 1, 31), QTime(14, 5))));
+    EXPECT_EQ(vb::Variant(QStringLiteral("31/1/99")).toDate(), vb::Date::fromDate(QDate(1999, 1, 31)));
+}
+
+TEST(Strings, ADateAsTextFollowsTheLocaleOrderWithAFullYear)
+{
+    const QLocale antes;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const vb::Date fecha = vb::Date::fromDateTime(QDateTime(QDate(2020, 1, 31), QTime(14, 5, 9)));
+    const QString texto = vb::CStr(fecha);
+    const vb::Date leida = vb::Variant(texto).toDate();
+    const QString soloFecha = vb::CStr(fecha.datePart());
+    QLocale::setDefault(antes);
+    EXPECT_TRUE(texto.startsWith("1/31/2020 2:05:09") && texto.endsWith("PM")) << texto.toStdString();
+    EXPECT_EQ(soloFecha, "1/31/2020");
+    EXPECT_EQ(leida, fecha);
 }

@@ -1,6 +1,7 @@
 #include "platform/vb/Strings.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace vb {
 
@@ -93,12 +94,32 @@ QString CStr(double value)
     return locale.toString(value, 'g', 15);
 }
 
+QString dateTextFormat()
+{
+    static const QRegularExpression anioCorto(QStringLiteral("(?<!y)y{1,3}(?!y)"));
+    return QLocale().dateFormat(QLocale::ShortFormat).replace(anioCorto, QStringLiteral("yyyy"));
+}
+
+QString timeTextFormat()
+{
+    QString formato = QLocale().timeFormat(QLocale::ShortFormat);
+    if (formato.contains(QLatin1Char('s')))
+        return formato;
+    // The seconds follow the minutes with the separator the locale puts between hours and minutes.
+    const qsizetype minutos = formato.indexOf(QStringLiteral("mm"));
+    if (minutos < 0)
+        return formato;
+    const QString separador = minutos > 0 ? formato.mid(minutos - 1, 1) : QStringLiteral(":");
+    return formato.insert(minutos + 2, separador + QStringLiteral("ss"));
+}
+
 QString CStr(const Date& value)
 {
     const QDateTime dt = value.toDateTime();
+    const QString fecha = QLocale().toString(dt.date(), dateTextFormat());
     if (dt.time() == QTime(0, 0))
-        return QLocale().toString(dt.date(), QLocale::ShortFormat);
-    return QLocale().toString(dt, QLocale::ShortFormat);
+        return fecha;
+    return fecha + QLatin1Char(' ') + QLocale().toString(dt.time(), timeTextFormat());
 }
 
 } // namespace vb

@@ -132,10 +132,20 @@ vb::Date Variant::toDate() const
     if (type() == Type::Date)
         return std::get<vb::Date>(m_value);
     if (type() == Type::String) {
-        const QDateTime dt = QLocale().toDateTime(std::get<QString>(m_value).trimmed(), QLocale::ShortFormat);
+        const QString texto = std::get<QString>(m_value).trimmed();
+        const QLocale locale;
+        // CStr's own forms (four-digit year) first, then the locale's short forms, typed by hand.
+        const QString conHora = dateTextFormat() + QLatin1Char(' ');
+        for (const QString& formato :
+             {conHora + timeTextFormat(), conHora + locale.timeFormat(QLocale::ShortFormat), dateTextFormat()}) {
+            const QDateTime dt = locale.toDateTime(texto, formato);
+            if (dt.isValid())
+                return vb::Date::fromDateTime(dt);
+        }
+        const QDateTime dt = locale.toDateTime(texto, QLocale::ShortFormat);
         if (dt.isValid())
             return vb::Date::fromDateTime(dt);
-        const QDate d = QLocale().toDate(std::get<QString>(m_value).trimmed(), QLocale::ShortFormat);
+        const QDate d = locale.toDate(texto, QLocale::ShortFormat);
         if (d.isValid())
             return vb::Date::fromDate(d);
         throw Error(13, QStringLiteral("No coinciden los tipos"));
