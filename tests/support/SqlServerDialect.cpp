@@ -7,6 +7,18 @@
 namespace kembtest {
 namespace {
 
+// Installs a driver for its lifetime and then puts back the one it replaced.
+class DriverSwap {
+public:
+    explicit DriverSwap(ado::Driver* driver) : m_replaced(ado::setDriver(driver)) {}
+    ~DriverSwap() { ado::setDriver(m_replaced); }
+    DriverSwap(const DriverSwap&) = delete;
+    DriverSwap& operator=(const DriverSwap&) = delete;
+
+private:
+    ado::Driver* m_replaced;
+};
+
 class RewritingSession : public ForwardingSession {
 public:
     using ForwardingSession::ForwardingSession;
@@ -47,9 +59,10 @@ QString SqlServerDialect::rewrite(const QString& sql)
 
 std::unique_ptr<ado::Session> SqlServerDialect::connect(const QString& odbcConnectionString, int loginTimeoutSeconds)
 {
-    ado::Driver* self = ado::setDriver(m_previous);
+    // The driver below answers the connect; the guard puts this one back however the connect ends, so a
+    // refused connect does not leave the rest of the test program without the rewriting.
+    const DriverSwap below(m_previous);
     auto inner = ado::currentDriver().connect(odbcConnectionString, loginTimeoutSeconds);
-    ado::setDriver(self);
     return std::make_unique<RewritingSession>(std::move(inner));
 }
 
