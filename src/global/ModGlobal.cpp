@@ -28,7 +28,7 @@ namespace {
 constexpr qint64 kMitadBloque = 16384;
 constexpr qint64 kBloque = 2 * kMitadBloque;
 
-bool copiarTramo(QFile& origen, QFile& destino, qint64 largo)
+bool copiarTramo(QFile& origen, QFileDevice& destino, qint64 largo)
 {
     if (largo == 0)
         return true;
@@ -941,17 +941,21 @@ bool CopiarArchivo(const QString& origen, const QString& destino)
     if (!mismo.isEmpty() && mismo == QFileInfo(destino).canonicalFilePath())
         return true;
     QFile entrada(fuente);
-    QFile salida(destino);
-    if (!entrada.open(QIODevice::ReadOnly) || !salida.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The copy is written to a temporary file beside the destination, which takes the destination's
+    // permissions and replaces it only once whole: a full disk leaves the old file as it was.
+    QSaveFile salida(destino);
+    if (!entrada.open(QIODevice::ReadOnly) || !salida.open(QIODevice::WriteOnly))
         return false;
     // The remainder first, then whole pairs of half blocks; a 64-bit count copies any size.
     const qint64 largo = entrada.size();
-    if (!copiarTramo(entrada, salida, largo % kBloque))
+    bool entero = copiarTramo(entrada, salida, largo % kBloque);
+    for (qint64 i = 0, bloques = 2 * (largo / kBloque); entero && i < bloques; ++i)
+        entero = copiarTramo(entrada, salida, kMitadBloque);
+    if (!entero) {
+        salida.cancelWriting();
         return false;
-    for (qint64 i = 0, bloques = 2 * (largo / kBloque); i < bloques; ++i)
-        if (!copiarTramo(entrada, salida, kMitadBloque))
-            return false;
-    return salida.flush();
+    }
+    return salida.commit();
 }
 
 void AbrirArchivo(const QString& ruta, bool mostrar)

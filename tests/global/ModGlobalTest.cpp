@@ -4,6 +4,7 @@
 #include "platform/dorvik/ClsSistema.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Constants.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScriptedDriver.h"
 #include "support/ScriptedOperator.h"
 #include "support/WaitUntil.h"
@@ -86,6 +87,37 @@ TEST(CopiarArchivo, AFileCopiedOntoItselfKeepsItsContent)
     EXPECT_TRUE(ModGlobal::CopiarArchivo(dir.path() + "/modulo.exe", dir.path() + "/sub/../modulo.exe"));
     EXPECT_TRUE(ModGlobal::CopiarArchivo("\"" + dir.path() + "/modulo.exe\"", dir.path() + "/modulo.exe"));
     EXPECT_EQ(readFile(dir.path() + "/modulo.exe"), data);
+}
+
+TEST(CopiarArchivo, ACopyThatFailsMidwayLeavesTheOldDestinationAsItWas)
+{
+    QTemporaryDir dir;
+    const QString origen = dir.path() + "/descarga.exe";
+    const QString destino = dir.path() + "/V_MV_VENTAS.EXE";
+    const QByteArray viejo = randomBytes(40960);
+    const QByteArray nuevo = randomBytes(40960);
+    writeFile(origen, nuevo);
+    writeFile(destino, viejo);
+    const auto permisos = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser |
+                          QFileDevice::ReadGroup | QFileDevice::ExeGroup;
+    ASSERT_TRUE(QFile::setPermissions(destino, permisos));
+    {
+        // A disk that fills up after 12,288 bytes of the new module.
+        kembtest::FileSizeLimit limite(12288);
+        EXPECT_FALSE(ModGlobal::CopiarArchivo(origen, destino));
+    }
+    EXPECT_EQ(readFile(destino), viejo);
+    EXPECT_EQ(QFile::permissions(destino), permisos);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase),
+              QStringList({"descarga.exe", "V_MV_VENTAS.EXE"}))
+        << "no half-written file is left beside it";
+
+    // With room again the same copy replaces it whole and keeps its permissions.
+    EXPECT_TRUE(ModGlobal::CopiarArchivo(origen, destino));
+    EXPECT_EQ(readFile(destino), nuevo);
+    EXPECT_EQ(QFile::permissions(destino), permisos);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
 
 TEST(CopiarArchivo, AMissingSourceCreatesNothing)
