@@ -98,7 +98,8 @@ void GrabaCfgMQ(const QString& Clave, const vb::Variant& Valor, const QString& V
 
 // True when the file can be opened for reading; double quotes in the path are ignored.
 bool ExisteArchivo(const QString& ruta);
-// Copies the whole file byte for byte; an existing destination is replaced.
+// Copies the whole file byte for byte. An existing destination is replaced only by a whole copy: when the copy
+// fails the result is false and the old file is left as it was.
 bool CopiarArchivo(const QString& origen, const QString& destino);
 // Opens a document with its associated program, without waiting for it.
 void AbrirArchivo(const QString& ruta, bool mostrar);
