@@ -1,8 +1,8 @@
 #include "database/DB_Dll.h"
 
 #include "database/OracleDialect.h"
+#include "database/ReporteErrores.h"
 #include "database/frmAcceso.h"
-#include "global/ModGlobal.h"
 #include "platform/ado/DataTypes.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
@@ -156,7 +156,7 @@ bool nombraA(ado::Recordset& filas, const QString& columna, const QString& nombr
 
 int reportarVerificacion(const vb::Error& e)
 {
-    return ModGlobal::gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("VerificaCampos"));
+    return gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("VerificaCampos"));
 }
 
 // A default value as written into a statement: numbers with "." as decimal point whatever the locale,
@@ -188,6 +188,36 @@ bool esPrograma(std::initializer_list<const char*> nombres)
 }
 
 } // namespace
+
+DB_Dll& gDB()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+DB_Dll& gDBEstadisticas()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+DB_Dll& gDBConsulta()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+DB_Dll& gDBRSQL()
+{
+    static const auto instancia = std::make_unique<DB_Dll>();
+    return *instancia;
+}
+
+bool& gRestringeAsientos()
+{
+    static bool restringe = false;
+    return restringe;
+}
 
 QString DB_Dll::cadenaServidor() const
 {
@@ -252,7 +282,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
         }
         if (gCnn->Errors().Count() > 0) {
             const ado::Error& p = gCnn->Errors()(0);
-            const DB_Dll& principal = ModGlobal::gDB();
+            const DB_Dll& principal = gDB();
             const QString texto =
                 QStringLiteral(" Estado de Sql: ") + p.SQLState() + CR + QStringLiteral("Numero de Error: ") +
                 QString::number(p.Number()) + CR + QStringLiteral("Descripcion: ") + p.Description() + CR +
@@ -307,7 +337,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
                       gCnn->setDefaultDatabase(gDBName);
                       return true;
                   },
-                  [&] { return ModGlobal::gDB().ExisteTablaDB(QStringLiteral("TA_USUARIOS")); },
+                  [&] { return gDB().ExisteTablaDB(QStringLiteral("TA_USUARIOS")); },
                   [&] {
                       if (MuestraError)
                           return true;
@@ -333,7 +363,7 @@ void DB_Dll::ReintentaConectar()
                   },
                   [&] { return gCnn->Close(), true; },
                   [&] {
-                      const DB_Dll& principal = ModGlobal::gDB();
+                      const DB_Dll& principal = gDB();
                       gCnn->Open(gCnn->ConnectionString(), principal.gUsuario, principal.gUserPassWord, -1);
                       return true;
                   },
@@ -518,7 +548,7 @@ bool DB_Dll::ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, 
         else
             sql += QStringLiteral(" = ") + ValorBuscado;
     }
-    return existeEn(sql, ModGlobal::gDB().gCnn, Lrcs, SoloLectura, false);
+    return existeEn(sql, gDB().gCnn, Lrcs, SoloLectura, false);
 }
 
 bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
@@ -717,7 +747,7 @@ bool DB_Dll::ExisteTablaDB(const QString& Tabla)
 
 bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo)
 {
-    if (contiene(ModGlobal::gDB().gProveedor, QStringLiteral("ORACLE")))
+    if (contiene(gDB().gProveedor, QStringLiteral("ORACLE")))
         return true;
     bool existe = false;
     ado::Recordset columnas;
@@ -740,22 +770,21 @@ bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo)
 void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos,
                       const std::optional<vb::Variant>& ValorDefault)
 {
-    vb::RunSteps({[&] {
-                     const QString nulos = PermiteNulos ? QStringLiteral(" Null ") : QStringLiteral(" Not Null ");
-                     const QString porDefecto = ValorDefault ? QStringLiteral(" CONSTRAINT DF_") + vb::Trim(Tabla) +
-                                                                   QStringLiteral("_") + vb::Trim(Campo) +
-                                                                   QStringLiteral(" DEFAULT (") +
-                                                                   textoDeValor(*ValorDefault) + QStringLiteral(")")
-                                                             : QString();
-                     QString sql = QStringLiteral("ALTER TABLE dbo.") + Tabla + QStringLiteral(" ADD ") + Campo +
-                                   QStringLiteral(" ") + Tipo + nulos + porDefecto;
-                     long afectados = 0;
-                     EjecutaConsultaSQL(sql, afectados);
-                     return true;
-                 }},
-                 [](const vb::Error& e) {
-                     return ModGlobal::gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("errAddField"));
-                 });
+    vb::RunSteps(
+        {[&] {
+            const QString nulos = PermiteNulos ? QStringLiteral(" Null ") : QStringLiteral(" Not Null ");
+            const QString porDefecto = ValorDefault
+                                           ? QStringLiteral(" CONSTRAINT DF_") + vb::Trim(Tabla) + QStringLiteral("_") +
+                                                 vb::Trim(Campo) + QStringLiteral(" DEFAULT (") +
+                                                 textoDeValor(*ValorDefault) + QStringLiteral(")")
+                                           : QString();
+            QString sql = QStringLiteral("ALTER TABLE dbo.") + Tabla + QStringLiteral(" ADD ") + Campo +
+                          QStringLiteral(" ") + Tipo + nulos + porDefecto;
+            long afectados = 0;
+            EjecutaConsultaSQL(sql, afectados);
+            return true;
+        }},
+        [](const vb::Error& e) { return gDB().TratamientoErrores(e, std::nullopt, QStringLiteral("errAddField")); });
 }
 
 bool DB_Dll::VerCampoDB(const QString& Tabla, const QString& Campo, bool Agregar, const QString& Tipo,
@@ -770,7 +799,7 @@ QString DB_Dll::SS_TSinonimos(const QString& sentencia)
 {
     if (gEsAdmin)
         return sinAdmin(sentencia);
-    if (contiene(sentencia, QStringLiteral("MV_ASIENTOS")) && !ModGlobal::gRestringeAsientos())
+    if (contiene(sentencia, QStringLiteral("MV_ASIENTOS")) && !gRestringeAsientos())
         return sinAdmin(sentencia);
     QString s = reemplazarNombre(sentencia, QStringLiteral("MA_CUENTAS"), QStringLiteral("SS_MA_CUENTAS"), true);
     s = vb::Replace(s, kAdmin + QStringLiteral("MA_CUENTAS"), QStringLiteral("MA_CUENTAS"), Compare::Text);
@@ -824,12 +853,12 @@ void DB_Dll::ejecutarConsulta(QString& sentencia, long& registros, ado::Recordse
 
 void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, ado::Recordset* Lrcs)
 {
-    ejecutarConsulta(SentenciaSQL, RecordsAffected, Lrcs, ModGlobal::gDB(), false);
+    ejecutarConsulta(SentenciaSQL, RecordsAffected, Lrcs, gDB(), false);
 }
 
 void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, ado::Recordset* Lrcs)
 {
-    ejecutarConsulta(SentenciaSQL, RecordsAffected, Lrcs, ModGlobal::gDBRSQL(), true);
+    ejecutarConsulta(SentenciaSQL, RecordsAffected, Lrcs, gDBRSQL(), true);
 }
 
 void DB_Dll::EjecutaScriptOracle(QString& script, long& RecordsAffected)
@@ -936,7 +965,7 @@ bool DB_Dll::reconectarTrasPerdida(int& contador)
         ReintentaConectar();
         if (gOpenFlag)
             continue;
-        const DB_Dll& principal = ModGlobal::gDB();
+        const DB_Dll& principal = gDB();
         const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") +
                               principal.gDBName + CRLF + QStringLiteral(" Servidor ") + principal.gServidor + CRLF +
                               CRLF + QStringLiteral("Elija SI para reintentar conectarse") + CRLF +
@@ -1005,17 +1034,18 @@ int DB_Dll::TratamientoErrores(const vb::Error& error, std::optional<int> Botone
         !gLogErr.isEmpty() ? gLogErr : m_funciones.AgregarBarra(vb::App::Path()) + QStringLiteral("MQERR.LOG");
     if (numero == 0)
         return 0;
-    const QString mensaje = ModGlobal::MensajeError(numero, descripcion);
+    const QString mensaje = ReporteErrores::MensajeError(numero, descripcion);
     const QString parteRutina = Rutina.isEmpty() ? QString() : QStringLiteral(" - ") + Rutina;
     const int respuesta = vb::MsgBox(mensaje, Botones.value_or(vb::vbAbortRetryIgnore + vb::vbCritical),
                                      origen + parteRutina + QStringLiteral(" Aviso al operador!!! - 5 "));
     // This reporter writes a single blank for an answer that has no word.
-    const QString palabra =
-        ModGlobal::PalabraRespuesta(respuesta).isEmpty() ? QStringLiteral(" ") : ModGlobal::PalabraRespuesta(respuesta);
+    const QString palabra = ReporteErrores::PalabraRespuesta(respuesta).isEmpty()
+                                ? QStringLiteral(" ")
+                                : ReporteErrores::PalabraRespuesta(respuesta);
     vb::ResumeNext([&] {
         QFile log(ruta);
         if (log.open(QIODevice::Append))
-            log.write(vb::toAnsi(ModGlobal::LineaLog(parteRutina, mensaje, palabra)));
+            log.write(vb::toAnsi(ReporteErrores::LineaLog(parteRutina, mensaje, palabra)));
     });
     return respuesta;
 }

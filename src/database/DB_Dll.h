@@ -156,3 +156,13 @@ private:
 
     ClsUtilidades m_funciones;
 };
+
+// The shared instances, each created on first use and kept to the end of the program: the main connection
+// (which several members address instead of their own instance), the statistics database, the list lookup's
+// own connection, and the instance whose errors EjecutaConsultaRSQL inspects.
+DB_Dll& gDB();
+DB_Dll& gDBEstadisticas();
+DB_Dll& gDBConsulta();
+DB_Dll& gDBRSQL();
+// Restricts the journal entries for users who are not administrators; nothing in the system sets it.
+bool& gRestringeAsientos();

@@ -1,6 +1,5 @@
 #include "database/LBM_Common.h"
 
-#include "global/ModGlobal.h"
 #include "platform/dorvik/ClsUtilidades.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
@@ -12,6 +11,13 @@
 
 namespace LBM_Common {
 namespace {
+
+// The utility library's services; its objects hold no state, so this module keeps one of its own.
+const ClsUtilidades& funciones()
+{
+    static const ClsUtilidades instancia;
+    return instancia;
+}
 
 // Items as sequential input reads them: separated by commas or line ends, blanks around them dropped,
 // double quotes around an item removed.
@@ -32,7 +38,7 @@ QStringList items(const QString& texto)
 
 QString RutaBases()
 {
-    return ModGlobal::gFunciones().AgregarBarra(vb::App::Path()) + QStringLiteral("BASES.TXT");
+    return funciones().AgregarBarra(vb::App::Path()) + QStringLiteral("BASES.TXT");
 }
 
 void RegistrarConexion(const QString& nombre, const QString& baseDatos, const QString& usuario, const QString& password,
@@ -44,7 +50,7 @@ void RegistrarConexion(const QString& nombre, const QString& baseDatos, const QS
     QFile archivo(RutaBases());
     if (!archivo.open(QIODevice::Append))
         throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"), QStringLiteral("LBM_Common"));
-    const QString codificado = ModGlobal::gFunciones().Codificar(password);
+    const QString codificado = funciones().Codificar(password);
     QString linea;
     for (const QString& campo : {nombre, baseDatos, usuario, codificado})
         linea += vb::Trim(campo) + QLatin1Char(',');

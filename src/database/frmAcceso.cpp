@@ -1,7 +1,8 @@
 #include "database/frmAcceso.h"
 
 #include "database/DB_Dll.h"
-#include "global/ModGlobal.h"
+#include "database/ExistenciaArchivo.h"
+#include "database/ReporteErrores.h"
 #include "platform/ado/Connection.h"
 #include "platform/dorvik/ClsUtilidades.h"
 #include "platform/shell/WshShell.h"
@@ -25,6 +26,13 @@
 #include <QScreen>
 
 namespace {
+
+// The utility library's services; its objects hold no state, so this module keeps one of its own.
+const ClsUtilidades& funciones()
+{
+    static const ClsUtilidades instancia;
+    return instancia;
+}
 
 // The prompts' text colour: the run-time's colour value 2.
 const QColor kColorIndicacion(2, 0, 0);
@@ -176,29 +184,31 @@ bool frmAcceso::eventFilter(QObject* objeto, QEvent* evento)
 
 void frmAcceso::LlenarList()
 {
-    if (!ModGlobal::ExisteArchivo(LBM_Common::RutaBases()))
+    if (!ExistenciaArchivo::ExisteArchivo(LBM_Common::RutaBases()))
         return;
     std::vector<LBM_Common::Registro> registros;
-    vb::RunSteps(
-        {[&] { return lstBases->clear(), true; }, [&] { return registros = LBM_Common::LeerConexiones(), true; },
-         [&] {
-             for (const auto& r : registros)
-                 if (!vb::Trim(r[0]).isEmpty())
-                     lstBases->addItem(r[0]);
-             return true;
-         },
-         [&] {
-             if (lstBases->count() > 0)
-                 lstBases->setCurrentRow(0);
-             return true;
-         }},
-        [](const vb::Error& e) { return ModGlobal::TratamientoErrores(e, std::nullopt, QStringLiteral("FormLoad")); });
+    vb::RunSteps({[&] { return lstBases->clear(), true; },
+                  [&] { return registros = LBM_Common::LeerConexiones(), true; },
+                  [&] {
+                      for (const auto& r : registros)
+                          if (!vb::Trim(r[0]).isEmpty())
+                              lstBases->addItem(r[0]);
+                      return true;
+                  },
+                  [&] {
+                      if (lstBases->count() > 0)
+                          lstBases->setCurrentRow(0);
+                      return true;
+                  }},
+                 [](const vb::Error& e) {
+                     return ReporteErrores::TratamientoErrores(e, std::nullopt, QStringLiteral("FormLoad"));
+                 });
 }
 
 bool frmAcceso::DatosBase(const QString& Nombre)
 {
     bool encontrado = false;
-    if (!ModGlobal::ExisteArchivo(LBM_Common::RutaBases()))
+    if (!ExistenciaArchivo::ExisteArchivo(LBM_Common::RutaBases()))
         return false;
     vb::RunStatement(
         [&] {
@@ -209,12 +219,12 @@ bool frmAcceso::DatosBase(const QString& Nombre)
                 m_servidor = r[4];
                 m_baseDatos = r[1];
                 m_usuario = r[2];
-                m_password = ModGlobal::gFunciones().Decodificar(r[3]);
+                m_password = funciones().Decodificar(r[3]);
                 encontrado = true;
                 return;
             }
         },
-        [](const vb::Error& e) { return ModGlobal::gFunciones().ManejarError(e); });
+        [](const vb::Error& e) { return funciones().ManejarError(e); });
     return encontrado;
 }
 
@@ -306,7 +316,7 @@ void frmAcceso::CmdRegistrar_Click()
                       [&] {
                           if (conecto)
                               return true;
-                          DB_Dll& principal = ModGlobal::gDB();
+                          DB_Dll& principal = gDB();
                           principal.gServidor = TxtServidor->text();
                           principal.gUsuario = TxtUserId->text();
                           principal.gUserPassWord = TxtUserPassword->text();
@@ -328,9 +338,8 @@ void frmAcceso::CmdRegistrar_Click()
     if (!alComando && (flujo == vb::Flow::Leave || !conecto))
         return;
     vb::RunSteps({[&] {
-                      const QString odbc =
-                          ModGlobal::gFunciones().AgregarBarra(vb::App::Path()) + QStringLiteral("ODBC.exe");
-                      if (ModGlobal::ExisteArchivo(odbc))
+                      const QString odbc = funciones().AgregarBarra(vb::App::Path()) + QStringLiteral("ODBC.exe");
+                      if (ExistenciaArchivo::ExisteArchivo(odbc))
                           vb::Shell(QLatin1Char('"') + odbc + QStringLiteral("\" Server=") + TxtServidor->text() +
                                         QStringLiteral(";DB=") + TxtDbName->text() + QStringLiteral(";"),
                                     vb::vbMinimizedNoFocus);
@@ -350,13 +359,13 @@ void frmAcceso::CmdLineaComando_Click()
     vb::RunSteps({[&] { return escritorio = shell.SpecialFolders(QStringLiteral("Desktop")), true; },
                   [&] {
                       WshShortcut acceso = shell.CreateShortcut(escritorio + QStringLiteral("\\Zizoz Urodid.lnk"));
-                      acceso.TargetPath = ModGlobal::gFunciones().AgregarBarra(vb::App::Path()) + vb::App::EXEName() +
-                                          QStringLiteral(".exe");
+                      acceso.TargetPath =
+                          funciones().AgregarBarra(vb::App::Path()) + vb::App::EXEName() + QStringLiteral(".exe");
                       acceso.IconLocation = acceso.TargetPath;
                       acceso.Save();
                       return true;
                   }},
-                 [](const vb::Error& e) { return ModGlobal::gFunciones().ManejarError(e); });
+                 [](const vb::Error& e) { return funciones().ManejarError(e); });
 }
 
 bool frmAcceso::EjecutarCmdRegDB(const QString& Archivo, QString& ErrDevuelto)

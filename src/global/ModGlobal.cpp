@@ -9,7 +9,6 @@
 #include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/ErrorAction.h"
-#include "platform/vb/Interaction.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/Process.h"
 #include "platform/vb/Strings.h"
@@ -565,36 +564,6 @@ ClsEspera& gEspera()
     return *instancia;
 }
 
-DB_Dll& gDB()
-{
-    static const auto instancia = std::make_unique<DB_Dll>();
-    return *instancia;
-}
-
-DB_Dll& gDBEstadisticas()
-{
-    static const auto instancia = std::make_unique<DB_Dll>();
-    return *instancia;
-}
-
-DB_Dll& gDBConsulta()
-{
-    static const auto instancia = std::make_unique<DB_Dll>();
-    return *instancia;
-}
-
-DB_Dll& gDBRSQL()
-{
-    static const auto instancia = std::make_unique<DB_Dll>();
-    return *instancia;
-}
-
-bool& gRestringeAsientos()
-{
-    static bool restringe = false;
-    return restringe;
-}
-
 QString& gTablaConfiguracion()
 {
     static QString tabla;
@@ -920,16 +889,6 @@ bool BuscarArticulo(QString& Codigo, ado::Recordset& RsArticulo, bool SoloLectur
     return busqueda.encontrado();
 }
 
-bool ExisteArchivo(const QString& ruta)
-{
-    QString limpia = ruta;
-    limpia.remove(QLatin1Char('"'));
-    if (limpia.isEmpty() || QFileInfo(limpia).isDir())
-        return false;
-    QFile archivo(limpia);
-    return archivo.open(QIODevice::ReadOnly);
-}
-
 bool CopiarArchivo(const QString& origen, const QString& destino)
 {
     if (!ExisteArchivo(origen))
@@ -964,67 +923,6 @@ void AbrirArchivo(const QString& ruta, bool mostrar)
     if (!destino.contains(QLatin1Char('"')) && destino.contains(QLatin1Char(' ')))
         destino = QLatin1Char('"') + destino + QLatin1Char('"');
     gEntorno().AbrirDocumento(0, QString(), destino, QString(), QString(), mostrar ? 6 : 0);
-}
-
-QString PalabraRespuesta(int respuesta)
-{
-    switch (respuesta) {
-    case vb::vbRetry:
-        return QStringLiteral("Reintentar");
-    case vb::vbIgnore:
-        return QStringLiteral("Ignorar");
-    case vb::vbAbort:
-        return QStringLiteral("Abortar");
-    case vb::vbCancel:
-        return QStringLiteral("Cancelar");
-    case vb::vbYes:
-        return QStringLiteral("Sí");
-    case vb::vbNo:
-        return QStringLiteral("No");
-    default:
-        return QString();
-    }
-}
-
-QString MensajeError(long numero, const QString& descripcion)
-{
-    return QStringLiteral("Ha ocurrido el Siguiente Error (%1) %2").arg(numero).arg(vb::Trim(descripcion));
-}
-
-QString LineaLog(const QString& parteRutina, const QString& mensaje, const QString& palabra)
-{
-    return QDateTime::currentDateTime().toString(QStringLiteral("MM-dd-yyyy HH:mm:ss")) + QStringLiteral(" Rutina: ") +
-           vb::Trim(parteRutina) + QStringLiteral(" Mensaje ") + vb::Trim(mensaje) + QStringLiteral(" Respondió : ") +
-           palabra + QStringLiteral("\r\n");
-}
-
-QString CarpetaTemporalLog()
-{
-    QString carpeta = vb::Trim(vb::Environ(QStringLiteral("TEMP")));
-    if (carpeta.isEmpty())
-        carpeta = gEntorno().CarpetaTemporal();
-    return gFunciones().AgregarBarra(carpeta);
-}
-
-int TratamientoErrores(const vb::Error& error, std::optional<int> botones, const QString& rutina)
-{
-    const long numero = error.Number();
-    const QString mensaje = MensajeError(numero, error.Description());
-    const QString parteRutina = rutina.isEmpty() ? QString() : QStringLiteral(" - ") + rutina;
-    const QString titulo = error.Source() + parteRutina + QStringLiteral(" Aviso al operador!!! - 2 ");
-
-    QFile log;
-    vb::ResumeNext([&] {
-        log.setFileName(CarpetaTemporalLog() + QStringLiteral("MQERR.LOG"));
-        log.open(QIODevice::Append);
-    });
-    if (numero == 0)
-        return 0;
-
-    const int respuesta = vb::MsgBox(mensaje, botones.value_or(vb::vbAbortRetryIgnore + vb::vbCritical), titulo);
-    if (log.isOpen())
-        log.write(vb::toAnsi(LineaLog(parteRutina, mensaje, PalabraRespuesta(respuesta))));
-    return respuesta;
 }
 
 } // namespace ModGlobal

@@ -2,6 +2,9 @@
 // launcher, statistics-database and article lookup services.
 #pragma once
 
+#include "database/DB_Dll.h"
+#include "database/ExistenciaArchivo.h"
+#include "database/ReporteErrores.h"
 #include "platform/vb/Currency.h"
 #include "platform/vb/Date.h"
 #include "platform/vb/Error.h"
@@ -15,7 +18,6 @@ namespace ado {
 class Recordset;
 }
 class ClsUtilidades;
-class DB_Dll;
 class ClsSistema;
 class ClsEspera;
 
@@ -26,14 +28,12 @@ ClsUtilidades& gFunciones();
 ClsSistema& gEntorno();
 ClsEspera& gEspera();
 
-// The shared database instances, created on first use: the main connection, the statistics database, the
-// list lookup's own connection, and the instance whose errors EjecutaConsultaRSQL inspects.
-DB_Dll& gDB();
-DB_Dll& gDBEstadisticas();
-DB_Dll& gDBConsulta();
-DB_Dll& gDBRSQL();
-// Restricts the journal entries for users who are not administrators; nothing in the system sets it.
-bool& gRestringeAsientos();
+// The shared database instances and the journal restriction, kept by the database subsystem.
+using ::gDB;
+using ::gDBConsulta;
+using ::gDBEstadisticas;
+using ::gDBRSQL;
+using ::gRestringeAsientos;
 
 // The configuration table's name; the readers set it to "TA_CONFIGURACION" when blank.
 QString& gTablaConfiguracion();
@@ -96,25 +96,19 @@ QString CfgMQ(const QString& Clave, QString& ValorAux);
 void GrabaCfgMQ(const QString& Clave, const vb::Variant& Valor, const QString& ValorAux, bool PoliticaNegocio,
                 const QString& Grupo, bool RecortarValor);
 
-// True when the file can be opened for reading; double quotes in the path are ignored.
-bool ExisteArchivo(const QString& ruta);
+// The file services: whether a file can be opened for reading, a whole copy, opening a document.
+using ExistenciaArchivo::ExisteArchivo;
 // Copies the whole file byte for byte. An existing destination is replaced only by a whole copy: when the copy
 // fails the result is false and the old file is left as it was.
 bool CopiarArchivo(const QString& origen, const QString& destino);
 // Opens a document with its associated program, without waiting for it.
 void AbrirArchivo(const QString& ruta, bool mostrar);
 
-// The standard error reporter: asks the operator (Abort/Retry/Ignore by default), logs one line to
-// MQERR.LOG in the temporary folder and returns the answer; 0 when the error's number is 0.
-int TratamientoErrores(const vb::Error& error, std::optional<int> botones = std::nullopt,
-                       const QString& rutina = QString());
-// The reporters' message: "Ha ocurrido el Siguiente Error (" number ") " and the trimmed description.
-QString MensajeError(long numero, const QString& descripcion);
-// The log's word for an answer: "Reintentar", "Ignorar", "Abortar", "Cancelar", "Sí", "No", else "".
-QString PalabraRespuesta(int respuesta);
-// One line of an error log (ending in CR LF): date, time, the trimmed routine part, message, answer word.
-QString LineaLog(const QString& parteRutina, const QString& mensaje, const QString& palabra);
-// The folder of MQERR.LOG: TEMP, or the library's temporary folder, ending in a separator.
-QString CarpetaTemporalLog();
+// The standard error reporter and its texts.
+using ReporteErrores::CarpetaTemporalLog;
+using ReporteErrores::LineaLog;
+using ReporteErrores::MensajeError;
+using ReporteErrores::PalabraRespuesta;
+using ReporteErrores::TratamientoErrores;
 
 } // namespace ModGlobal
