@@ -98,6 +98,24 @@ TEST(Strings, ADateAsTextKeepsItsFourDigitYearAndItsSeconds)
     EXPECT_EQ(vb::Variant(QStringLiteral("31/1/99")).toDate(), vb::Date::fromDate(QDate(1999, 1, 31)));
 }
 
+TEST(Strings, ATwoDigitYearIsReadAsTheRunTimeReadsIt)
+{
+    struct Caso {
+        const char* texto;
+        QDateTime momento;
+    };
+    const Caso casos[] = {
+        {"31/1/20", QDateTime(QDate(2020, 1, 31), QTime(0, 0))},
+        {"31/1/20 14:05", QDateTime(QDate(2020, 1, 31), QTime(14, 5))},
+        {"1/1/00", QDateTime(QDate(2000, 1, 1), QTime(0, 0))},
+        {"31/12/29", QDateTime(QDate(2029, 12, 31), QTime(0, 0))},
+        {"1/1/30", QDateTime(QDate(1930, 1, 1), QTime(0, 0))},
+        {"31/1/99 23:59", QDateTime(QDate(1999, 1, 31), QTime(23, 59))},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(vb::Variant(QString::fromUtf8(c.texto)).toDate(), vb::Date::fromDateTime(c.momento)) << c.texto;
+}
+
 TEST(Strings, ADateAsTextFollowsTheLocaleOrderWithAFullYear)
 {
     const QLocale antes;

@@ -142,13 +142,15 @@ vb::Date Variant::toDate() const
             if (dt.isValid())
                 return vb::Date::fromDateTime(dt);
         }
-        const QDateTime dt = locale.toDateTime(texto, QLocale::ShortFormat);
-        if (dt.isValid())
-            return vb::Date::fromDateTime(dt);
-        const QDate d = locale.toDate(texto, QLocale::ShortFormat);
-        if (d.isValid())
-            return vb::Date::fromDate(d);
-        throw Error(13, QStringLiteral("No coinciden los tipos"));
+        QDateTime dt = locale.toDateTime(texto, QLocale::ShortFormat);
+        if (!dt.isValid())
+            dt = QDateTime(locale.toDate(texto, QLocale::ShortFormat), QTime(0, 0));
+        if (!dt.isValid())
+            throw Error(13, QStringLiteral("No coinciden los tipos"));
+        // Qt reads a two-digit year as 19yy; the run-time reads 00-29 as 2000-2029 and 30-99 as 1930-1999.
+        if (!locale.dateFormat(QLocale::ShortFormat).contains(QStringLiteral("yyyy")) && dt.date().year() < 1930)
+            dt = dt.addYears(100);
+        return vb::Date::fromDateTime(dt);
     }
     return vb::Date(toDouble());
 }
