@@ -14,6 +14,14 @@ QString traducir(const QString& sentencia, const QString& cadena = kOracle)
     return db.ORACLE_Dicc(sentencia);
 }
 
+using Casos = std::initializer_list<std::pair<const char*, const char*>>;
+
+void comprobar(Casos casos)
+{
+    for (const auto& [entrada, salida] : casos)
+        EXPECT_EQ(traducir(QString::fromUtf8(entrada)).toStdString(), salida) << entrada;
+}
+
 TEST(OracleDialect, WorkedExamplesAndEdgeCases)
 {
     const std::pair<const char*, const char*> casos[] = {
@@ -58,6 +66,137 @@ TEST(OracleDialect, WorkedExamplesAndEdgeCases)
         EXPECT_EQ(traducir(QString::fromUtf8(entrada)).toStdString(), salida) << entrada;
 }
 
+// Row limit, LEN, brackets, CHARINDEX, CONVERT, empty-string comparisons, style 103, SUBSTRING and ISNULL, each
+// alone and together, with the blanks and letter case that decide whether a pass applies.
+TEST(OracleDialect, EveryTextPass)
+{
+    comprobar({
+        {"select top   7   a from t", "select    a from t  WHERE ROWNUM <= 7  "},
+        {"SELECT TOP 3 A FROM T GROUP BY A", "SELECT  A FROM T    WHERE ROWNUM <= 3  GROUP BY A "},
+        {"SELECT TOP 3 A FROM T order by A DESC", "SELECT  A FROM T    WHERE ROWNUM <= 3  order by A DESC"},
+        {"SELECT Top 2 A, B FROM T WHERE B > 0 GROUP BY A, B HAVING COUNT(*) > 1 ORDER BY A",
+         "SELECT  A, B FROM T WHERE B > 0    AND ROWNUM <= 2  GROUP BY A, B HAVING COUNT(*) > 1 ORDER BY A "},
+        {"SELECT A FROM (SELECT B FROM U GROUP BY B) V WHERE TOP 5 X",
+         "SELECT A FROM (SELECT B FROM U GROUP BY B) V WHERE  X  AND ROWNUM <= 5  GROUP BY B) V WHERE TOP 5 X "},
+        {"SELECT TOP 5 A FROM T WHERE(X=1)", "SELECT  A FROM T WHERE(X=1)  WHERE ROWNUM <= 5  "},
+        {"SELECT TOP 5 A FROM T WHERE X=1 AND Y IN (SELECT TOP 2 Z FROM U)",
+         "SELECT  A FROM T WHERE X=1 AND Y IN (SELECT TOP 2 Z FROM U)  AND ROWNUM <= 5  "},
+        {"SELECT TOP 5 A FROM T WHERE X='ABC' ORDER BY A",
+         "SELECT  A FROM T WHERE X='ABC'    AND ROWNUM <= 5  ORDER BY A"},
+        {"SELECT A FROM T WHERE LEN(A) > 1", "SELECT A FROM T WHERE LENGTH(A) > 1"},
+        {"SELECT A FROM T WHERE LEN (A) > 1 OR LEN  (B) = 0 OR LEN   (C) = 0 OR LEN    (D) = 0",
+         "SELECT A FROM T WHERE LENGTH(A) > 1 OR LENGTH(B) = 0 OR LENGTH(C) = 0 OR LENGTH(D) = 0"},
+        {"SELECT A FROM T WHERE LEN     (A) > 1", "SELECT A FROM T WHERE LEN     (A) > 1"},
+        {"SELECT A FROM T WHERE X = LEN(A) AND Y=LEN(B) AND Z = len(C)",
+         "SELECT A FROM T WHERE X = LENGTH(A) AND Y=LEN(B) AND Z = LENGTH(C)"},
+        {"SELECT A,LEN(B) FROM T", "SELECT A,LEN(B) FROM T"},
+        {"SELECT [A B], [C] FROM [dbo].[T] WHERE [X]] = 1",
+         "SELECT \"A B\", \"C\" FROM \"dbo\".\"T\" WHERE \"X\"\" = 1"},
+        {"SELECT CHARINDEX('a',C), charindex('b',D), CharIndex('c',E) FROM T",
+         "SELECT InStr('a',C), InStr('b',D), InStr('c',E) FROM T"},
+        {"SELECT CONVERT(NVARCHAR,A), CONVERT(nvarchar,B), CONVERT(INT,C), convert(int,D), CONVERT(NVARCHAR(10),E), "
+         "CONVERT(INT ,F) FROM T",
+         "SELECT TO_CHAR(A), TO_CHAR(B), TO_NUMBER(C), TO_NUMBER(D), CONVERT(NVARCHAR(10),E), CONVERT(INT ,F) FROM T"},
+        {"UPDATE T SET A = '' WHERE B = ''", "UPDATE T SET A = '' WHERE B  IS NULL "},
+        {"SELECT A FROM T WHERE B=''", "SELECT A FROM T WHERE B IS NULL "},
+        {"SELECT A FROM T WHERE B = '' OR C=''", "SELECT A FROM T WHERE B  IS NULL  OR C IS NULL "},
+        {"SELECT A FROM T where B = ''", "SELECT A FROM T where B  IS NULL "},
+        {"SELECT A FROM T WHERE(B = '')", "SELECT A FROM T WHERE(B = '')"},
+        {"SELECT A FROM T WHERE B = 'x' AND C=''", "SELECT A FROM T WHERE B = 'x' AND C IS NULL "},
+        {"SELECT A FROM T WHERE B ==''", "SELECT A FROM T WHERE B = IS NULL "},
+        {"SELECT A FROM T WHERE B LIKE '' AND C != ''", "SELECT A FROM T WHERE B LIKE '' AND C ! IS NULL "},
+        {"SELECT A FROM T WHERE B = '' AND C IN (SELECT D FROM U WHERE E = '')",
+         "SELECT A FROM T WHERE B  IS NULL  AND C IN (SELECT D FROM U WHERE E  IS NULL )"},
+        {"SELECT TO_CHAR(F, 103) FROM T", "SELECT TO_CHAR(F, 'DD/MM/YYYY') FROM T"},
+        {"SELECT to_char(F,103), TO_CHAR(G,103) FROM T WHERE H = 103",
+         "SELECT to_char(F,'DD/MM/YYYY'), TO_CHAR(G,'DD/MM/YYYY') FROM T WHERE H = 'DD/MM/YYYY'"},
+        {"SELECT TO_CHAR(NVL(F,103)), TO_CHAR(F,1030) FROM T",
+         "SELECT TO_CHAR(NVL(F,103)), TO_CHAR(F,'DD/MM/YYYY'0) FROM T"},
+        {"SELECT CONVERT(NVARCHAR,F,103), CONVERT(NVARCHAR,G,103) FROM T",
+         "SELECT TO_CHAR(F,'DD/MM/YYYY'), TO_CHAR(G,'DD/MM/YYYY') FROM T"},
+        {"SELECT A FROM T WHERE B = 103 AND CONVERT(NVARCHAR,C,103) = '31/01/2020'",
+         "SELECT A FROM T WHERE B = 103 AND TO_CHAR(C,'DD/MM/YYYY') = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT XTO_CHAR(A,103) FROM T", "SELECT XTO_CHAR(A,'DD/MM/YYYY') FROM T"},
+        {"SELECT SUBSTRING(A,1,2), substring(B,2,3), SUBSTRING (C,1,1) FROM T",
+         "SELECT SUBSTR(A,1,2), SUBSTR(B,2,3), SUBSTRING (C,1,1) FROM T"},
+        {"SELECT ISNULL(A,0), isnull(B,''), IsNull (C,1) FROM T", "SELECT NVL(A,0), NVL(B,''), IsNull (C,1) FROM T"},
+        {"SELECT TOP 10 [Codigo], LEN(Nombre), ISNULL(Precio,0) FROM [Articulos] WHERE Alta >= '01/01/2020' AND Obs = "
+         "'' ORDER BY [Codigo]",
+         "SELECT  \"Codigo\", LENGTH(Nombre), NVL(Precio,0) FROM \"Articulos\" WHERE Alta >= "
+         "TO_DATE('01/01/2020','DD/MM/YYYY') AND Obs  IS NULL     AND ROWNUM <= 10  ORDER BY \"Codigo\""},
+        {"SELECT CONVERT(NVARCHAR,Alta,103) AS F, SUBSTRING(Nombre,1,10) FROM Articulos WHERE CHARINDEX('x',Nombre) > "
+         "0",
+         "SELECT TO_CHAR(Alta,'DD/MM/YYYY') AS F, SUBSTR(Nombre,1,10) FROM Articulos WHERE InStr('x',Nombre) > 0"},
+    });
+}
+
+// Quoted dates in each accepted form, the ones that are not dates, repeated and already wrapped literals.
+TEST(OracleDialect, DateLiterals)
+{
+    comprobar({
+        {"SELECT A FROM T WHERE F = '31/01/2020'", "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '1/2/2020'", "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '01/02/20'", "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '1/2/29' OR G = '1/2/30' OR H = '1/1/00' OR I = '1/1/99'",
+         "SELECT A FROM T WHERE F = TO_DATE('01/02/2029','DD/MM/YYYY') OR G = TO_DATE('01/02/1930','DD/MM/YYYY') OR H "
+         "= TO_DATE('01/01/2000','DD/MM/YYYY') OR I = TO_DATE('01/01/1999','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '2020-2-1' OR G = '2020/02/01'",
+         "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY') OR G = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '31/01/2020 13:45' OR G = '31/01/2020 1:45:09' OR H = '2020-01-31 23:59'",
+         "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY') OR G = TO_DATE('31/01/2020','DD/MM/YYYY') OR H "
+         "= TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = ' 31/01/2020 '", "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '31/02/2020' OR G = '2020-13-01' OR H = '31/01/2020 24:00' OR I = '31/1/2020 9:5'",
+         "SELECT A FROM T WHERE F = '31/02/2020' OR G = '2020-13-01' OR H = '31/01/2020 24:00' OR I = '31/1/2020 9:5'"},
+        {"SELECT A FROM T WHERE F = '29/2/2000' OR G = '29/2/1900' OR H = '29/2/20' OR I = '29/2/00'",
+         "SELECT A FROM T WHERE F = TO_DATE('29/02/2000','DD/MM/YYYY') OR G = '29/2/1900' OR H = "
+         "TO_DATE('29/02/2020','DD/MM/YYYY') OR I = '29/2/00'"},
+        {"SELECT A FROM T WHERE F = '1/1/0001' OR G = '31/12/9999'",
+         "SELECT A FROM T WHERE F = TO_DATE('01/01/0001','DD/MM/YYYY') OR G = TO_DATE('31/12/9999','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F BETWEEN '31/1/2020' AND '31/01/2020'",
+         "SELECT A FROM T WHERE F BETWEEN TO_DATE('31/01/2020','DD/MM/YYYY') AND TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F BETWEEN '31/01/2020' AND '31/1/2020'",
+         "SELECT A FROM T WHERE F BETWEEN TO_DATE('31/01/2020','DD/MM/YYYY') AND TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F IN ('31/01/2020', '31/01/2020', '31/01/2020')",
+         "SELECT A FROM T WHERE F IN (TO_DATE('31/01/2020','DD/MM/YYYY'), TO_DATE('31/01/2020','DD/MM/YYYY'), "
+         "TO_DATE('31/01/2020','DD/MM/YYYY'))"},
+        {"SELECT A FROM T WHERE F = TO_DATE('1/2/2020','DD/MM/YYYY') OR G = '1/2/2020'",
+         "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY') OR G = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = to_date('01/02/2020','dd/mm/yyyy')",
+         "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = TO_DATE(TO_DATE('ABC','DD/MM/YYYY'),'DD/MM/YYYY')",
+         "SELECT A FROM T WHERE F = TO_DATE('ABC','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE B = 'it''s' AND F = '31/01/2020'",
+         "SELECT A FROM T WHERE B = 'it''s' AND F = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE B = '31/01/2020''31/01/2020'",
+         "SELECT A FROM T WHERE B = TO_DATE('31/01/2020','DD/MM/YYYY')TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE B = 'x'+'31/01/2020'+'y'",
+         "SELECT A FROM T WHERE B = 'x'+TO_DATE('31/01/2020','DD/MM/YYYY')+'y'"},
+        {"SELECT A FROM T WHERE B = 'ABC' AND C = '1/2/2020'",
+         "SELECT A FROM T WHERE B = 'ABC' AND C = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '-2020-1-1' OR G = '1/1/-0001'",
+         "SELECT A FROM T WHERE F = TO_DATE('01/01/-2020','DD/MM/YYYY') OR G = TO_DATE('01/01/-0001','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F IN ('1/2/2020', '01/02/2020', '01/02/2020', '1/2/2020')",
+         "SELECT A FROM T WHERE F IN (TO_DATE('01/02/2020','DD/MM/YYYY'), TO_DATE('01/02/2020','DD/MM/YYYY'), "
+         "TO_DATE('01/02/2020','DD/MM/YYYY'), TO_DATE('01/02/2020','DD/MM/YYYY'))"},
+        {"SELECT A FROM T WHERE F = '31/01/2020' AND G = TO_DATE('31/1/2020','DD/MM/YYYY')",
+         "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY') AND G = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = TO_DATE(TO_DATE('31/01/2020','DD/MM/YYYY'),'DD/MM/YYYY')",
+         "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = to_date(to_date(to_date('x','dd/mm/yyyy'),'dd/mm/yyyy'),'dd/mm/yyyy') AND G = "
+         "'1/2/2020'",
+         "SELECT A FROM T WHERE F = TO_DATE('x','DD/MM/YYYY') AND G = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = to_date(to_date(to_date('x','dd/mm/yyyy'),'dd/mm/yyyy'),'dd/mm/yyyy')",
+         "SELECT A FROM T WHERE F = TO_DATE('x','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '01/02/2020' AND G = TO_DATE('01/02/2020','DD/MM/YYYY'),'dd/mm/yyyy')",
+         "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY') AND G = TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '2020-01-31 7:05:00' AND G = '2020/1/31 07:05'",
+         "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY') AND G = TO_DATE('31/01/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F = '31-01-2020' OR G = '31.01.2020' OR H = '2020-1-31T10:00' OR I = '20200131'",
+         "SELECT A FROM T WHERE F = '31-01-2020' OR G = '31.01.2020' OR H = '2020-1-31T10:00' OR I = '20200131'"},
+    });
+}
+
 TEST(OracleDialect, OtherConnectionsKeepEveryStatement)
 {
     const QString sentencia = QStringLiteral("SELECT TOP 1 [A] FROM T WHERE ISNULL(B,0) = 1");
@@ -69,7 +208,9 @@ TEST(OracleDialect, OtherConnectionsKeepEveryStatement)
 
 TEST(OracleDialect, TheTwoInvalidArgumentFailures)
 {
-    for (const char* sentencia : {"SELECT A FROM T WHERE B = 'x", "SELECT TOP 5", "SELECT A FROM T WHERE B = 'it''s"}) {
+    for (const char* sentencia :
+         {"SELECT A FROM T WHERE B = 'x", "SELECT TOP 5", "SELECT A FROM T WHERE B = 'it''s", "select top 5   ",
+          "SELECT A FROM T WHERE B = '31/01/2020' AND C = '", "' SELECT A"}) {
         try {
             traducir(QString::fromUtf8(sentencia));
             ADD_FAILURE() << "no error for " << sentencia;
