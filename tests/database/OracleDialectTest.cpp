@@ -1,6 +1,7 @@
 #include "database/OracleDialect.h"
 #include "database/DB_Dll.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,6 +23,30 @@ void comprobar(Casos casos)
         EXPECT_EQ(traducir(QString::fromUtf8(entrada)).toStdString(), salida) << entrada;
 }
 
+// Runs a test body in another local time zone and gives the machine's back afterwards.
+class ZonaLocal {
+public:
+    explicit ZonaLocal(const char* zona) : m_anterior(qgetenv("TZ")), m_habia(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zona);
+        tzset();
+    }
+    ~ZonaLocal()
+    {
+        if (m_habia)
+            qputenv("TZ", m_anterior);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    ZonaLocal(const ZonaLocal&) = delete;
+    ZonaLocal& operator=(const ZonaLocal&) = delete;
+
+private:
+    QByteArray m_anterior;
+    bool m_habia;
+};
+
 TEST(OracleDialect, WorkedExamplesAndEdgeCases)
 {
     const std::pair<const char*, const char*> casos[] = {
@@ -42,7 +67,6 @@ TEST(OracleDialect, WorkedExamplesAndEdgeCases)
         {"SELECT * FROM LAPTOPS WHERE X IN (SELECT TOP 1 Y FROM Z)",
          "SELECT * FROM LAP WHERE X IN (SELECT TOP 1 Y FROM Z)  AND ROWNUM <= S  "},
         {"SELECT TOP(5) A FROM T", "SELECT TOP(5) A FROM T"},
-        {"SELECT A FROM T WHERE B = '[x] ISNULL(y'", "SELECT A FROM T WHERE B = '\"x\" NVL(y'"},
         {"SELECT A FROM T WHERE B = 'ABC'", "SELECT A FROM T WHERE B = 'ABC'"},
         {"SELECT A FROM T WHERE F = '31/01/2020' OR G = '31/01/2020'",
          "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY') OR G = TO_DATE('31/01/2020','DD/MM/YYYY')"},
@@ -194,6 +218,57 @@ TEST(OracleDialect, DateLiterals)
          "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY') AND G = TO_DATE('31/01/2020','DD/MM/YYYY')"},
         {"SELECT A FROM T WHERE F = '31-01-2020' OR G = '31.01.2020' OR H = '2020-1-31T10:00' OR I = '20200131'",
          "SELECT A FROM T WHERE F = '31-01-2020' OR G = '31.01.2020' OR H = '2020-1-31T10:00' OR I = '20200131'"},
+    });
+}
+
+// What a user types into a filter or a code box reaches the statement as a quoted literal. No pass but the date
+// pass may look inside one ('' being a quote within it), so typed text can neither leave its literal nor be
+// rewritten; the same words outside the literal are still translated.
+TEST(OracleDialect, TypedTextStaysInsideItsLiteral)
+{
+    const char* sinCambio[] = {
+        "SELECT *,IDUNIDAD AS UDBASE  FROM V_MA_ARTICULOS WHERE IDARTICULO = '      top 0/**/OR/**/1=1 x'",
+        "SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS  where DESCRIPCION like '%top 1/**/OR/**/1=1/**/OR/**/"
+        "IDARTICULO=ANY(SELECT CLAVE FROM TA_USUARIOS)--%' order by DESCRIPCION",
+        "SELECT A FROM T WHERE B = '[x] ISNULL(y'",
+        "SELECT A FROM T WHERE B = ' LEN(x) Charindex CONVERT(NVARCHAR,x) CONVERT(INT,x) SUBSTRING(x'",
+        "SELECT TO_CHAR(F,'103') FROM T WHERE B = 'TO_CHAR(103'",
+        "SELECT A FROM T WHERE B = 'x'' = ''y' AND C = 'WHERE =''''z'",
+        "SELECT A FROM T WHERE B = ''' top 1 x'",
+        "SELECT A FROM T WHERE B = 'it''s [x]' OR C = ''''",
+    };
+    for (const char* sentencia : sinCambio)
+        EXPECT_EQ(traducir(QString::fromUtf8(sentencia)).toStdString(), sentencia);
+
+    comprobar({
+        {"SELECT TOP 100 IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS  where DESCRIPCION like 'a ORDER BY b%' order "
+         "by DESCRIPCION",
+         "SELECT  IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS  where DESCRIPCION like 'a ORDER BY b%'    AND ROWNUM <= "
+         "100  order by DESCRIPCION"},
+        {"SELECT TOP 5 A, ' WHERE ' AS W FROM T GROUP BY A, ' GROUP BY '",
+         "SELECT  A, ' WHERE ' AS W FROM T    WHERE ROWNUM <= 5  GROUP BY A, ' GROUP BY ' "},
+        {"SELECT TOP 'a b' A FROM T", "SELECT  A FROM T  WHERE ROWNUM <= 'a b'  "},
+        {"SELECT A, 'top 5 x' FROM T WHERE ISNULL(B,'[y]') = 1 AND [C] = ' LEN(z'",
+         "SELECT A, 'top 5 x' FROM T WHERE NVL(B,'[y]') = 1 AND \"C\" = ' LEN(z'"},
+        {"UPDATE T SET A = 'WHERE ', B = '' WHERE C = '' AND D = '''' AND E=''",
+         "UPDATE T SET A = 'WHERE ', B = '' WHERE C  IS NULL  AND D = '''' AND E IS NULL "},
+        {"SELECT CONVERT(NVARCHAR,F,103), 'TO_CHAR(' + CONVERT(NVARCHAR,G, 103) FROM T",
+         "SELECT TO_CHAR(F,'DD/MM/YYYY'), 'TO_CHAR(' + TO_CHAR(G, 'DD/MM/YYYY') FROM T"},
+        {"SELECT TO_CHAR(F, '(', 103) FROM T", "SELECT TO_CHAR(F, '(', 'DD/MM/YYYY') FROM T"},
+        {"SELECT A FROM T WHERE B = 'it''s' AND F = '31/01/2020' AND C = 'ISNULL('",
+         "SELECT A FROM T WHERE B = 'it''s' AND F = TO_DATE('31/01/2020','DD/MM/YYYY') AND C = 'ISNULL('"},
+    });
+}
+
+// A date with a time is read as written, whatever the machine's zone: midnight to one o'clock did not exist in
+// Buenos Aires on the days summer time began.
+TEST(OracleDialect, DateWithTimeInADaylightSavingGap)
+{
+    const ZonaLocal zona("America/Argentina/Buenos_Aires");
+    comprobar({
+        {"SELECT A FROM T WHERE F >= '19/10/2008 0:30' AND G < '2007-12-30 0:15:00' AND H = '30/12/07 0:59'",
+         "SELECT A FROM T WHERE F >= TO_DATE('19/10/2008','DD/MM/YYYY') AND G < TO_DATE('30/12/2007','DD/MM/YYYY') "
+         "AND H = TO_DATE('30/12/2007','DD/MM/YYYY')"},
     });
 }
 
