@@ -1,6 +1,6 @@
 // Reading 100,000 rows of a SQLite table through ado::Recordset (ODBC, client cursor) against the same
 // query through the sqlite3 library directly; the "razon" counter shows how many times longer the ADO
-// layer takes. Also: ORACLE_Dicc translations per second.
+// layer takes.
 #include "database/DB_Dll.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -108,23 +108,6 @@ void BM_RazonAdoSobreSqlite(benchmark::State& state)
     state.counters["razon"] = ado / directa;
 }
 BENCHMARK(BM_RazonAdoSobreSqlite)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-void BM_OracleDicc(benchmark::State& state)
-{
-    DB_Dll db;
-    db.gConnString = QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User Id=u;Password=p;");
-    const QString sentencias[] = {
-        QStringLiteral("SELECT TOP 10 CODIGO, COUNT(*) FROM T WHERE X=1 GROUP BY CODIGO ORDER BY CODIGO"),
-        QStringLiteral("SELECT * FROM MV WHERE FECHA >= '31/01/2020' AND OBS = ''"),
-        QStringLiteral("SELECT CONVERT(NVARCHAR,FECHA,103), ISNULL(X,0), SUBSTRING(C,1,2) FROM [T] WHERE C=''"),
-        QStringLiteral("UPDATE T SET A='' WHERE B = '' AND LEN(C) > 0"),
-    };
-    for (auto _ : state)
-        for (const QString& s : sentencias)
-            benchmark::DoNotOptimize(db.ORACLE_Dicc(s));
-    state.SetItemsProcessed(state.iterations() * static_cast<long>(std::size(sentencias)));
-}
-BENCHMARK(BM_OracleDicc);
 
 } // namespace
 

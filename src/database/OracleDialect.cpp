@@ -3,8 +3,12 @@
 #include "platform/vb/Error.h"
 
 #include <QDate>
+#include <QHash>
 #include <QStringMatcher>
+#include <algorithm>
+#include <bit>
 #include <optional>
+#include <vector>
 
 namespace OracleDialect {
 namespace {
@@ -78,12 +82,25 @@ struct Reemplazo {
     QLatin1StringView por;
 };
 
-// Builds a pass's result in one sweep: `cambio` is asked at every position outside the quoted literals (from
-// `desde` on), in order; literals and unmatched text are copied as they are.
-template <typename Cambio>
-QString reescribirFuera(const QString& s, Cambio cambio, qsizetype desde = 0)
+// Empties `salida` for a pass's result of about `largo` characters, keeping the room it already has when that is
+// enough (see Traducir); otherwise it takes a new block rather than having its old content copied across.
+void empezar(QString& salida, qsizetype largo)
 {
-    QString r;
+    if (salida.isDetached() && salida.capacity() >= largo + 64) {
+        salida.resize(0);
+        return;
+    }
+    salida = QString();
+    salida.reserve(largo + largo / 4 + 64);
+}
+
+// Builds a pass's result in one sweep: `cambio` is asked at every position outside the quoted literals (from
+// `desde` on), in order; literals and unmatched text are copied as they are. Returns false, leaving `salida`
+// alone, when nothing changed.
+template <typename Cambio>
+bool reescribirFuera(const QString& s, QString& salida, Cambio cambio, qsizetype desde = 0)
+{
+    bool cambiado = false;
     qsizetype copiado = 0;
     for (qsizetype i = desde; i < s.size();) {
         if (s[i] == kComilla) {
@@ -95,25 +112,29 @@ QString reescribirFuera(const QString& s, Cambio cambio, qsizetype desde = 0)
             ++i;
             continue;
         }
-        if (copiado == 0)
-            r.reserve(s.size() + 16);
-        r.append(QStringView(s).sliced(copiado, i - copiado)).append(c.por);
+        if (!cambiado)
+            empezar(salida, s.size());
+        cambiado = true;
+        salida.append(QStringView(s).sliced(copiado, i - copiado)).append(c.por);
         i += c.largo;
         copiado = i;
     }
-    if (copiado == 0)
-        return s;
-    return r.append(QStringView(s).sliced(copiado));
+    if (!cambiado)
+        return false;
+    salida.append(QStringView(s).sliced(copiado));
+    return true;
 }
 
-// Every occurrence of `que` that starts outside the quoted literals and keeps them whole becomes `por`.
-QString reemplazarFuera(QStringView s, QStringView que, QLatin1StringView por)
+// Appends `s` to `salida` with every occurrence of `que` that starts outside the quoted literals and keeps them
+// whole replaced by `por`.
+void reemplazarFuera(QStringView s, QStringView que, QLatin1StringView por, QString& salida)
 {
-    if (que.isEmpty())
-        return s.toString();
+    if (que.isEmpty()) {
+        salida.append(s);
+        return;
+    }
     const QStringMatcher buscador(que, Qt::CaseInsensitive);
     const bool cierraLiteral = que.back() == kComilla;
-    QString r;
     qsizetype copiado = 0;
     qsizetype fuera = 0; // the next position known to lie outside the literals
     for (qsizetype p = buscador.indexIn(s); p >= 0; p = buscador.indexIn(s, p)) {
@@ -124,12 +145,13 @@ QString reemplazarFuera(QStringView s, QStringView que, QLatin1StringView por)
             ++p;
             continue;
         }
-        r.append(s.sliced(copiado, p - copiado)).append(por);
+        salida.append(s.sliced(copiado, p - copiado)).append(por);
         copiado = fuera = p = fin;
     }
-    return r.append(s.sliced(copiado));
+    salida.append(s.sliced(copiado));
 }
 
+// Trimming takes off blanks only, as the run-time's Trim does.
 QStringView recortar(QStringView s)
 {
     qsizetype a = 0;
@@ -142,11 +164,10 @@ QStringView recortar(QStringView s)
 }
 
 // Pass 1: "TOP n" becomes a ROWNUM limit placed before the GROUP BY or ORDER BY tail.
-QString limiteDeFilas(const QString& s)
+bool limiteDeFilas(const QString& s, QString& salida)
 {
-    const qsizetype conBlanco = buscarFuera(s, "top "_L1);
-    if (conBlanco < 0)
-        return s;
+    if (buscarFuera(s, "top "_L1) < 0)
+        return false;
     const qsizetype p = buscarFuera(s, "top"_L1);
     const QStringView resto = recortar(QStringView(s).sliced(p + 3));
     const qsizetype blanco = buscarFuera(resto, " "_L1);
@@ -162,19 +183,20 @@ QString limiteDeFilas(const QString& s)
     else if (const qsizetype o = buscarFuera(s, "ORDER BY "_L1); o >= 0)
         colaOrden = QStringView(s).sliced(o);
     const QLatin1StringView limite = buscarFuera(s, " WHERE "_L1) >= 0 ? " AND ROWNUM <= "_L1 : " WHERE ROWNUM <= "_L1;
-    const QString sinColas =
-        reemplazarFuera(reemplazarFuera(cuerpo, recortar(colaGrupo), " "_L1), recortar(colaOrden), " "_L1);
 
-    QString r;
-    r.reserve(s.size() + 32);
-    r.append(QStringView(s).left(p)).append(kBlanco).append(sinColas).append(kBlanco).append(limite).append(n);
-    return r.append(kBlanco).append(colaGrupo).append(kBlanco).append(colaOrden);
+    empezar(salida, s.size() + colaGrupo.size() + colaOrden.size());
+    salida.append(QStringView(s).left(p)).append(kBlanco);
+    // At most one tail is taken, so the body needs one replacement at most.
+    reemplazarFuera(cuerpo, recortar(colaGrupo.isEmpty() ? colaOrden : colaGrupo), " "_L1, salida);
+    salida.append(kBlanco).append(limite).append(n);
+    salida.append(kBlanco).append(colaGrupo).append(kBlanco).append(colaOrden);
+    return true;
 }
 
 // Pass 2: LEN with zero to four blanks before its parenthesis, when a blank stands before the name.
-QString largo(const QString& s)
+bool largo(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, [&s](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
         if (s[i] != kBlanco || !coincide(s, i + 1, "len"_L1))
             return {};
         qsizetype k = i + 4;
@@ -187,16 +209,17 @@ QString largo(const QString& s)
 }
 
 // Pass 3: bracketed names become quoted names.
-QString nombresEntreComillas(const QString& s)
+bool nombresEntreComillas(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, [&s](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
         if (s[i] == u'[' || s[i] == u']')
             return {1, "\""_L1};
         return {};
     });
 }
 
-// Reads a run of ASCII digits at the cursor: at least `menos` and at most `mas`, with no further digit after.
+// A cursor over a date text. `numero` reads a run of ASCII digits: at least `menos` and at most `mas` of them,
+// with no further digit after.
 struct Lector {
     QStringView t;
     qsizetype i = 0;
@@ -297,33 +320,271 @@ std::optional<QDate> fecha(QStringView contenido)
 }
 
 // Pass 4: quoted date literals become TO_DATE calls; apostrophes pair strictly in order.
-QString literalesDeFecha(const QString& s)
+//
+// Written out, the pass takes each pair in turn and, when its text is a date, replaces every "'text'" of the
+// whole statement with "TO_DATE('dd/MM/yyyy','DD/MM/YYYY')"; the date written there is itself such a quoted
+// text, so a later pair holding exactly that date wraps the call again. Then, while "TO_DATE(TO_DATE(" remains,
+// one sweep halves every run of "TO_DATE(" and every ","-joined run of "'DD/MM/YYYY')". Done so, a long list of
+// dates costs the square of its length or worse; below, the same result is worked out in a few linear sweeps.
+
+constexpr QLatin1StringView kToDate = "TO_DATE("_L1;
+constexpr QLatin1StringView kFormato = "'DD/MM/YYYY')"_L1;
+
+// A gap between two apostrophes taken by the pass: it and its apostrophes become a call wrapped `capas` times.
+struct LlamadaDeFecha {
+    qsizetype hueco;
+    qsizetype capas;
+    QString fecha;
+};
+
+// The date as dd/MM/yyyy, a year before Christ with a minus sign ("-0044").
+QString textoDeFecha(QDate d)
 {
-    QString w = s;
-    for (qsizetype i = 0;;) {
-        const qsizetype abre = s.indexOf(kComilla, i);
-        if (abre < 0)
-            break;
-        const qsizetype cierra = s.indexOf(kComilla, abre + 1);
-        if (cierra < 0)
-            argumentoNoValido();
-        const QStringView contenido = QStringView(s).sliced(abre + 1, cierra - abre - 1);
-        if (const auto d = fecha(contenido))
-            w.replace(kComilla + contenido.toString() + kComilla,
-                      "TO_DATE('"_L1 + d->toString(u"dd/MM/yyyy") + "','DD/MM/YYYY')"_L1, Qt::CaseInsensitive);
-        i = cierra + 1;
+    QString t;
+    t.reserve(11);
+    const auto dosCifras = [&t](int v) { t.append(QChar(u'0' + v / 10)).append(QChar(u'0' + v % 10)); };
+    dosCifras(d.day());
+    t.append(u'/');
+    dosCifras(d.month());
+    t.append(u'/');
+    int anio = d.year();
+    if (anio < 0) {
+        t.append(u'-');
+        anio = -anio;
     }
-    while (w.contains("TO_DATE(TO_DATE("_L1, Qt::CaseInsensitive)) {
-        w.replace("TO_DATE(TO_DATE("_L1, "TO_DATE("_L1, Qt::CaseInsensitive);
-        w.replace("'DD/MM/YYYY'),'DD/MM/YYYY')"_L1, "'DD/MM/YYYY')"_L1, Qt::CaseInsensitive);
+    dosCifras(anio / 100);
+    dosCifras(anio % 100);
+    return t;
+}
+
+// The calls of the replacing step, in the order of the text. `comillas` are the apostrophes' positions; gap j
+// lies between apostrophes j and j + 1, and the even gaps are the pairs.
+std::vector<LlamadaDeFecha> llamadasDeFecha(QStringView s, const std::vector<qsizetype>& comillas)
+{
+    const auto hueco = [&](std::size_t j) { return s.sliced(comillas[j] + 1, comillas[j + 1] - comillas[j] - 1); };
+    // Each distinct date text, with the turns (pairs read as dates, counted in order) at which it is replaced.
+    QHash<QStringView, std::size_t> textos;
+    std::vector<QString> fechas;
+    std::vector<std::vector<std::size_t>> turnos;
+    std::vector<std::size_t> textoDelTurno;
+    qsizetype masLargo = 0;
+    for (std::size_t j = 0; j + 1 < comillas.size(); j += 2) {
+        const QStringView texto = hueco(j);
+        const auto d = fecha(texto);
+        if (!d)
+            continue;
+        auto it = textos.find(texto);
+        if (it == textos.end()) {
+            it = textos.insert(texto, fechas.size());
+            fechas.push_back(textoDeFecha(*d));
+            turnos.emplace_back();
+            masLargo = std::max(masLargo, texto.size());
+        }
+        turnos[*it].push_back(textoDelTurno.size());
+        textoDelTurno.push_back(*it);
     }
-    return w;
+    if (textoDelTurno.empty())
+        return {};
+
+    // Every gap, paired or not, whose text is one of those: the replace-all finds them all.
+    std::vector<std::vector<std::size_t>> huecos(fechas.size());
+    for (std::size_t j = 0; j + 1 < comillas.size(); ++j)
+        if (hueco(j).size() <= masLargo)
+            if (const auto it = textos.constFind(hueco(j)); it != textos.cend())
+                huecos[*it].push_back(j);
+
+    // The first turn of a text takes, left to right, each of its gaps whose apostrophes are still free; later turns
+    // of the same text find no gap left. A call made at turn t is wrapped once by every later turn whose text is
+    // exactly the date the call writes.
+    std::vector<bool> usada(comillas.size(), false);
+    std::vector<bool> hecho(fechas.size(), false);
+    std::vector<LlamadaDeFecha> llamadas;
+    for (std::size_t t = 0; t < textoDelTurno.size(); ++t) {
+        const std::size_t x = textoDelTurno[t];
+        if (hecho[x])
+            continue;
+        hecho[x] = true;
+        const auto repetido = textos.constFind(QStringView(fechas[x]));
+        qsizetype capas = 1;
+        if (repetido != textos.cend()) {
+            const auto& mas = turnos[*repetido];
+            capas += mas.end() - std::upper_bound(mas.begin(), mas.end(), t);
+        }
+        for (const std::size_t j : huecos[x]) {
+            if (usada[j] || usada[j + 1])
+                continue;
+            usada[j] = usada[j + 1] = true;
+            llamadas.push_back({static_cast<qsizetype>(j), capas, fechas[x]});
+        }
+    }
+    std::sort(llamadas.begin(), llamadas.end(),
+              [](const LlamadaDeFecha& a, const LlamadaDeFecha& b) { return a.hueco < b.hueco; });
+    return llamadas;
+}
+
+// How many times n items are left after `vueltas` halvings, and whether the last one is still the original:
+// each sweep joins the items two by two from the left, an odd last one staying as it was.
+qsizetype quedan(qsizetype n, int vueltas)
+{
+    return (n + (qsizetype(1) << vueltas) - 1) >> vueltas;
+}
+
+bool ultimoOriginal(qsizetype n, int vueltas)
+{
+    for (int v = 0; v < vueltas; ++v, n = (n + 1) / 2)
+        if (n % 2 == 0)
+            return false;
+    return true;
+}
+
+// Runs of "TO_DATE(" (any case) starting at i, and ","-joined runs of "'DD/MM/YYYY')" starting at i, up to `fin`.
+qsizetype llamadasSeguidas(QStringView s, qsizetype i, qsizetype fin)
+{
+    qsizetype n = 0;
+    while (i + kToDate.size() <= fin && coincide(s, i, kToDate)) {
+        ++n;
+        i += kToDate.size();
+    }
+    return n;
+}
+
+qsizetype formatosSeguidos(QStringView s, qsizetype i, qsizetype fin)
+{
+    if (i + kFormato.size() > fin || !coincide(s, i, kFormato))
+        return 0;
+    qsizetype n = 1;
+    for (i += kFormato.size(); i + 1 + kFormato.size() <= fin && s[i] == u',' && coincide(s, i + 1, kFormato);
+         i += 1 + kFormato.size())
+        ++n;
+    return n;
+}
+
+// Writes the statement with the clean-up's `vueltas` sweeps applied (at least one). An empty `ultimo` stands for
+// an item the pass wrote itself.
+class Limpieza {
+public:
+    Limpieza(QStringView s, int vueltas, QString& r) : m_s(s), m_vueltas(vueltas), m_r(r) {}
+
+    // Copies [i, fin) of the statement with its own runs halved.
+    void copiar(qsizetype i, qsizetype fin)
+    {
+        qsizetype copiado = i;
+        while (i < fin) {
+            if (const qsizetype n = llamadasSeguidas(m_s, i, fin); n > 1) {
+                m_r.append(m_s.sliced(copiado, i - copiado));
+                const qsizetype ultimo = i + (n - 1) * kToDate.size();
+                escribirLlamadas(n, m_s.sliced(ultimo, kToDate.size()));
+                i = copiado = ultimo + kToDate.size();
+            } else if (const qsizetype f = formatosSeguidos(m_s, i, fin); f > 1) {
+                m_r.append(m_s.sliced(copiado, i - copiado));
+                const qsizetype largo = f * (kFormato.size() + 1) - 1;
+                escribirFormatos(f, m_s.sliced(i + largo - kFormato.size(), kFormato.size()));
+                i = copiado = i + largo;
+            } else {
+                i += n > 0 ? kToDate.size() : f > 0 ? kFormato.size() : 1;
+            }
+        }
+        m_r.append(m_s.sliced(copiado, fin - copiado));
+    }
+
+    // A call of the pass, after `antes` "TO_DATE(" of the statement and before `despues` ",'DD/MM/YYYY')" of it,
+    // the last of which is `ultimo`.
+    void llamada(qsizetype antes, const LlamadaDeFecha& c, qsizetype despues, QStringView ultimo)
+    {
+        escribirLlamadas(antes + c.capas, {});
+        m_r.append(kComilla).append(c.fecha).append(kComilla).append(u',');
+        escribirFormatos(c.capas + despues, ultimo);
+    }
+
+private:
+    void escribirLlamadas(qsizetype n, QStringView ultimo) { escribir(n, ultimo, kToDate, {}); }
+    void escribirFormatos(qsizetype n, QStringView ultimo) { escribir(n, ultimo, kFormato, u","); }
+
+    void escribir(qsizetype n, QStringView ultimo, QLatin1StringView propio, QStringView union_)
+    {
+        for (qsizetype k = quedan(n, m_vueltas); k > 1; --k)
+            m_r.append(propio).append(union_);
+        if (ultimo.isNull() || !ultimoOriginal(n, m_vueltas))
+            m_r.append(propio);
+        else
+            m_r.append(ultimo);
+    }
+
+    QStringView m_s;
+    int m_vueltas;
+    QString& m_r;
+};
+
+bool literalesDeFecha(const QString& s, QString& salida)
+{
+    // Traducir has made sure every apostrophe has a partner, and the passes before this one keep them so.
+    std::vector<qsizetype> comillas;
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (s[i] == kComilla)
+            comillas.push_back(i);
+    const std::vector<LlamadaDeFecha> llamadas = llamadasDeFecha(s, comillas);
+
+    // The statement's pieces between the calls. A run of "TO_DATE(" that ends a piece continues into the call after
+    // it (`antes`); a ","-joined run of "'DD/MM/YYYY')" that starts a piece continues the call before it (`despues`).
+    const std::size_t piezas = llamadas.size() + 1;
+    std::vector<qsizetype> desde(piezas);
+    std::vector<qsizetype> hasta(piezas);
+    std::vector<qsizetype> antes(piezas, 0);
+    std::vector<qsizetype> despues(piezas, 0);
+    qsizetype corridaMayor = 0;
+    for (std::size_t k = 0; k < piezas; ++k) {
+        qsizetype a = k == 0 ? 0 : comillas[llamadas[k - 1].hueco + 1] + 1;
+        qsizetype b = k == llamadas.size() ? s.size() : comillas[llamadas[k].hueco];
+        for (; k > 0 && a + 1 + kFormato.size() <= b && s[a] == u',' && coincide(s, a + 1, kFormato);
+             a += 1 + kFormato.size())
+            ++despues[k - 1];
+        for (; k < llamadas.size() && b - kToDate.size() >= a && coincide(s, b - kToDate.size(), kToDate);
+             b -= kToDate.size())
+            ++antes[k];
+        if (k < llamadas.size())
+            corridaMayor = std::max(corridaMayor, antes[k] + llamadas[k].capas);
+        for (qsizetype i = a; i < b;) {
+            const qsizetype n = llamadasSeguidas(s, i, b);
+            corridaMayor = std::max(corridaMayor, n);
+            i += n > 0 ? n * kToDate.size() : 1;
+        }
+        desde[k] = a;
+        hasta[k] = b;
+    }
+
+    // The clean-up sweeps until no "TO_DATE(TO_DATE(" is left: as many as halvings of the longest run. Without
+    // any, every call stands once and the statement around it is as it was.
+    const int vueltas = corridaMayor < 2 ? 0 : std::bit_width(static_cast<std::size_t>(corridaMayor - 1));
+    if (vueltas == 0 && llamadas.empty())
+        return false;
+    QString& r = salida;
+    empezar(r, s.size() + static_cast<qsizetype>(llamadas.size()) * 24);
+    if (vueltas == 0) {
+        qsizetype copiado = 0;
+        for (const LlamadaDeFecha& c : llamadas) {
+            r.append(QStringView(s).sliced(copiado, comillas[c.hueco] - copiado)).append(kToDate).append(kComilla);
+            r.append(c.fecha).append(kComilla).append(u',').append(kFormato);
+            copiado = comillas[c.hueco + 1] + 1;
+        }
+        r.append(QStringView(s).sliced(copiado));
+        return true;
+    }
+    Limpieza limpieza(s, vueltas, r);
+    for (std::size_t k = 0; k < piezas; ++k) {
+        limpieza.copiar(desde[k], hasta[k]);
+        if (k < llamadas.size()) {
+            const QStringView ultimo =
+                despues[k] > 0 ? QStringView(s).sliced(desde[k + 1] - kFormato.size(), kFormato.size()) : QStringView();
+            limpieza.llamada(antes[k], llamadas[k], despues[k], ultimo);
+        }
+    }
+    return true;
 }
 
 // Pass 5: CHARINDEX keeps its arguments and takes Oracle's name.
-QString busquedaDeTexto(const QString& s)
+bool busquedaDeTexto(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, [&s](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
         if (coincide(s, i, "Charindex"_L1))
             return {9, "InStr"_L1};
         return {};
@@ -331,9 +592,9 @@ QString busquedaDeTexto(const QString& s)
 }
 
 // Pass 6: the two CONVERT forms, written exactly so.
-QString conversiones(const QString& s)
+bool conversiones(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, [&s](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
         if (coincide(s, i, "CONVERT(NVARCHAR,"_L1))
             return {17, "TO_CHAR("_L1};
         if (coincide(s, i, "CONVERT(INT,"_L1))
@@ -343,17 +604,17 @@ QString conversiones(const QString& s)
 }
 
 // Pass 7: "= ''" and "=''" from the first "WHERE " on become " IS NULL " (the quotes being an empty literal).
-QString comparacionesConVacio(const QString& s)
+bool comparacionesConVacio(const QString& s, QString& salida)
 {
     const qsizetype w = buscarFuera(s, "WHERE "_L1);
     if (w < 0)
-        return s;
+        return false;
     const auto vacioEn = [&s](qsizetype k) {
         return k + 1 < s.size() && s[k] == kComilla && s[k + 1] == kComilla &&
                (k + 2 == s.size() || s[k + 2] != kComilla);
     };
     return reescribirFuera(
-        s,
+        s, salida,
         [&s, &vacioEn](qsizetype i) -> Reemplazo {
             if (s[i] != u'=')
                 return {};
@@ -367,10 +628,10 @@ QString comparacionesConVacio(const QString& s)
 }
 
 // Pass 8: a 103 whose nearest opening parenthesis belongs to TO_CHAR becomes the date format.
-QString estilo103(const QString& s)
+bool estilo103(const QString& s, QString& salida)
 {
     qsizetype parentesis = -1;
-    return reescribirFuera(s, [&s, &parentesis](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s, &parentesis](qsizetype i) -> Reemplazo {
         if (s[i] == u'(')
             parentesis = i;
         else if (coincide(s, i, "103"_L1) && coincide(s, parentesis - 7, "TO_CHAR("_L1))
@@ -380,9 +641,9 @@ QString estilo103(const QString& s)
 }
 
 // Pass 9: SUBSTRING takes Oracle's name.
-QString subcadena(const QString& s)
+bool subcadena(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, [&s](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
         if (coincide(s, i, "SUBSTRING("_L1))
             return {10, "SUBSTR("_L1};
         return {};
@@ -390,9 +651,9 @@ QString subcadena(const QString& s)
 }
 
 // Pass 10: ISNULL takes Oracle's name.
-QString nulos(const QString& s)
+bool nulos(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, [&s](qsizetype i) -> Reemplazo {
+    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
         if (coincide(s, i, "ISNULL("_L1))
             return {7, "NVL("_L1};
         return {};
@@ -406,16 +667,15 @@ QString Traducir(const QString& sentencia)
     // Every pass but the date pass keeps quoted literals whole, so they must all be closed.
     if (sentencia.count(kComilla) % 2 != 0)
         argumentoNoValido();
-    QString s = limiteDeFilas(sentencia);
-    s = largo(s);
-    s = nombresEntreComillas(s);
-    s = literalesDeFecha(s);
-    s = busquedaDeTexto(s);
-    s = conversiones(s);
-    s = comparacionesConVacio(s);
-    s = estilo103(s);
-    s = subcadena(s);
-    return nulos(s);
+    // Two texts take turns as a pass's input and output: a long statement is then written into the same memory
+    // pass after pass instead of into a fresh block each time, and a pass that changes nothing copies nothing.
+    QString texto = sentencia;
+    QString otro;
+    for (const auto pasada : {limiteDeFilas, largo, nombresEntreComillas, literalesDeFecha, busquedaDeTexto,
+                              conversiones, comparacionesConVacio, estilo103, subcadena, nulos})
+        if (pasada(texto, otro))
+            texto.swap(otro);
+    return texto;
 }
 
 } // namespace OracleDialect

@@ -158,6 +158,21 @@ TEST(OracleDialect, EveryTextPass)
 TEST(OracleDialect, DateLiterals)
 {
     comprobar({
+        {"SELECT A FROM T WHERE F = to_date(TO_DATE('01/02/2020','dd/mm/yyyy'),'DD/MM/YYYY'),'dd/mm/yyyy') OR G = "
+         "'01/02/2020'",
+         "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY'),'dd/mm/yyyy') OR G = "
+         "TO_DATE('01/02/2020','DD/MM/YYYY')"},
+        {"SELECT A FROM T WHERE F IN ('01/02/2020''01/02/2020', '1/2/2020''01/02/2020')",
+         "SELECT A FROM T WHERE F IN (TO_DATE('01/02/2020','DD/MM/YYYY')TO_DATE('01/02/2020','DD/MM/YYYY'), "
+         "TO_DATE('01/02/2020','DD/MM/YYYY')TO_DATE('01/02/2020','DD/MM/YYYY'))"},
+        {"SELECT A FROM T WHERE F = "
+         "TO_DATE(TO_DATE(TO_DATE('x','DD/MM/YYYY'),'DD/MM/YYYY'),'DD/MM/YYYY'),'dd/mm/yyyy'),'dd/mm/yyyy')",
+         "SELECT A FROM T WHERE F = TO_DATE('x','DD/MM/YYYY'),'dd/mm/yyyy')"},
+        {"SELECT A FROM T WHERE F = 'x'01/02/2020'01/02/2020'",
+         "SELECT A FROM T WHERE F = 'xTO_DATE('01/02/2020','DD/MM/YYYY')01/02/2020'"},
+        {"SELECT A FROM T WHERE F IN ('1/2/2020', '01/02/2020', ' 01/02/2020', '01/02/2020 ', '01/02/2020')",
+         "SELECT A FROM T WHERE F IN (TO_DATE('01/02/2020','DD/MM/YYYY'), TO_DATE('01/02/2020','DD/MM/YYYY'), "
+         "TO_DATE('01/02/2020','DD/MM/YYYY'), TO_DATE('01/02/2020','DD/MM/YYYY'), TO_DATE('01/02/2020','DD/MM/YYYY'))"},
         {"SELECT A FROM T WHERE F = '31/01/2020'", "SELECT A FROM T WHERE F = TO_DATE('31/01/2020','DD/MM/YYYY')"},
         {"SELECT A FROM T WHERE F = '1/2/2020'", "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY')"},
         {"SELECT A FROM T WHERE F = '01/02/20'", "SELECT A FROM T WHERE F = TO_DATE('01/02/2020','DD/MM/YYYY')"},
@@ -270,6 +285,31 @@ TEST(OracleDialect, DateWithTimeInADaylightSavingGap)
          "SELECT A FROM T WHERE F >= TO_DATE('19/10/2008','DD/MM/YYYY') AND G < TO_DATE('30/12/2007','DD/MM/YYYY') "
          "AND H = TO_DATE('30/12/2007','DD/MM/YYYY')"},
     });
+}
+
+// Long statements: each of 20,000 copies of a date written as the pass writes it is wrapped again by every later
+// copy before the clean-up, and still comes out as one call; a long run of conditions translates group by group.
+TEST(OracleDialect, LongStatementsTranslateLikeShortOnes)
+{
+    QString fechas;
+    QString llamadas;
+    for (int i = 0; i < 20000; ++i) {
+        fechas += QStringLiteral("'31/01/2020',");
+        llamadas += QStringLiteral("TO_DATE('31/01/2020','DD/MM/YYYY'),");
+    }
+    fechas.chop(1);
+    llamadas.chop(1);
+    EXPECT_EQ(traducir(QStringLiteral("SELECT A FROM T WHERE F IN (%1)").arg(fechas)),
+              QStringLiteral("SELECT A FROM T WHERE F IN (%1)").arg(llamadas));
+
+    const QString grupo = QStringLiteral(" OR (C = 'A' AND ALTA >= '1/2/2020' AND ISNULL(B,0) = 0 AND LEN(N) > 0 AND "
+                                         "CONVERT(NVARCHAR,F,103) <> '' AND [O] = '')");
+    const QString traducido =
+        QStringLiteral(" OR (C = 'A' AND ALTA >= TO_DATE('01/02/2020','DD/MM/YYYY') AND NVL(B,0) = 0 "
+                       "AND LENGTH(N) > 0 AND TO_CHAR(F,'DD/MM/YYYY') <> '' AND \"O\"  IS NULL )");
+    EXPECT_EQ(
+        traducir(QStringLiteral("SELECT TOP 5 A FROM T WHERE 1=0%1 ORDER BY A").arg(grupo.repeated(5000))),
+        QStringLiteral("SELECT  A FROM T WHERE 1=0%1    AND ROWNUM <= 5  ORDER BY A").arg(traducido.repeated(5000)));
 }
 
 TEST(OracleDialect, OtherConnectionsKeepEveryStatement)
