@@ -61,6 +61,9 @@ TEST(ClsUtilidades, TextHelpers)
     EXPECT_EQ(u.AlinearDerecha("779", 6), "   779");
     EXPECT_EQ(u.AlinearDerecha("1234567", 3), "1234567");
     EXPECT_EQ(u.ContarPalabras("  una  dos tres "), 3);
+    EXPECT_EQ(u.ContarPalabras(""), 0);
+    EXPECT_EQ(u.ContarPalabras("   "), 0);
+    EXPECT_EQ(u.ContarPalabras("una\tdos"), 1);
     EXPECT_EQ(u.ReemplazarTexto("Select * FROM x", "from", "de"), "Select * de x");
     EXPECT_EQ(u.AcortarTexto("abcdefghij", 6), "abc...");
     EXPECT_EQ(u.AcortarTexto("abc", 6), "abc");
