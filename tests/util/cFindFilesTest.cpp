@@ -2,6 +2,7 @@
 
 #include "platform/vb/Constants.h"
 #include "platform/vb/Error.h"
+#include "platform/win/Drives.h"
 #include "support/ScriptedOperator.h"
 
 #include <QDir>
@@ -12,7 +13,32 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
+
+// While alive, the calling thread is held to the files' permission bits even when it runs as root, so a
+// folder without read or search permission is as closed to the finder as it is to any other user.
+class PermissionBitsApply {
+public:
+    PermissionBitsApply()
+    {
+        EXPECT_EQ(syscall(SYS_capget, &m_header, m_saved), 0);
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        EXPECT_EQ(syscall(SYS_capset, &m_header, lowered), 0);
+    }
+    ~PermissionBitsApply() { syscall(SYS_capset, &m_header, m_saved); }
+    PermissionBitsApply(const PermissionBitsApply&) = delete;
+    PermissionBitsApply& operator=(const PermissionBitsApply&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
 
 class FindFilesTest : public ::testing::Test {
 protected:
@@ -230,6 +256,184 @@ TEST_F(FindFilesTest, SubfoldersAreSearchedWhenTheFolderHasNoMatchAndTheFirstMat
     m_finder.setSearchSubDirs(false);
     EXPECT_EQ(find("", ""), "");
     EXPECT_EQ(m_finder.DirCount(), 0);
+}
+
+TEST_F(FindFilesTest, FoldersAreReadInNameOrderWithoutRegardToCaseAndDepthFirst)
+{
+    file("raiz.txt", 0);
+    file("beta/x", 4);
+    file("Alfa/b2", 2);
+    file("Alfa/A1", 0);
+    file("Alfa/a3", 3);
+    file("Alfa/Sub/oculto", 9);
+    file("Delta/vacio", 0);
+    file("Delta/Hondo/h", 6);
+    file("gamma/g", 5);
+    QStringList reported;
+    QObject::connect(&m_finder, &cFindFiles::GetFile, &m_finder, [&reported](const QString& p) { reported << p; });
+    m_finder.setMinFileSize(vb::Currency::fromInt(1));
+
+    EXPECT_EQ(find("", ""), path("Alfa/a3"));
+    const QStringList expected{path("Alfa/a3"), path("beta/x"), path("Delta/Hondo/h"), path("gamma/g")};
+    EXPECT_EQ(m_finder.ColFiles(), expected);
+    EXPECT_EQ(reported, expected);
+    EXPECT_EQ(m_finder.FilesCount(), 4);
+    EXPECT_DOUBLE_EQ(m_finder.TotalSize(), 3.0 + 4 + 6 + 5);
+    // Every subfolder listed counts, also those of a folder whose search ended at its first match.
+    EXPECT_EQ(m_finder.DirCount(), 4 + 1 + 1);
+
+    // A pattern with one entry enumerates only the names it matches, in the same order.
+    file("gamma/B.log", 1);
+    file("gamma/a.LOG", 1);
+    EXPECT_EQ(find("*.log", ""), path("gamma/a.LOG"));
+    EXPECT_EQ(find("?.log", ""), path("gamma/a.LOG"));
+    EXPECT_EQ(find("b.*", ""), path("gamma/B.log"));
+    EXPECT_EQ(find("*.log;*.dat", ""), path("gamma/a.LOG"));
+}
+
+TEST_F(FindFilesTest, EventsComeInSearchOrderAcrossDrives)
+{
+    file("C/vacio", 0);
+    file("C/datos/c1", 3);
+    file("D/d1", 4);
+    win::setLogicalDrivesOverride({path("C"), path("D") + "/"});
+    cFindFiles finder;
+    win::setLogicalDrivesOverride({});
+    EXPECT_EQ(finder.ColDrives(), QStringList({path("C"), path("D") + "/"}));
+    QStringList events;
+    QObject::connect(&finder, &cFindFiles::InitSearch, &finder, [&events]() { events << "InitSearch"; });
+    QObject::connect(&finder, &cFindFiles::GetFile, &finder, [&events](const QString& p) { events << p; });
+    QObject::connect(&finder, &cFindFiles::EndSearch, &finder, [&events]() { events << "EndSearch"; });
+    finder.setMinFileSize(vb::Currency::fromInt(1));
+
+    QString archivo;
+    finder.Find("", "", "", 1, archivo);
+    EXPECT_EQ(events, QStringList({"InitSearch", path("C/datos/c1"), path("D/d1"), "EndSearch"}));
+    EXPECT_EQ(archivo, path("C/datos/c1"));
+    EXPECT_EQ(finder.DirCount(), 1);
+
+    events.clear();
+    finder.Find(path("D"), "", "", 1, archivo);
+    EXPECT_EQ(events, QStringList({"InitSearch", path("D/d1")}));
+}
+
+TEST_F(FindFilesTest, AttributeWordsOfHiddenSystemAndLinkedEntries)
+{
+    const QString plain = file("archivo", 7);
+    const QString hidden = file(".oculto");
+    const QString readOnly = file("solo_lectura");
+    const QString hiddenReadOnly = file(".oculto_solo_lectura");
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
+    QFile::setPermissions(hiddenReadOnly, QFileDevice::ReadOwner);
+    const QString folder = subfolder("carpeta");
+    const QString hiddenFolder = subfolder(".carpeta");
+    const QString pipe = path("tuberia");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(plain, path("enlace")));
+    ASSERT_TRUE(QFile::link(folder, path("enlace_carpeta")));
+    ASSERT_TRUE(QFile::link(path("falta"), path("roto")));
+    ASSERT_TRUE(QFile::link(path("falta"), path(".roto")));
+
+    struct Case {
+        QString entry;
+        std::int32_t word;
+    };
+    const Case cases[] = {
+        {plain, 0x20},
+        {hidden, 0x22},
+        {readOnly, 0x21},
+        {hiddenReadOnly, 0x23},
+        {folder, 0x10},
+        {hiddenFolder, 0x12},
+        {pipe, 0x4},
+        {path("enlace"), 0x420},
+        {path("roto"), 0x404},
+        {path(".roto"), 0x406},
+        {path("enlace_carpeta"), 0x410},
+    };
+    for (const Case& c : cases) {
+        m_finder.setAttributes(c.word - 32);
+        EXPECT_EQ(find(), c.entry) << c.word;
+    }
+    // A link that leads back to itself is as broken as one that leads nowhere.
+    ASSERT_TRUE(QFile::remove(path("roto")));
+    ASSERT_TRUE(QFile::link(path("bucle"), path("bucle")));
+    m_finder.setAttributes(0x404 - 32);
+    EXPECT_EQ(find(), path("bucle"));
+    // Only the two real folders are subfolders; a linked folder is never entered.
+    EXPECT_EQ(m_finder.DirCount(), 2);
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(hiddenReadOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(FindFilesTest, LinksAreMeasuredAndDatedByWhatTheyLeadTo)
+{
+    const QDateTime old(QDate(2020, 5, 10), QTime(12, 30));
+    const QString target = file("z_destino", 7, old);
+    ASSERT_TRUE(QFile::link(target, path("a_enlace")));
+    ASSERT_TRUE(QFile::link(path("falta"), path("b_roto")));
+    subfolder("m_carpeta");
+    file("m_carpeta/dentro", 50, old);
+    ASSERT_TRUE(QFile::link(path("m_carpeta"), path("c_enlace_carpeta")));
+
+    m_finder.setMinFileSize(vb::Currency::fromInt(7));
+    m_finder.setMaxFileSize(vb::Currency::fromInt(7));
+    EXPECT_EQ(find("", ""), path("a_enlace"));
+    EXPECT_EQ(m_finder.ColFiles(), QStringList{path("a_enlace")});
+    m_finder.setMaxFileSize(vb::Currency());
+    m_finder.setMinFileSize(vb::Currency::fromInt(50));
+    EXPECT_EQ(find("", ""), path("m_carpeta/dentro"));
+    EXPECT_EQ(m_finder.ColFiles(), QStringList{path("m_carpeta/dentro")});
+    m_finder.setMinFileSize(vb::Currency());
+
+    // A link's dates are those of its target; a broken link has none, so only a lower limit rejects it.
+    m_finder.setDateLastModifiedTo(day(2020, 5, 10));
+    EXPECT_EQ(find(), path("a_enlace"));
+    m_finder.setDateLastModifiedTo(vb::Date());
+    m_finder.setDateLastModifiedFrom(day(2020, 5, 11));
+    EXPECT_EQ(find(), path("c_enlace_carpeta"));
+    m_finder.setDateLastModifiedFrom(vb::Date());
+    m_finder.setAttributes(0x404 - 32);
+    m_finder.setDateLastAccessTo(day(2020, 1, 1));
+    m_finder.setDateCreationTo(day(2020, 1, 1));
+    EXPECT_EQ(find(), path("b_roto"));
+    m_finder.setDateCreationFrom(day(2020, 1, 1));
+    EXPECT_EQ(find(), "");
+}
+
+TEST_F(FindFilesTest, FoldersThatCannotBeReadOrSearchedAreListedButYieldNothing)
+{
+    file("a_cerrada/dentro", 5);
+    file("b_abierta/f", 5);
+    file("c_sin_paso/archivo", 5);
+    file("c_sin_paso/sub/hondo", 5);
+    QFile::setPermissions(path("a_cerrada"), {});
+    QFile::setPermissions(path("c_sin_paso"), QFileDevice::ReadOwner);
+    {
+        const PermissionBitsApply bits;
+        m_finder.setMinFileSize(vb::Currency::fromInt(1));
+        EXPECT_EQ(find("", ""), path("b_abierta/f"));
+        EXPECT_EQ(m_finder.ColFiles(), QStringList{path("b_abierta/f")});
+        EXPECT_EQ(m_finder.DirCount(), 3);
+
+        // The names in a folder without search permission are read, but nothing more is known of them:
+        // no size, no dates, no folder bit; the entry's word is system and read-only.
+        m_finder.setMinFileSize(vb::Currency());
+        m_finder.setDateLastModifiedTo(day(2000, 1, 1));
+        QString archivo;
+        m_finder.Find(path("c_sin_paso"), "", "", 1, archivo);
+        EXPECT_EQ(archivo, path("c_sin_paso/archivo"));
+        EXPECT_EQ(m_finder.ColFiles(), QStringList{path("c_sin_paso/archivo")});
+        EXPECT_EQ(m_finder.DirCount(), 0);
+        m_finder.setAttributes(0x5 - 32);
+        m_finder.Find(path("c_sin_paso"), "*.*;", "", 1, archivo);
+        EXPECT_EQ(archivo, path("c_sin_paso/archivo"));
+        archivo.clear();
+        m_finder.Find(path("a_cerrada"), "", "", 1, archivo);
+        EXPECT_EQ(archivo, "");
+    }
+    QFile::setPermissions(path("a_cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path("c_sin_paso"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(FindFilesTest, StopSearchEntersNoFurtherFolder)
