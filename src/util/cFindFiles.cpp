@@ -60,11 +60,30 @@ QString driveRootCompleted(const QString& sDrive)
     return sDrive;
 }
 
-vb::Date FileTimeToDate(const QDateTime& fileTime)
+vb::Date FileTimeToDate(win::FileTime fileTime)
 {
-    if (!fileTime.isValid())
+    if (fileTime == 0)
         return vb::Date();
-    return vb::Date::fromDateTime(fileTime.toLocalTime());
+    return vb::Date::fromDateTime(QDateTime::fromMSecsSinceEpoch(fileTime, Qt::LocalTime));
+}
+
+// A linked folder is not followed: a link back to a parent would never end the search.
+bool isFolderNotLink(std::uint32_t attributes)
+{
+    return attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & win::FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+double sizeOf(const win::FindData& data)
+{
+    return static_cast<double>(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+}
+
+// A folder's own pattern with wildcards is answered from the folder's one read; a single name, or a
+// pattern that reaches into another folder, is enumerated on its own.
+bool enumeratesThisFolder(const QString& pattern)
+{
+    return win::HasWildcard(pattern) && !QDir::fromNativeSeparators(pattern).contains(QLatin1Char('/'));
 }
 
 vb::Date timeOfDay(const vb::Date& moment)
@@ -82,23 +101,6 @@ QString formatTwoDecimals(double value)
 
 } // namespace
 
-struct cFindFiles::Entry {
-    QString name;
-    double size = 0;
-    std::uint32_t attributes = 0;
-    vb::Date created;
-    vb::Date written;
-    vb::Date accessed;
-
-    explicit Entry(const win::FindData& data)
-        : name(data.cFileName),
-          size(static_cast<double>(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow)),
-          attributes(data.dwFileAttributes), created(FileTimeToDate(data.ftCreationTime).datePart()),
-          written(FileTimeToDate(data.ftLastWriteTime).datePart()),
-          accessed(FileTimeToDate(data.ftLastAccessTime).datePart())
-    {}
-};
-
 cFindFiles::cFindFiles(QObject* parent) : QObject(parent), m_drives(win::GetLogicalDrives()) {}
 
 vb::Date cFindFiles::GetFileDateTime(const QString& sPath, std::int32_t lOptionDate) const
@@ -108,10 +110,10 @@ vb::Date cFindFiles::GetFileDateTime(const QString& sPath, std::int32_t lOptionD
     if (!handle.isValid())
         return vb::Date();
     win::FindClose(handle);
-    const QDateTime* times[] = {&data.ftCreationTime, &data.ftLastWriteTime, &data.ftLastAccessTime};
+    const win::FileTime times[] = {data.ftCreationTime, data.ftLastWriteTime, data.ftLastAccessTime};
     if (lOptionDate < 0 || lOptionDate > 8)
         return vb::Date();
-    const vb::Date moment = FileTimeToDate(*times[lOptionDate % 3]);
+    const vb::Date moment = FileTimeToDate(times[lOptionDate % 3]);
     if (lOptionDate < 3)
         return moment.datePart();
     if (lOptionDate < 6)
@@ -140,6 +142,10 @@ void cFindFiles::Find(const QString& sDirPath, const QString& sPattern, const QS
         m_findOption = lFindOption;
         m_files = QStringList();
         buildExtensionList(sPattern);
+        m_enumeration = m_extensions->size() == 1 ? m_extensions->first() : QStringLiteral("*.*");
+        m_enumerationPattern.reset();
+        if (enumeratesThisFolder(m_enumeration))
+            m_enumerationPattern.emplace(m_enumeration);
         emit InitSearch();
 
         if (!sDirPath.isEmpty()) {
@@ -207,34 +213,42 @@ bool cFindFiles::SearchDirectory(QString sPath, QString& result)
     if (!endsWithSeparator(sPath))
         sPath += QDir::separator();
 
+    // The folder is read once for both passes: the subfolder list and the file pass.
+    QList<win::FindData> entries;
+    if (m_searchSubDirs || m_enumerationPattern)
+        entries = win::ListFolder(sPath);
     QStringList subfolders;
-    win::FindData data;
     if (m_searchSubDirs) {
-        win::FindHandle handle = win::FindFirstFile(sPath + QLatin1Char('*'), data);
-        for (bool more = handle.isValid(); more; more = win::FindNextFile(handle, data)) {
-            // A linked folder is not followed: a link back to a parent would never end the search.
-            const std::uint32_t attributes = win::GetFileAttributes(sPath + data.cFileName);
-            if (attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_DIRECTORY) &&
-                !(attributes & win::FILE_ATTRIBUTE_REPARSE_POINT)) {
+        // Only an entry the listing gives as a folder is asked for its attributes: one that cannot be examined
+        // is not searched.
+        for (const win::FindData& data : entries) {
+            if (isFolderNotLink(data.dwFileAttributes) &&
+                isFolderNotLink(win::GetFileAttributes(sPath + data.cFileName))) {
                 subfolders << data.cFileName;
                 ++m_dirCount;
             }
         }
-        win::FindClose(handle);
     }
 
-    const QString enumeration = m_extensions->size() == 1 ? m_extensions->first() : QStringLiteral("*.*");
-    win::FindHandle handle = win::FindFirstFile(sPath + enumeration, data);
-    for (bool more = handle.isValid(); more; more = win::FindNextFile(handle, data)) {
-        const Entry entry(data);
-        if (!passesFilters(entry))
-            continue;
-        AddFile(sPath + entry.name, entry.size);
-        result = sPath + entry.name;
+    if (m_enumerationPattern) {
+        for (const win::FindData& data : entries) {
+            if (m_enumerationPattern->matches(data.cFileName) && passesFilters(data)) {
+                takeMatch(sPath + data.cFileName, data, result);
+                return true;
+            }
+        }
+    } else {
+        win::FindData data;
+        win::FindHandle handle = win::FindFirstFile(sPath + m_enumeration, data);
+        for (bool more = handle.isValid(); more; more = win::FindNextFile(handle, data)) {
+            if (passesFilters(data)) {
+                win::FindClose(handle);
+                takeMatch(sPath + data.cFileName, data, result);
+                return true;
+            }
+        }
         win::FindClose(handle);
-        return true;
     }
-    win::FindClose(handle);
 
     bool found = false;
     for (const QString& sub : subfolders) {
@@ -247,28 +261,47 @@ bool cFindFiles::SearchDirectory(QString sPath, QString& result)
     return found;
 }
 
-bool cFindFiles::passesFilters(const Entry& entry) const
+// The first entry that passed the filters ends its folder's search.
+void cFindFiles::takeMatch(const QString& path, const win::FindData& entry, QString& result)
 {
-    if (!m_minFileSize.isZero() && entry.size < m_minFileSize.toDouble())
+    AddFile(path, sizeOf(entry));
+    result = path;
+}
+
+bool cFindFiles::passesFilters(const win::FindData& entry) const
+{
+    const double size = sizeOf(entry);
+    if (!m_minFileSize.isZero() && size < m_minFileSize.toDouble())
         return false;
-    if (!m_maxFileSize.isZero() && entry.size > m_maxFileSize.toDouble())
+    if (!m_maxFileSize.isZero() && size > m_maxFileSize.toDouble())
         return false;
-    if (m_attributes != 0 && static_cast<std::uint32_t>(m_attributes) != entry.attributes)
+    if (m_attributes != 0 && static_cast<std::uint32_t>(m_attributes) != entry.dwFileAttributes)
         return false;
-    const auto before = [](const vb::Date& date, const vb::Date& limit) { return !limit.isZero() && date < limit; };
-    const auto after = [](const vb::Date& date, const vb::Date& limit) { return !limit.isZero() && date > limit; };
-    if (before(entry.created, m_dateCreationFrom) || after(entry.created, m_dateCreationTo) ||
-        after(entry.written, m_dateLastModifiedTo) || before(entry.written, m_dateLastModifiedFrom) ||
-        after(entry.accessed, m_dateLastAccessTo) || before(entry.accessed, m_dateLastAccessFrom))
+    if (!passesDateFilters(entry))
         return false;
     if (m_extensions->size() > 1) {
-        const QString extension = GetExtension(entry.name).toLower();
+        const QString extension = GetExtension(entry.cFileName).toLower();
         for (const QString& wanted : *m_extensions)
             if (wanted.toLower() == extension)
                 return true;
         return false;
     }
     return true;
+}
+
+// A time is turned into a local date only when one of its limits is set: that conversion is the
+// costly part of examining an entry.
+bool cFindFiles::passesDateFilters(const win::FindData& entry) const
+{
+    const auto within = [](win::FileTime time, const vb::Date& from, const vb::Date& to) {
+        if (from.isZero() && to.isZero())
+            return true;
+        const vb::Date date = FileTimeToDate(time).datePart();
+        return (from.isZero() || date >= from) && (to.isZero() || date <= to);
+    };
+    return within(entry.ftCreationTime, m_dateCreationFrom, m_dateCreationTo) &&
+           within(entry.ftLastWriteTime, m_dateLastModifiedFrom, m_dateLastModifiedTo) &&
+           within(entry.ftLastAccessTime, m_dateLastAccessFrom, m_dateLastAccessTo);
 }
 
 bool cFindFiles::MatchFileName(const QString& path) const

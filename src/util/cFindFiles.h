@@ -6,6 +6,7 @@
 #include "platform/vb/Currency.h"
 #include "platform/vb/Date.h"
 #include "platform/vb/Variant.h"
+#include "platform/win/FileFind.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -87,10 +88,10 @@ signals:
     void EndSearch();
 
 private:
-    struct Entry;
-
     bool SearchDirectory(QString sPath, QString& result);
-    bool passesFilters(const Entry& entry) const;
+    void takeMatch(const QString& path, const win::FindData& entry, QString& result);
+    bool passesFilters(const win::FindData& entry) const;
+    bool passesDateFilters(const win::FindData& entry) const;
     bool MatchFileName(const QString& path) const;
     void AddFile(const QString& path, double size);
     void buildExtensionList(const QString& sPattern);
@@ -108,6 +109,9 @@ private:
     std::int32_t m_attributes = 0;
     std::int32_t m_findOption = 0;
     std::optional<QStringList> m_extensions;
+    // What each folder's file pass enumerates; the pattern is there when the folder's one read serves it.
+    QString m_enumeration;
+    std::optional<win::FindPattern> m_enumerationPattern;
     QString m_fileName;
     vb::Date m_dateCreationTo;
     vb::Date m_dateCreationFrom;

@@ -416,8 +416,8 @@ TEST_F(FindFilesTest, FoldersThatCannotBeReadOrSearchedAreListedButYieldNothing)
         EXPECT_EQ(m_finder.ColFiles(), QStringList{path("b_abierta/f")});
         EXPECT_EQ(m_finder.DirCount(), 3);
 
-        // The names in a folder without search permission are read, but nothing more is known of them:
-        // no size, no dates, no folder bit; the entry's word is system and read-only.
+        // The names in a folder without search permission are read, but nothing more is known of them than
+        // their kind: no size, no dates; they are read-only, and such a folder is not searched.
         m_finder.setMinFileSize(vb::Currency());
         m_finder.setDateLastModifiedTo(day(2000, 1, 1));
         QString archivo;
@@ -425,9 +425,21 @@ TEST_F(FindFilesTest, FoldersThatCannotBeReadOrSearchedAreListedButYieldNothing)
         EXPECT_EQ(archivo, path("c_sin_paso/archivo"));
         EXPECT_EQ(m_finder.ColFiles(), QStringList{path("c_sin_paso/archivo")});
         EXPECT_EQ(m_finder.DirCount(), 0);
-        m_finder.setAttributes(0x5 - 32);
-        m_finder.Find(path("c_sin_paso"), "*.*;", "", 1, archivo);
-        EXPECT_EQ(archivo, path("c_sin_paso/archivo"));
+        struct Case {
+            std::int32_t word;
+            const char* entry;
+        };
+        for (const Case& c : {Case{0x21, "c_sin_paso/archivo"}, Case{0x11, "c_sin_paso/sub"}}) {
+            m_finder.setAttributes(c.word - 32);
+            archivo.clear();
+            m_finder.Find(path("c_sin_paso"), "*.*;", "", 1, archivo);
+            EXPECT_EQ(archivo, path(c.entry)) << c.word;
+            EXPECT_EQ(m_finder.DirCount(), 0);
+        }
+        m_finder.setDateLastModifiedFrom(day(2000, 1, 1));
+        archivo.clear();
+        m_finder.Find(path("c_sin_paso"), "", "", 1, archivo);
+        EXPECT_EQ(archivo, "");
         archivo.clear();
         m_finder.Find(path("a_cerrada"), "", "", 1, archivo);
         EXPECT_EQ(archivo, "");
