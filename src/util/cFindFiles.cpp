@@ -297,7 +297,9 @@ bool cFindFiles::passesDateFilters(const win::FindData& entry) const
         if (from.isZero() && to.isZero())
             return true;
         const vb::Date date = FileTimeToDate(time).datePart();
-        return (from.isZero() || date >= from) && (to.isZero() || date <= to);
+        const bool early = !from.isZero() && date < from;
+        const bool late = !to.isZero() && date > to;
+        return !early && !late;
     };
     return within(entry.ftCreationTime, m_dateCreationFrom, m_dateCreationTo) &&
            within(entry.ftLastWriteTime, m_dateLastModifiedFrom, m_dateLastModifiedTo) &&

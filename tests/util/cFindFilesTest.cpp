@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -446,6 +447,25 @@ TEST_F(FindFilesTest, FoldersThatCannotBeReadOrSearchedAreListedButYieldNothing)
     }
     QFile::setPermissions(path("a_cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(path("c_sin_paso"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(FindFilesTest, NamesThatAreNotTextAreNotListed)
+{
+    file("b", 1);
+    const auto raw = [this](const QByteArray& name, qint64 size) {
+        const QByteArray native = QFile::encodeName(folder()) + '/' + name;
+        FILE* out = fopen(native.constData(), "wb");
+        ASSERT_NE(out, nullptr);
+        fwrite(QByteArray(size, 'x').constData(), 1, size, out);
+        fclose(out);
+    };
+    raw("a\xff\xfe", 5);
+    raw("\xef\xbb\xbfz", 5);
+    EXPECT_EQ(find("", ""), path("b"));
+    m_finder.setMinFileSize(vb::Currency::fromInt(5));
+    // A byte-order mark at the start of a name is part of the name.
+    EXPECT_EQ(find("", ""), path(QString(QChar(0xFEFF)) + "z"));
+    EXPECT_EQ(m_finder.FilesCount(), 1);
 }
 
 TEST_F(FindFilesTest, StopSearchEntersNoFurtherFolder)

@@ -155,7 +155,7 @@ bool decodeName(const char* name, QString& text)
         text = QString::fromLatin1(bytes);
         return true;
     }
-    QStringDecoder toUtf16(QStringDecoder::Utf8);
+    QStringDecoder toUtf16(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     text = toUtf16(bytes);
     return !toUtf16.hasError();
 }
