@@ -273,11 +273,16 @@ TEST_F(Script, LowerCaseDropsNeedTheAccessCode)
 TEST_F(Script, TheAllowedTruncationsAndTempDropsNeedNoCode)
 {
     USAR(Engine::SQLite);
-    for (const char* linea :
-         {"truncate table x; TRUNCATE TABLE AC_VentasFormTStock", "truncate table x; TRUNCATE TABLE MA_CUENTAS_SALDOS",
-          "drop table x; DROP TABLE #TTEmp"}) {
+    struct Caso {
+        const char* linea;
+        bool anotado; // SQLite has no TRUNCATE: that failure is written down; a missing table to drop is not
+    };
+    for (const auto& [linea, anotado] : {Caso{"truncate table x; TRUNCATE TABLE AC_VentasFormTStock", true},
+                                         Caso{"truncate table x; TRUNCATE TABLE MA_CUENTAS_SALDOS", true},
+                                         Caso{"drop table x; DROP TABLE #TTEmp", false}}) {
         aceptarSinCuenta();
-        operador.answerMsgBox(vb::vbOK); // the statement itself fails on SQLite
+        if (anotado)
+            operador.answerMsgBox(vb::vbOK);
         ejecutar(escribir(linea));
         EXPECT_TRUE(operador.allAnswered()) << linea;
         for (const Shown& s : operador.shown())

@@ -13,6 +13,10 @@ public:
     explicit ForwardingSession(std::unique_ptr<ado::Session> inner) : m_inner(std::move(inner)) {}
 
     ado::ResultSet execute(const QString& sql, int timeout) override { return m_inner->execute(sql, timeout); }
+    ado::ResultSet executeWith(const QString& sql, const std::vector<ado::Parameter>& parameters, int timeout) override
+    {
+        return m_inner->executeWith(sql, parameters, timeout);
+    }
     void beginTrans() override { m_inner->beginTrans(); }
     void commitTrans() override { m_inner->commitTrans(); }
     void rollbackTrans() override { m_inner->rollbackTrans(); }
@@ -20,6 +24,8 @@ public:
     ado::ResultSet columns(const ado::SchemaFilter& f) override { return m_inner->columns(f); }
     QString currentCatalog() override { return m_inner->currentCatalog(); }
     void setCurrentCatalog(const QString& name) override { m_inner->setCurrentCatalog(name); }
+    QStringList primaryKey(const QString& table) override { return m_inner->primaryKey(table); }
+    void close() override { m_inner->close(); }
     ado::Diagnostics takeWarnings() override { return m_inner->takeWarnings(); }
 
 protected:

@@ -22,7 +22,8 @@ Connection::~Connection() = default;
 
 // Every call that reaches the driver starts a new set of errors; its warnings and failures fill it, and
 // a failure is raised with the number and text of its first record.
-template <class Call> auto Connection::callDriver(Call&& call)
+template <class Call>
+auto Connection::callDriver(Call&& call, bool connecting)
 {
     m_errors.Clear();
     try {
@@ -31,20 +32,26 @@ template <class Call> auto Connection::callDriver(Call&& call)
             collect(m_session->takeWarnings());
         return result;
     } catch (const DriverError& e) {
-        if (m_session)
-            collect(m_session->takeWarnings());
-        collect(e.records());
-        for (long i = 0; i < m_errors.Count(); ++i)
-            if (m_errors(i).Number() != 0)
-                throw vb::Error(m_errors(i).Number(), m_errors(i).Description(), m_errors(i).Source());
-        throw vb::Error(-2147467259, e.records().empty() ? QString() : e.records().front().message, m_source);
+        fail(e, connecting);
     }
 }
 
-void Connection::collect(const std::vector<Diagnostic>& records)
+void Connection::fail(const DriverError& e, bool connecting)
+{
+    if (m_session)
+        collect(m_session->takeWarnings());
+    collect(e.records(), connecting);
+    for (long i = 0; i < m_errors.Count(); ++i)
+        if (m_errors(i).Number() != 0)
+            throw vb::Error(m_errors(i).Number(), m_errors(i).Description(), m_errors(i).Source());
+    throw vb::Error(-2147467259, e.records().empty() ? QString() : e.records().front().message, m_source);
+}
+
+void Connection::collect(const std::vector<Diagnostic>& records, bool connecting)
 {
     for (const Diagnostic& d : records)
-        m_errors.add(Error(numberForSqlState(d.sqlState), d.message, m_source, d.sqlState, d.nativeError));
+        m_errors.add(Error(numberForSqlState(d.sqlState, d.nativeError, connecting), d.message, m_source, d.sqlState,
+                           d.nativeError));
 }
 
 void Connection::Open(const QString& connectionString, const QString& userId, const QString& password, long)
@@ -59,15 +66,23 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     const int timeout = m_connectionString.contains(QLatin1String("timeout"), Qt::CaseInsensitive)
                             ? target.loginTimeoutSeconds
                             : static_cast<int>(m_connectionTimeout);
-    m_session = callDriver([&] { return currentDriver().connect(target.connectionString, timeout); });
+    m_session = callDriver([&] { return currentDriver().connect(target.connectionString, timeout); }, true);
     collect(m_session->takeWarnings());
     m_transactionLevel = 0;
 }
 
+// The errors of the last operation stay when the connection ends cleanly; a refused disconnect replaces
+// them with its own, is raised, and leaves the connection open.
 void Connection::Close()
 {
     if (!m_session)
         raise(RunTimeError::ObjectClosed, kSource);
+    try {
+        m_session->close();
+    } catch (const DriverError& e) {
+        m_errors.Clear();
+        fail(e);
+    }
     m_session.reset();
     m_transactionLevel = 0;
 }
@@ -95,6 +110,17 @@ ResultSet Connection::run(const QString& sql)
 {
     Session& session = openSession();
     return callDriver([&] { return session.execute(sql, static_cast<int>(m_commandTimeout)); });
+}
+
+ResultSet Connection::run(const QString& sql, const std::vector<Parameter>& parameters)
+{
+    Session& session = openSession();
+    return callDriver([&] { return session.executeWith(sql, parameters, static_cast<int>(m_commandTimeout)); });
+}
+
+QStringList Connection::primaryKey(const QString& table)
+{
+    return openSession().primaryKey(table);
 }
 
 Recordset Connection::Execute(const QString& commandText, long* recordsAffected, long)

@@ -4,6 +4,7 @@
 
 #include "platform/ado/Errors.h"
 #include "platform/ado/ResultSet.h"
+#include "platform/ado/Session.h"
 #include "platform/vb/Variant.h"
 
 #include <QString>
@@ -13,8 +14,6 @@
 namespace ado {
 
 class Recordset;
-class Session;
-struct Diagnostic;
 
 enum ObjectStateEnum : long { adStateClosed = 0, adStateOpen = 1 };
 enum CursorLocationEnum : long { adUseServer = 2, adUseClient = 3 };
@@ -52,11 +51,18 @@ public:
 
     // Runs a statement for a record set of this connection.
     ResultSet run(const QString& sql);
+    // Runs a statement of a record set's change, its values passed as parameters.
+    ResultSet run(const QString& sql, const std::vector<Parameter>& parameters);
+    // The columns that identify a row of the table (see Session::primaryKey).
+    QStringList primaryKey(const QString& table);
 
 private:
     Connection() = default;
-    template <class Call> auto callDriver(Call&& call);
-    void collect(const std::vector<Diagnostic>& records);
+    template <class Call>
+    auto callDriver(Call&& call, bool connecting = false);
+    // Fills Errors with the failure's records and raises the first error among them.
+    [[noreturn]] void fail(const DriverError& e, bool connecting = false);
+    void collect(const std::vector<Diagnostic>& records, bool connecting = false);
     Session& openSession();
 
     std::unique_ptr<Session> m_session;

@@ -2,6 +2,7 @@
 
 #include "platform/vb/Error.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ado {
@@ -33,7 +34,7 @@ struct StateNumber {
     long number;
 };
 
-constexpr long kGeneralFailure = -2147467259;     // 0x80004005: communication and general failures
+constexpr long kGeneralFailure = -2147467259;     // 0x80004005: connection failures; callers reconnect on it
 constexpr long kStatementError = -2147217900;     // 0x80040E14: syntax errors and rejected statements
 constexpr long kMissingObject = -2147217865;      // 0x80040E37: table or view not found
 constexpr long kIntegrityViolation = -2147217873; // 0x80040E2F
@@ -45,7 +46,7 @@ constexpr long kTimeout = -2147217871;            // 0x80040E31
 constexpr std::array kStateNumbers{
     StateNumber{"01", 0},
     StateNumber{"08", kGeneralFailure},
-    StateNumber{"HY", kGeneralFailure},
+    StateNumber{"HY", kStatementError},
     StateNumber{"HYT00", kTimeout},
     StateNumber{"HYT01", kTimeout},
     StateNumber{"22", kConversion},
@@ -59,6 +60,11 @@ constexpr std::array kStateNumbers{
     StateNumber{"42P01", kMissingObject},
 };
 
+// Native codes that the drivers in use give only for a connection that is gone, whatever state they
+// report with it: psqlODBC's communication error, FreeTDS's failed read, write and dead connection, and
+// SQL Server's connection reset by the network.
+constexpr std::array kConnectionLostNatives{35L, 20004L, 20006L, 20047L, 10053L, 10054L};
+
 } // namespace
 
 void raise(RunTimeError error, const QString& source)
@@ -69,7 +75,7 @@ void raise(RunTimeError error, const QString& source)
     throw vb::Error(static_cast<long>(error), QString(), source);
 }
 
-long numberForSqlState(const QString& sqlState)
+long numberForSqlState(const QString& sqlState, long nativeError, bool connecting)
 {
     long number = kGeneralFailure;
     qsizetype matched = 0;
@@ -80,6 +86,11 @@ long numberForSqlState(const QString& sqlState)
             matched = prefix.size();
         }
     }
+    if (number == 0 || number == kLoginFailed)
+        return number;
+    if (connecting || std::find(kConnectionLostNatives.begin(), kConnectionLostNatives.end(), nativeError) !=
+                          kConnectionLostNatives.end())
+        return kGeneralFailure;
     return number;
 }
 

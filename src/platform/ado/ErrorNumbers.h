@@ -20,7 +20,8 @@ enum class RunTimeError : long {
 // Raises the run-time error as vb::Error with ADO's own description.
 [[noreturn]] void raise(RunTimeError error, const QString& source);
 
-// The ADO error number of a provider error with this SQLSTATE (0 for a warning).
-long numberForSqlState(const QString& sqlState);
+// The ADO error number of a provider error with this SQLSTATE and native code (0 for a warning). A failed
+// connect is a connection failure whatever its state, except a refused login.
+long numberForSqlState(const QString& sqlState, long nativeError = 0, bool connecting = false);
 
 } // namespace ado

@@ -3,6 +3,23 @@
 #include "platform/ado/OdbcText.h"
 
 namespace ado {
+namespace {
+
+// The SQLite driver reports every failed statement as HY000; the script runner tells an object that a
+// later statement creates, or one that an earlier pass created, by the states of the other drivers.
+Diagnostic normalised(Diagnostic record)
+{
+    if (record.sqlState != QLatin1String("HY000") || !record.message.startsWith(QLatin1String("[SQLite]")))
+        return record;
+    if (record.message.contains(QLatin1String("no such table")) ||
+        record.message.contains(QLatin1String("no such view")))
+        record.sqlState = QStringLiteral("42S02");
+    else if (record.message.contains(QLatin1String("already exists")))
+        record.sqlState = QStringLiteral("42S01");
+    return record;
+}
+
+} // namespace
 
 OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : m_type(type)
 {
@@ -24,7 +41,7 @@ OdbcHandle::~OdbcHandle() noexcept
 {
     if (m_handle == SQL_NULL_HANDLE)
         return;
-    if (m_type == SQL_HANDLE_DBC)
+    if (m_type == SQL_HANDLE_DBC && !m_disconnected)
         SQLDisconnect(m_handle);
     SQLFreeHandle(m_type, m_handle);
 }
@@ -43,6 +60,12 @@ SQLRETURN OdbcHandle::check(SQLRETURN rc, Diagnostics& warnings) const
     throw DriverError(std::move(records));
 }
 
+void OdbcHandle::disconnect(Diagnostics& warnings)
+{
+    check(SQLDisconnect(m_handle), warnings);
+    m_disconnected = true;
+}
+
 Diagnostics OdbcHandle::readDiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
 {
     Diagnostics records;
@@ -54,7 +77,7 @@ Diagnostics OdbcHandle::readDiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
             break;
         std::vector<SQLWCHAR> text(static_cast<size_t>(length) + 1);
         SQLGetDiagRecW(type, handle, i, state, &native, text.data(), static_cast<SQLSMALLINT>(text.size()), &length);
-        records.push_back({fromOdbc(state, 5), static_cast<long>(native), fromOdbc(text.data(), length)});
+        records.push_back(normalised({fromOdbc(state, 5), static_cast<long>(native), fromOdbc(text.data(), length)}));
     }
     return records;
 }

@@ -24,12 +24,17 @@ public:
     // has every diagnostic record read; warnings go to `warnings`, a failure throws DriverError.
     SQLRETURN check(SQLRETURN rc, Diagnostics& warnings) const;
 
-    // Every diagnostic record left on a handle, in order.
+    // Disconnects a connection handle; throws DriverError when the driver refuses, leaving it connected.
+    void disconnect(Diagnostics& warnings);
+
+    // Every diagnostic record left on a handle, in order, with the SQLite driver's general errors for a
+    // missing or an existing table given the states the other drivers report for them.
     static Diagnostics readDiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle);
 
 private:
     SQLSMALLINT m_type;
     SQLHANDLE m_handle = SQL_NULL_HANDLE;
+    bool m_disconnected = false;
 };
 
 } // namespace ado

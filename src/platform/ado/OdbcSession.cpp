@@ -1,6 +1,7 @@
 #include "platform/ado/OdbcSession.h"
 
 #include "platform/ado/DataTypes.h"
+#include "platform/ado/OdbcParameters.h"
 #include "platform/ado/OdbcText.h"
 
 #include <QDateTime>
@@ -183,6 +184,14 @@ ResultSet OdbcSession::readResult(const OdbcHandle& stmt)
     return result;
 }
 
+OdbcSession::~OdbcSession()
+{
+    // Dropped with a transaction open, the connection rolls it back: the driver would refuse to disconnect
+    // and keep the connection, and its locks, alive.
+    if (m_manualCommit)
+        SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), SQL_ROLLBACK);
+}
+
 void OdbcSession::setAutoCommit(bool on)
 {
     const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
@@ -194,11 +203,13 @@ void OdbcSession::endTransaction(SQLSMALLINT completion)
 {
     m_dbc.check(SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion), m_warnings);
     setAutoCommit(true);
+    m_manualCommit = false;
 }
 
 void OdbcSession::beginTrans()
 {
     setAutoCommit(false);
+    m_manualCommit = true;
 }
 
 void OdbcSession::commitTrans()
@@ -259,6 +270,77 @@ void OdbcSession::setCurrentCatalog(const QString& name)
     // SQL_NTS: unixODBC's driver manager reads a byte length given here as a count of characters and runs
     // past the end of the text; QString's UTF-16 data is NUL-terminated.
     m_dbc.check(SQLSetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, toOdbc(name), SQL_NTS), m_warnings);
+}
+
+ResultSet OdbcSession::executeWith(const QString& sql, const std::vector<Parameter>& parameters, int timeoutSeconds)
+{
+    OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
+    if (timeoutSeconds > 0) {
+        Diagnostics optionChanged; // a driver that rounds the time-out says so; that is no error of the statement
+        stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0),
+                   optionChanged);
+    }
+    OdbcParameters bound(parameters);
+    bound.bind(stmt, m_warnings);
+    stmt.check(SQLExecDirectW(stmt.get(), toOdbc(sql), static_cast<SQLINTEGER>(sql.size())), m_warnings);
+    return readResult(stmt);
+}
+
+QStringList OdbcSession::primaryKey(const QString& table)
+{
+    // "catalog.schema.table", each part perhaps in brackets or quotes as SQL Server and the others write them.
+    QStringList parts = table.split(QLatin1Char('.'));
+    for (QString& part : parts)
+        part = part.trimmed().remove(QLatin1Char('[')).remove(QLatin1Char(']')).remove(QLatin1Char('"'));
+    const Restriction name(parts.value(parts.size() - 1));
+    const Restriction schema(parts.size() > 1 ? parts.value(parts.size() - 2) : QString());
+    const Restriction catalog(parts.size() > 2 ? parts.value(parts.size() - 3) : QString());
+    QStringList key;
+    try {
+        OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
+        Diagnostics ignored;
+        stmt.check(SQLPrimaryKeysW(stmt.get(), catalog.data(), catalog.length(), schema.data(), schema.length(),
+                                   name.data(), name.length()),
+                   ignored);
+        // Tables of the same name in other schemas follow the first one found: only its key counts.
+        const ResultSet keys = readResult(stmt);
+        for (const Row& row : keys.rows)
+            if (row[0] == keys.rows.front()[0] && row[1] == keys.rows.front()[1])
+                key << row[3].toString();
+        if (!key.isEmpty())
+            return key;
+        OdbcHandle special(SQL_HANDLE_STMT, m_dbc.get());
+        special.check(SQLSpecialColumnsW(special.get(), SQL_BEST_ROWID, catalog.data(), catalog.length(), schema.data(),
+                                         schema.length(), name.data(), name.length(), SQL_SCOPE_CURROW, SQL_NO_NULLS),
+                      ignored);
+        // A pseudo-column (SQLite's rowid) is no column of the record set.
+        for (const Row& row : readResult(special).rows)
+            if (row[7].isNull() || row[7].toLongLong() != SQL_PC_PSEUDO)
+                key << row[1].toString();
+    } catch (const DriverError&) {
+        key.clear(); // a driver that cannot tell leaves the row to be found by its values
+    }
+    return key;
+}
+
+void OdbcSession::close()
+{
+    Diagnostics refused;
+    if (m_manualCommit) {
+        try {
+            endTransaction(SQL_ROLLBACK);
+        } catch (const DriverError& e) {
+            refused = e.records(); // the disconnect tells whether the connection can still end
+        }
+    }
+    try {
+        m_dbc.disconnect(m_warnings);
+    } catch (const DriverError& e) {
+        refused.insert(refused.end(), e.records().begin(), e.records().end());
+        throw DriverError(std::move(refused));
+    }
+    m_manualCommit = false;
 }
 
 Diagnostics OdbcSession::takeWarnings()

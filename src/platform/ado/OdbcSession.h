@@ -9,8 +9,10 @@ namespace ado {
 class OdbcSession : public Session {
 public:
     OdbcSession(SQLHANDLE environment, const QString& connectionString, int loginTimeoutSeconds);
+    ~OdbcSession() override;
 
     ResultSet execute(const QString& sql, int timeoutSeconds) override;
+    ResultSet executeWith(const QString& sql, const std::vector<Parameter>& parameters, int timeoutSeconds) override;
     void beginTrans() override;
     void commitTrans() override;
     void rollbackTrans() override;
@@ -18,6 +20,8 @@ public:
     ResultSet columns(const SchemaFilter& filter) override;
     QString currentCatalog() override;
     void setCurrentCatalog(const QString& name) override;
+    QStringList primaryKey(const QString& table) override;
+    void close() override;
     Diagnostics takeWarnings() override;
 
 private:
@@ -27,6 +31,7 @@ private:
 
     OdbcHandle m_dbc;
     Diagnostics m_warnings;
+    bool m_manualCommit = false;
 };
 
 } // namespace ado

@@ -20,34 +20,6 @@ QString baseTableOf(const QString& sql)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-// A value written into a statement: text quoted with doubled apostrophes, dates in the ISO form every
-// engine reads the same way, Null and Empty as NULL.
-QString literal(const vb::Variant& v)
-{
-    switch (v.type()) {
-    case vb::Variant::Type::Empty:
-    case vb::Variant::Type::Null:
-        return QStringLiteral("NULL");
-    case vb::Variant::Type::Boolean:
-        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case vb::Variant::Type::Long:
-        return QString::number(v.toLongLong());
-    case vb::Variant::Type::Double:
-    case vb::Variant::Type::Currency:
-        return QString::number(v.toDouble(), 'g', 17);
-    case vb::Variant::Type::Date:
-        return QLatin1Char('\'') + v.toDate().toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-               QLatin1Char('\'');
-    case vb::Variant::Type::Decimal:
-        return v.toDecimal().toString(QLatin1Char('.'));
-    case vb::Variant::Type::String:
-    case vb::Variant::Type::Object:
-        break;
-    }
-    return QLatin1Char('\'') + QString(v.toString()).replace(QLatin1Char('\''), QStringLiteral("''")) +
-           QLatin1Char('\'');
-}
-
 bool comparable(int adoType)
 {
     return adoType != adLongVarChar && adoType != adLongVarWChar && adoType != adLongVarBinary &&
@@ -244,10 +216,10 @@ void Recordset::Update()
     if (m_editMode == adEditNone)
         return;
     if (m_editMode == adEditAdd) {
-        m_connection->run(insertStatement());
+        const Statement insert = insertStatement();
+        m_connection->run(insert.sql, insert.parameters);
     } else if (std::find(m_changed.begin(), m_changed.end(), true) != m_changed.end()) {
-        if (m_connection->run(updateStatement()).rowsAffected != 1)
-            raise(RunTimeError::RowNotFound, kSource);
+        updateRow();
     }
     m_editMode = adEditNone;
 }
@@ -264,38 +236,94 @@ void Recordset::CancelUpdate()
     m_editMode = adEditNone;
 }
 
-QString Recordset::insertStatement() const
+Parameter Recordset::parameter(size_t column, const vb::Variant& value) const
+{
+    return {value, m_columns[column].type, m_columns[column].definedSize};
+}
+
+Recordset::Statement Recordset::insertStatement() const
 {
     const Row& row = m_rows[static_cast<size_t>(m_position)];
+    Statement insert;
     QStringList names;
-    QStringList values;
+    QStringList markers;
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_changed[i])
             continue;
         names << m_columns[i].name;
-        values << literal(row[i]);
+        markers << QStringLiteral("?");
+        insert.parameters.push_back(parameter(i, row[i]));
     }
-    if (names.isEmpty())
-        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_baseTable);
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(m_baseTable, names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+    insert.sql = names.isEmpty()
+                     ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_baseTable)
+                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(m_baseTable, names.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+    return insert;
 }
 
-QString Recordset::updateStatement() const
+std::vector<size_t> Recordset::keyColumns()
 {
-    const Row& row = m_rows[static_cast<size_t>(m_position)];
-    QStringList sets;
-    QStringList where;
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (m_changed[i])
-            sets << m_columns[i].name + QStringLiteral(" = ") + literal(row[i]);
-        if (!comparable(m_columns[i].type))
-            continue;
-        where << (m_original[i].isNull() ? m_columns[i].name + QStringLiteral(" IS NULL")
-                                         : m_columns[i].name + QStringLiteral(" = ") + literal(m_original[i]));
+    if (m_keyTable != m_baseTable) {
+        m_keyNames = m_connection->primaryKey(m_baseTable);
+        m_keyTable = m_baseTable;
     }
-    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-        .arg(m_baseTable, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
+    std::vector<size_t> key;
+    for (const QString& name : m_keyNames) {
+        const auto found = std::find_if(m_columns.begin(), m_columns.end(), [&](const Column& c) {
+            return c.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (found == m_columns.end() || m_original[static_cast<size_t>(found - m_columns.begin())].isNull())
+            return {};
+        key.push_back(static_cast<size_t>(found - m_columns.begin()));
+    }
+    return key;
+}
+
+Recordset::Statement Recordset::rowCondition(const std::vector<size_t>& key) const
+{
+    Statement where;
+    QStringList terms;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const bool inKey = std::find(key.begin(), key.end(), i) != key.end();
+        if (key.empty() ? !comparable(m_columns[i].type) : !inKey)
+            continue;
+        if (m_original[i].isNull()) {
+            terms << m_columns[i].name + QStringLiteral(" IS NULL");
+        } else {
+            terms << m_columns[i].name + QStringLiteral(" = ?");
+            where.parameters.push_back(parameter(i, m_original[i]));
+        }
+    }
+    where.sql = terms.isEmpty() ? QStringLiteral("1 = 1") : terms.join(QStringLiteral(" AND "));
+    return where;
+}
+
+// Changes the row that was read and no other. Without a key, rows that hold the same values cannot be told
+// apart: the statement then changes the row only while it is the one row with those values. A row not found
+// (or not alone) raises and leaves the table as it was.
+void Recordset::updateRow()
+{
+    const std::vector<size_t> key = keyColumns();
+    const Statement where = rowCondition(key);
+    const Row& row = m_rows[static_cast<size_t>(m_position)];
+    Statement update;
+    QStringList sets;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (!m_changed[i])
+            continue;
+        sets << m_columns[i].name + QStringLiteral(" = ?");
+        update.parameters.push_back(parameter(i, row[i]));
+    }
+    QString condition = where.sql;
+    update.parameters.insert(update.parameters.end(), where.parameters.begin(), where.parameters.end());
+    if (key.empty()) {
+        condition += QStringLiteral(" AND (SELECT COUNT(*) FROM %1 WHERE %2) = 1").arg(m_baseTable, where.sql);
+        update.parameters.insert(update.parameters.end(), where.parameters.begin(), where.parameters.end());
+    }
+    update.sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_baseTable, sets.join(QStringLiteral(", ")), condition);
+    if (m_connection->run(update.sql, update.parameters).rowsAffected != 1)
+        raise(RunTimeError::RowNotFound, kSource);
 }
 
 } // namespace ado

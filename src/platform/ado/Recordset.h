@@ -4,8 +4,10 @@
 
 #include "platform/ado/Field.h"
 #include "platform/ado/ResultSet.h"
+#include "platform/ado/Session.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace ado {
@@ -75,8 +77,18 @@ private:
     void requireOpen() const;
     void requireCurrent() const;
     void finishEdit();
-    QString insertStatement() const;
-    QString updateStatement() const;
+    // A statement of a change and the values of its markers.
+    struct Statement {
+        QString sql;
+        std::vector<Parameter> parameters;
+    };
+    Parameter parameter(size_t column, const vb::Variant& value) const;
+    Statement insertStatement() const;
+    // The positions of the base table's key columns, when the record set holds them all with values.
+    std::vector<size_t> keyColumns();
+    // What finds the row as it was read: its key when `key` names one, else every value that compares.
+    Statement rowCondition(const std::vector<size_t>& key) const;
+    void updateRow();
 
     std::shared_ptr<Connection> m_connection;
     bool m_open = false;
@@ -90,6 +102,8 @@ private:
     Row m_original;
     std::vector<bool> m_changed;
     long m_positionBeforeAdd = 0;
+    QString m_keyTable; // the table whose key m_keyNames holds
+    QStringList m_keyNames;
 };
 
 } // namespace ado

@@ -4,6 +4,9 @@
 #include "platform/ado/Diagnostic.h"
 #include "platform/ado/ResultSet.h"
 
+#include <QStringList>
+#include <vector>
+
 namespace ado {
 
 // Restrictions of a schema query; an empty (null) QString means "any".
@@ -14,11 +17,20 @@ struct SchemaFilter {
     QString column;
 };
 
+// A value for a marker (?) of a statement, sent as the type of the column it goes to or is compared with.
+struct Parameter {
+    vb::Variant value;
+    int adoType = 0; // the column's ADO data-type code
+    long definedSize = 0;
+};
+
 class Session {
 public:
     virtual ~Session() = default;
 
     virtual ResultSet execute(const QString& sql, int timeoutSeconds) = 0;
+    // Runs a statement whose markers take `parameters` in order.
+    virtual ResultSet executeWith(const QString& sql, const std::vector<Parameter>& parameters, int timeoutSeconds) = 0;
     virtual void beginTrans() = 0;
     virtual void commitTrans() = 0;
     virtual void rollbackTrans() = 0;
@@ -28,6 +40,12 @@ public:
     virtual ResultSet columns(const SchemaFilter& filter) = 0;
     virtual QString currentCatalog() = 0;
     virtual void setCurrentCatalog(const QString& name) = 0;
+    // The columns that tell one row of `table` from the others (its primary key, else a unique identifier the
+    // driver names); empty when the table has none or the driver cannot tell.
+    virtual QStringList primaryKey(const QString& table) = 0;
+    // Ends the connection: an open transaction is rolled back first, as a dropped connection would have it.
+    // Throws DriverError when the driver refuses to disconnect; the session is then still connected.
+    virtual void close() = 0;
     // The warning records of the calls since the last take.
     virtual Diagnostics takeWarnings() = 0;
 };

@@ -1,0 +1,215 @@
+#include "platform/ado/OdbcParameters.h"
+
+#include "platform/ado/DataTypes.h"
+#include "platform/ado/OdbcText.h"
+
+#include <QLocale>
+#include <algorithm>
+
+namespace ado {
+namespace {
+
+// How a column takes its values.
+enum class Kind { Text, Integer, Real, Exact, Boolean, Date, Time, Timestamp };
+
+struct ColumnType {
+    int adoType;
+    SQLSMALLINT sqlType;
+    Kind kind;
+};
+
+constexpr ColumnType kColumnTypes[] = {
+    {adChar, SQL_CHAR, Kind::Text},
+    {adVarChar, SQL_VARCHAR, Kind::Text},
+    {adLongVarChar, SQL_LONGVARCHAR, Kind::Text},
+    {adWChar, SQL_WCHAR, Kind::Text},
+    {adVarWChar, SQL_WVARCHAR, Kind::Text},
+    {adLongVarWChar, SQL_WLONGVARCHAR, Kind::Text},
+    {adGUID, SQL_GUID, Kind::Text},
+    {adBinary, SQL_BINARY, Kind::Text},
+    {adVarBinary, SQL_VARBINARY, Kind::Text},
+    {adLongVarBinary, SQL_LONGVARBINARY, Kind::Text},
+    {adSmallInt, SQL_SMALLINT, Kind::Integer},
+    {adInteger, SQL_INTEGER, Kind::Integer},
+    {adBigInt, SQL_BIGINT, Kind::Integer},
+    {adUnsignedTinyInt, SQL_TINYINT, Kind::Integer},
+    {adSingle, SQL_REAL, Kind::Real},
+    {adDouble, SQL_DOUBLE, Kind::Real},
+    {adNumeric, SQL_NUMERIC, Kind::Exact},
+    {adCurrency, SQL_DECIMAL, Kind::Exact},
+    {adBoolean, SQL_BIT, Kind::Boolean},
+    {adDBDate, SQL_TYPE_DATE, Kind::Date},
+    {adDBTime, SQL_TYPE_TIME, Kind::Time},
+    {adDate, SQL_TYPE_TIMESTAMP, Kind::Timestamp},
+    {adDBTimeStamp, SQL_TYPE_TIMESTAMP, Kind::Timestamp},
+};
+
+ColumnType columnType(int adoType)
+{
+    for (const ColumnType& t : kColumnTypes)
+        if (t.adoType == adoType)
+            return t;
+    return {adoType, SQL_WVARCHAR, Kind::Text};
+}
+
+bool isNumber(Kind kind)
+{
+    return kind == Kind::Integer || kind == Kind::Real || kind == Kind::Exact;
+}
+
+// A number as text with a point and every digit it has, in plain notation: a decimal column takes it
+// exactly, where a double would be rounded to the scale the driver guesses.
+QString exactText(const vb::Variant& value)
+{
+    if (value.type() == vb::Variant::Type::Decimal)
+        return value.toDecimal().toString(QLatin1Char('.'));
+    if (value.type() == vb::Variant::Type::Long)
+        return QString::number(value.toLongLong());
+    return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
+}
+
+// The ODBC literal forms of a date, a time and a timestamp. Every driver reads them, and the SQLite driver
+// stores them as written, as the rows typed in by statements have them (from a timestamp structure it
+// would store milliseconds that such rows never have).
+QString dateText(const vb::Date& date, Kind kind)
+{
+    const QDateTime dt = date.toDateTime();
+    if (kind == Kind::Date)
+        return dt.toString(QStringLiteral("yyyy-MM-dd"));
+    if (kind == Kind::Time)
+        return dt.toString(QStringLiteral("HH:mm:ss"));
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// Precision and scale of a number written by exactText.
+std::pair<SQLULEN, SQLSMALLINT> digitsOf(const QString& number)
+{
+    const qsizetype point = number.indexOf(QLatin1Char('.'));
+    const qsizetype digits = std::count_if(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
+    const qsizetype scale = point < 0 ? 0 : number.size() - point - 1;
+    return {static_cast<SQLULEN>(std::max<qsizetype>(digits, 1)), static_cast<SQLSMALLINT>(scale)};
+}
+
+} // namespace
+
+OdbcParameters::OdbcParameters(const std::vector<Parameter>& parameters)
+{
+    m_values.reserve(parameters.size());
+    for (const Parameter& p : parameters)
+        m_values.push_back(convert(p));
+}
+
+OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
+{
+    const ColumnType column = columnType(parameter.adoType);
+    const vb::Variant& x = parameter.value;
+    Value v;
+    v.sqlType = column.sqlType;
+    auto asBit = [&](bool on) {
+        v.cType = SQL_C_BIT;
+        v.bit = on ? 1 : 0;
+    };
+    auto asInteger = [&](long long n) {
+        v.cType = SQL_C_SBIGINT;
+        v.integer = static_cast<SQLBIGINT>(n);
+    };
+    switch (x.type()) {
+    case vb::Variant::Type::Empty:
+    case vb::Variant::Type::Null:
+        v.indicator = SQL_NULL_DATA;
+        break;
+    case vb::Variant::Type::Boolean:
+        // True goes as 1, as SQL Server's bit has it, to number and text columns alike.
+        if (column.kind == Kind::Boolean)
+            asBit(x.toBool());
+        else if (isNumber(column.kind))
+            asInteger(x.toBool() ? 1 : 0);
+        else
+            v.text = x.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        break;
+    case vb::Variant::Type::Long:
+        if (column.kind == Kind::Boolean)
+            asBit(x.toLongLong() != 0);
+        else if (isNumber(column.kind))
+            asInteger(x.toLongLong());
+        else
+            v.text = exactText(x);
+        break;
+    case vb::Variant::Type::Double:
+    case vb::Variant::Type::Currency:
+    case vb::Variant::Type::Decimal:
+        if (column.kind == Kind::Boolean) {
+            asBit(x.toDouble() != 0);
+        } else if (column.kind == Kind::Real) {
+            v.cType = SQL_C_DOUBLE;
+            v.real = x.toDouble();
+        } else {
+            v.text = exactText(x);
+        }
+        break;
+    case vb::Variant::Type::Date:
+        v.text = dateText(x.toDate(), column.kind);
+        break;
+    case vb::Variant::Type::String:
+    case vb::Variant::Type::Object:
+        v.text = x.toString();
+        break;
+    }
+    switch (column.kind) {
+    case Kind::Text:
+        v.columnSize = static_cast<SQLULEN>(std::max<qsizetype>({parameter.definedSize, v.text.size(), qsizetype{1}}));
+        break;
+    case Kind::Exact:
+        std::tie(v.columnSize, v.decimalDigits) =
+            v.text.isEmpty() ? std::pair<SQLULEN, SQLSMALLINT>{19, 0} : digitsOf(v.text);
+        break;
+    case Kind::Integer:
+    case Kind::Real:
+        v.columnSize = 19;
+        break;
+    case Kind::Boolean:
+        v.columnSize = 1;
+        break;
+    case Kind::Date:
+        v.columnSize = 10;
+        break;
+    case Kind::Time:
+        v.columnSize = 8;
+        break;
+    case Kind::Timestamp:
+        v.columnSize = 19;
+        break;
+    }
+    if (v.cType == SQL_C_WCHAR && v.indicator != SQL_NULL_DATA)
+        v.indicator = static_cast<SQLLEN>(v.text.size() * sizeof(SQLWCHAR));
+    return v;
+}
+
+void OdbcParameters::bind(const OdbcHandle& stmt, Diagnostics& warnings)
+{
+    for (size_t i = 0; i < m_values.size(); ++i) {
+        Value& v = m_values[i];
+        SQLPOINTER data = nullptr;
+        SQLLEN bufferLength = 0;
+        switch (v.cType) {
+        case SQL_C_BIT:
+            data = &v.bit;
+            break;
+        case SQL_C_SBIGINT:
+            data = &v.integer;
+            break;
+        case SQL_C_DOUBLE:
+            data = &v.real;
+            break;
+        default:
+            data = toOdbc(v.text);
+            bufferLength = static_cast<SQLLEN>((v.text.size() + 1) * sizeof(SQLWCHAR));
+            break;
+        }
+        stmt.check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, v.cType, v.sqlType,
+                                    v.columnSize, v.decimalDigits, data, bufferLength, &v.indicator),
+                   warnings);
+    }
+}
+
+} // namespace ado
