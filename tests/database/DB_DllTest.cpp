@@ -1080,6 +1080,29 @@ TEST_F(DbDllConsultas, AFailingExistenceTestAsksAndFollowsTheAnswer)
     EXPECT_TRUE(op.allAnswered());
 }
 
+// A statement the database refuses is reported at once: reconnecting would lose what the session holds.
+TEST_F(DbDllConsultas, ARefusedStatementIsReportedWithoutReconnecting)
+{
+    db().gCnn->Execute("CREATE TEMP TABLE sesion (n INTEGER)");
+    const std::pair<const char*, const char*> casos[] = {
+        {"SELECT * FROM no_existe", "Ha ocurrido el Siguiente Error (-2147217865) "},
+        {"SELEC mal escrito", "Ha ocurrido el Siguiente Error (-2147217900) "},
+    };
+    for (const auto& [sentencia, aviso] : casos) {
+        ScriptedOperator op;
+        op.answerMsgBox(vb::vbAbort, [&](const Shown& s) {
+            EXPECT_TRUE(s.prompt.startsWith(aviso)) << s.prompt.toStdString();
+            EXPECT_TRUE(s.title.endsWith(" - AbrirRecordset Aviso al operador!!! - 5 ")) << s.title.toStdString();
+        });
+        QString sql = QString::fromUtf8(sentencia);
+        ado::Recordset rs;
+        db().AbrirRecordset(sql, rs);
+        EXPECT_EQ(rs.State(), ado::adStateClosed);
+        EXPECT_TRUE(op.allAnswered());
+        EXPECT_EQ(db().gCnn->Execute("SELECT * FROM sesion").State(), ado::adStateOpen) << sentencia;
+    }
+}
+
 TEST_F(DbDllConsultas, DatosTablaReadsOneColumn)
 {
     base->exec("CREATE TABLE T (Codigo VARCHAR(10), Numero INTEGER, Fecha VARCHAR(10), Nombre VARCHAR(20))");

@@ -437,6 +437,32 @@ TEST_F(Configuracion, GrabaCfgMQOnAClosedConnectionChangesNothing)
     EXPECT_EQ(filas().size(), 3);
 }
 
+TEST_F(ConfiguracionSinBase, GrabaCfgMQWritesTheServersBooleanColumn)
+{
+    if (const QString why = kembtest::TestDatabase::unavailable(kembtest::Engine::PostgreSQL); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    kembtest::SqlServerDialect dialecto;
+    kembtest::TestDatabase base(kembtest::Engine::PostgreSQL);
+    base.exec("CREATE TABLE TA_CONFIGURACION (CLAVE VARCHAR(50), VALOR VARCHAR(255), ValorAux VARCHAR(255), "
+              "Grupo VARCHAR(50), PoliticaNegocio BOOLEAN)");
+    DB_Dll& db = ModGlobal::gDBEstadisticas();
+    db.gCnn->Open(base.connectionString());
+    db.gOpenFlag = true;
+    auto filas = [&] {
+        QStringList out;
+        for (const auto& fila : base.exec("SELECT CLAVE, VALOR, CASE WHEN PoliticaNegocio THEN 'S' ELSE 'N' END "
+                                          "FROM TA_CONFIGURACION")
+                                    .rows)
+            out << fila[0].toString() + '|' + fila[1].toString() + '|' + fila[2].toString();
+        return out;
+    };
+    ModGlobal::GrabaCfgMQ("UsaConsultaLike", "SI", "", true, "Consultas", true);
+    EXPECT_EQ(filas(), QStringList{"USACONSULTALIKE|SI|S"});
+    ModGlobal::GrabaCfgMQ("UsaConsultaLike", "NO", "", false, "Consultas", true);
+    EXPECT_EQ(filas(), QStringList{"USACONSULTALIKE|NO|N"});
+    ModGlobal::gDBEstadisticas() = DB_Dll();
+}
+
 // ---- server name and server date ----
 
 TEST(NombreServidor, TakesTheServerPartOfARegisteredServerText)

@@ -193,6 +193,17 @@ TEST_F(Script, AStatementMadeBeforeItsObjectRunsOnTheNextPass)
     EXPECT_TRUE(abiertos.isEmpty());
 }
 
+TEST_F(Script, OnSQLiteAnInsertBeforeItsTableRunsOnTheNextPass)
+{
+    USAR(Engine::SQLite);
+    const QString ruta = escribir("INSERT INTO t_tarde VALUES (1)\r\nGO\r\nCREATE TABLE t_tarde (n INTEGER)\r\nGO\r\n");
+    aceptarSinCuenta();
+    ejecutar(ruta);
+    EXPECT_EQ(columna("SELECT n FROM t_tarde"), QStringList({"1"}));
+    EXPECT_EQ(errores(), "") << "neither the missing nor the existing table is an error";
+    EXPECT_TRUE(abiertos.isEmpty());
+}
+
 TEST_F(Script, AnObjectThatNeverAppearsStopsAfterTwentyPassesAndIsReported)
 {
     USAR(Engine::PostgreSQL);

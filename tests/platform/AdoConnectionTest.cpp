@@ -1,6 +1,8 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/Recordset.h"
+#include "platform/vb/Currency.h"
+#include "platform/vb/Decimal.h"
 #include "platform/vb/Error.h"
 #include "support/ScriptedDriver.h"
 #include "support/TestDatabase.h"
@@ -147,6 +149,114 @@ TEST_P(AdoConnection, RollbackUndoesAndCommitKeeps)
     cn->Execute("INSERT INTO clientes VALUES (2, 'Luis', 2)");
     cn->CommitTrans();
     EXPECT_EQ(db->exec("SELECT * FROM clientes").rows.size(), 1u);
+}
+
+TEST_P(AdoConnection, CloseInsideATransactionEndsTheConnection)
+{
+    cn->BeginTrans();
+    cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
+    cn->Close();
+    EXPECT_EQ(cn->State(), ado::adStateClosed);
+
+    // The open transaction went with the connection, and its locks with it.
+    auto otra = ado::Connection::create();
+    otra->Open(db->connectionString());
+    otra->Execute("INSERT INTO clientes VALUES (2, 'Luis', 2)");
+    const ado::ResultSet rows = db->exec("SELECT codigo FROM clientes");
+    ASSERT_EQ(rows.rows.size(), 1u);
+    EXPECT_EQ(rows.rows[0][0].toLongLong(), 2);
+
+    cn->Open();
+    cn->BeginTrans();
+    cn->Execute("INSERT INTO clientes VALUES (3, 'Eva', 3)");
+    cn->CommitTrans();
+    cn->Close();
+    otra->Execute("INSERT INTO clientes VALUES (4, 'Leo', 4)");
+    EXPECT_EQ(db->exec("SELECT codigo FROM clientes").rows.size(), 3u);
+}
+
+// Rows typed in by statements, and rows the record set writes, are found again by their values and
+// changed: dates, times, Booleans, decimals and quoted text each compare as their column stores them.
+TEST_P(AdoConnection, RowsOfEveryKindOfValueAreWrittenAndFoundAgain)
+{
+    const bool servidor = GetParam() == Engine::PostgreSQL;
+    cn->Execute(servidor ? "CREATE TABLE movimientos (fecha DATE, hora TIMESTAMP, activo BOOLEAN, importe "
+                           "NUMERIC(12,2), nota VARCHAR(40))"
+                         : "CREATE TABLE movimientos (fecha DATE, hora DATETIME, activo BOOLEAN, importe "
+                           "NUMERIC(12,2), nota VARCHAR(40))");
+    cn->Execute(QStringLiteral("INSERT INTO movimientos VALUES ('2020-01-31', '2020-01-31 10:20:30', %1, 10.10, "
+                               "'O''Brien')")
+                    .arg(servidor ? "true" : "1"));
+    const vb::Date fecha = vb::Date::fromDate(QDate(2021, 2, 3));
+    const vb::Date hora = vb::Date::fromDateTime(QDateTime(QDate(2021, 2, 3), QTime(4, 5, 6)));
+
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM movimientos", cn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs.Fields("nota").setValue("D'Alessandro");
+    rs.Fields("activo").setValue(false);
+    rs.Fields("importe").setValue(vb::Currency::fromDouble(12.35));
+    rs.Update();
+    rs.Fields("fecha").setValue(fecha);
+    rs.Fields("hora").setValue(hora);
+    rs.Update();
+    rs.AddNew();
+    rs.Fields("fecha").setValue(fecha);
+    rs.Fields("hora").setValue(hora);
+    rs.Fields("activo").setValue(true);
+    rs.Fields("importe").setValue(vb::Decimal::parse("0.05"));
+    rs.Fields("nota").setValue("nueva");
+    rs.Update();
+    rs.Fields("nota").setValue("cambiada");
+    rs.Update();
+
+    const ado::ResultSet rows =
+        db->exec("SELECT fecha, hora, activo, importe, nota FROM movimientos ORDER BY importe DESC");
+    ASSERT_EQ(rows.rows.size(), 2u);
+    for (const ado::Row& row : rows.rows) {
+        EXPECT_EQ(row[0].toDate(), fecha);
+        EXPECT_EQ(row[1].toDate(), hora);
+    }
+    EXPECT_FALSE(rows.rows[0][2].toBool());
+    EXPECT_DOUBLE_EQ(rows.rows[0][3].toDouble(), 12.35);
+    EXPECT_EQ(rows.rows[0][4].toString(), "D'Alessandro");
+    EXPECT_TRUE(rows.rows[1][2].toBool());
+    EXPECT_DOUBLE_EQ(rows.rows[1][3].toDouble(), 0.05);
+    EXPECT_EQ(rows.rows[1][4].toString(), "cambiada");
+}
+
+TEST_P(AdoConnection, OneOfTwoIdenticalRowsIsNotToldApartAndNoneChanges)
+{
+    cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
+    cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM clientes", cn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs.Fields("nombre").setValue("Otra");
+    EXPECT_EQ(errorNumber([&] { rs.Update(); }), -2147217864);
+    EXPECT_EQ(rs.EditMode(), ado::adEditInProgress);
+    rs.CancelUpdate();
+    const ado::ResultSet rows = db->exec("SELECT nombre FROM clientes");
+    ASSERT_EQ(rows.rows.size(), 2u);
+    EXPECT_EQ(rows.rows[0][0].toString(), "Ana");
+    EXPECT_EQ(rows.rows[1][0].toString(), "Ana");
+}
+
+// A value the record set cannot hold exactly (the fraction of a second) does not hide a row with a key.
+TEST_P(AdoConnection, ARowWithAKeyIsFoundByItsKey)
+{
+    const bool servidor = GetParam() == Engine::PostgreSQL;
+    cn->Execute(QStringLiteral("CREATE TABLE turnos (id INTEGER PRIMARY KEY, inicio %1, nombre VARCHAR(20))")
+                    .arg(servidor ? "TIMESTAMP" : "DATETIME"));
+    cn->Execute("INSERT INTO turnos VALUES (1, '2020-01-31 10:20:30.5', 'Ana')");
+    cn->Execute("INSERT INTO turnos VALUES (2, '2020-01-31 10:20:30.5', 'Ana')");
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM turnos ORDER BY id", cn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs.MoveLast();
+    rs.Fields("nombre").setValue("Luis");
+    rs.Update();
+    const ado::ResultSet rows = db->exec("SELECT nombre FROM turnos ORDER BY id");
+    ASSERT_EQ(rows.rows.size(), 2u);
+    EXPECT_EQ(rows.rows[0][0].toString(), "Ana");
+    EXPECT_EQ(rows.rows[1][0].toString(), "Luis");
 }
 
 TEST_P(AdoConnection, AddNewAndUpdateWriteTheBaseTable)
@@ -299,6 +409,22 @@ TEST(AdoConnectionScripted, ProviderErrorsKeepTheirNativeNumbers)
     EXPECT_EQ(cn->Errors()(1).Number(), 0);
     EXPECT_EQ(driver.calls(), QStringList({"connect DRIVER=FreeTDS;SERVER=srv;DATABASE=ventas;UID=u;PWD=p;",
                                            "execute INSERT INTO t VALUES ('demasiado largo')"}));
+}
+
+TEST(AdoConnectionScripted, ARefusedDisconnectIsReportedAndTheConnectionStaysOpen)
+{
+    kembtest::ScriptedDriver driver;
+    driver.failNextClose({{"25000", 0, "Hay una transacción pendiente"}});
+    auto cn = ado::Connection::create();
+    cn->Open("PROVIDER=SQLOLEDB;Server=srv;Database =ventas;UId=u;Pwd=p;");
+    EXPECT_EQ(errorNumber([&] { cn->Close(); }), -2147467259);
+    ASSERT_EQ(cn->Errors().Count(), 1);
+    EXPECT_EQ(cn->Errors()(0).SQLState(), "25000");
+    EXPECT_EQ(cn->Errors()(0).Description(), "Hay una transacción pendiente");
+    EXPECT_EQ(cn->State(), ado::adStateOpen);
+    cn->Close();
+    EXPECT_EQ(cn->State(), ado::adStateClosed);
+    EXPECT_EQ(cn->Errors().Count(), 1) << "a clean close keeps the errors of the last operation";
 }
 
 TEST(AdoConnectionFreeTds, ARefusedConnectionIsAProviderError)
