@@ -454,12 +454,12 @@ TEST_F(ConfiguracionSinBase, GrabaCfgMQWritesTheServersBooleanColumn)
                                           "FROM TA_CONFIGURACION")
                                     .rows)
             out << fila[0].toString() + '|' + fila[1].toString() + '|' + fila[2].toString();
-        return out;
+        return out.join('\n').toStdString();
     };
     ModGlobal::GrabaCfgMQ("UsaConsultaLike", "SI", "", true, "Consultas", true);
-    EXPECT_EQ(filas(), QStringList{"USACONSULTALIKE|SI|S"});
+    EXPECT_EQ(filas(), "USACONSULTALIKE|SI|S");
     ModGlobal::GrabaCfgMQ("UsaConsultaLike", "NO", "", false, "Consultas", true);
-    EXPECT_EQ(filas(), QStringList{"USACONSULTALIKE|NO|N"});
+    EXPECT_EQ(filas(), "USACONSULTALIKE|NO|N");
     ModGlobal::gDBEstadisticas() = DB_Dll();
 }
 
