@@ -412,7 +412,7 @@ TEST(AdoConnectionScripted, ProviderErrorsKeepTheirNativeNumbers)
                                            "execute INSERT INTO t VALUES ('demasiado largo')"}));
 }
 
-TEST(AdoConnectionScripted, ARefusedDisconnectIsReportedAndTheConnectionStaysOpen)
+TEST(AdoConnectionScripted, ARefusedDisconnectIsReportedUnlessTheConnectionIsLost)
 {
     kembtest::ScriptedDriver driver;
     driver.failNextClose({{"25000", 0, "Hay una transacción pendiente"}});
@@ -426,6 +426,12 @@ TEST(AdoConnectionScripted, ARefusedDisconnectIsReportedAndTheConnectionStaysOpe
     cn->Close();
     EXPECT_EQ(cn->State(), ado::adStateClosed);
     EXPECT_EQ(cn->Errors().Count(), 1) << "a clean close keeps the errors of the last operation";
+
+    // A connection the network ended cannot disconnect either, but it is over all the same.
+    driver.failNextClose({{"08S01", 20006, "Write to the server failed"}});
+    cn->Open();
+    cn->Close();
+    EXPECT_EQ(cn->State(), ado::adStateClosed);
 }
 
 TEST(AdoConnectionFreeTds, ARefusedConnectionIsAProviderError)

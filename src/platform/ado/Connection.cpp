@@ -6,6 +6,8 @@
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Error.h"
 
+#include <algorithm>
+
 namespace ado {
 namespace {
 
@@ -80,8 +82,14 @@ void Connection::Close()
     try {
         m_session->close();
     } catch (const DriverError& e) {
-        m_errors.Clear();
-        fail(e);
+        // A connection that the network already ended is over, whatever the driver says of it: reconnecting
+        // after a lost connection starts with this Close.
+        const bool lost = std::all_of(e.records().begin(), e.records().end(),
+                                      [](const Diagnostic& d) { return d.sqlState.startsWith(QLatin1String("08")); });
+        if (!lost) {
+            m_errors.Clear();
+            fail(e);
+        }
     }
     m_session.reset();
     m_transactionLevel = 0;
