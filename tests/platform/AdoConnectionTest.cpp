@@ -418,7 +418,7 @@ TEST(AdoConnectionScripted, ARefusedDisconnectIsReportedUnlessTheConnectionIsLos
     driver.failNextClose({{"25000", 0, "Hay una transacción pendiente"}});
     auto cn = ado::Connection::create();
     cn->Open("PROVIDER=SQLOLEDB;Server=srv;Database =ventas;UId=u;Pwd=p;");
-    EXPECT_EQ(errorNumber([&] { cn->Close(); }), -2147467259);
+    EXPECT_EQ(errorNumber([&] { cn->Close(); }), -2147217900);
     ASSERT_EQ(cn->Errors().Count(), 1);
     EXPECT_EQ(cn->Errors()(0).SQLState(), "25000");
     EXPECT_EQ(cn->Errors()(0).Description(), "Hay una transacción pendiente");

@@ -28,7 +28,8 @@ constexpr std::array kRunTimeTexts{
                                            "cambiado desde la última lectura."},
 };
 
-// A SQLSTATE prefix and the number ADO reports for it; the longest matching prefix wins.
+// A SQLSTATE prefix and the number ADO reports for it; the longest matching prefix wins, and a state
+// of no listed class is a rejected statement.
 struct StateNumber {
     const char* prefix;
     long number;
@@ -46,7 +47,7 @@ constexpr long kTimeout = -2147217871;            // 0x80040E31
 constexpr std::array kStateNumbers{
     StateNumber{"01", 0},
     StateNumber{"08", kGeneralFailure},
-    StateNumber{"HY", kStatementError},
+    StateNumber{"57P0", kGeneralFailure}, // PostgreSQL ended the session (shutdown, pg_terminate_backend)
     StateNumber{"HYT00", kTimeout},
     StateNumber{"HYT01", kTimeout},
     StateNumber{"22", kConversion},
@@ -61,9 +62,9 @@ constexpr std::array kStateNumbers{
 };
 
 // Native codes that the drivers in use give only for a connection that is gone, whatever state they
-// report with it: psqlODBC's communication error, FreeTDS's failed read, write and dead connection, and
-// SQL Server's connection reset by the network.
-constexpr std::array kConnectionLostNatives{35L, 20004L, 20006L, 20047L, 10053L, 10054L};
+// report with it: FreeTDS's failed read, failed write and dead connection, and the network's reset of a
+// SQL Server connection.
+constexpr std::array kConnectionLostNatives{20004L, 20006L, 20047L, 10053L, 10054L};
 
 } // namespace
 
@@ -77,7 +78,7 @@ void raise(RunTimeError error, const QString& source)
 
 long numberForSqlState(const QString& sqlState, long nativeError, bool connecting)
 {
-    long number = kGeneralFailure;
+    long number = kStatementError;
     qsizetype matched = 0;
     for (const StateNumber& s : kStateNumbers) {
         const QLatin1String prefix(s.prefix);
