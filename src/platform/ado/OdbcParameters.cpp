@@ -7,10 +7,12 @@
 #include <algorithm>
 
 namespace ado {
+
+enum class OdbcParameters::Kind { Text, Integer, Real, Exact, Boolean, Date, Time, Timestamp };
+
 namespace {
 
-// How a column takes its values.
-enum class Kind { Text, Integer, Real, Exact, Boolean, Date, Time, Timestamp };
+using Kind = OdbcParameters::Kind;
 
 struct ColumnType {
     int adoType;
@@ -102,9 +104,15 @@ OdbcParameters::OdbcParameters(const std::vector<Parameter>& parameters)
 OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
 {
     const ColumnType column = columnType(parameter.adoType);
-    const vb::Variant& x = parameter.value;
     Value v;
     v.sqlType = column.sqlType;
+    assign(v, parameter.value, column.kind);
+    describe(v, column.kind, parameter.definedSize);
+    return v;
+}
+
+void OdbcParameters::assign(Value& v, const vb::Variant& x, Kind kind)
+{
     auto asBit = [&](bool on) {
         v.cType = SQL_C_BIT;
         v.bit = on ? 1 : 0;
@@ -120,17 +128,17 @@ OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
         break;
     case vb::Variant::Type::Boolean:
         // True goes as 1, as SQL Server's bit has it, to number and text columns alike.
-        if (column.kind == Kind::Boolean)
+        if (kind == Kind::Boolean)
             asBit(x.toBool());
-        else if (isNumber(column.kind))
+        else if (isNumber(kind))
             asInteger(x.toBool() ? 1 : 0);
         else
             v.text = x.toBool() ? QStringLiteral("1") : QStringLiteral("0");
         break;
     case vb::Variant::Type::Long:
-        if (column.kind == Kind::Boolean)
+        if (kind == Kind::Boolean)
             asBit(x.toLongLong() != 0);
-        else if (isNumber(column.kind))
+        else if (isNumber(kind))
             asInteger(x.toLongLong());
         else
             v.text = exactText(x);
@@ -138,9 +146,9 @@ OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
     case vb::Variant::Type::Double:
     case vb::Variant::Type::Currency:
     case vb::Variant::Type::Decimal:
-        if (column.kind == Kind::Boolean) {
+        if (kind == Kind::Boolean) {
             asBit(x.toDouble() != 0);
-        } else if (column.kind == Kind::Real) {
+        } else if (kind == Kind::Real) {
             v.cType = SQL_C_DOUBLE;
             v.real = x.toDouble();
         } else {
@@ -148,16 +156,23 @@ OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
         }
         break;
     case vb::Variant::Type::Date:
-        v.text = dateText(x.toDate(), column.kind);
+        v.text = dateText(x.toDate(), kind);
         break;
     case vb::Variant::Type::String:
     case vb::Variant::Type::Object:
         v.text = x.toString();
         break;
     }
-    switch (column.kind) {
+    if (v.cType == SQL_C_WCHAR && v.indicator != SQL_NULL_DATA)
+        v.indicator = static_cast<SQLLEN>(v.text.size() * sizeof(SQLWCHAR));
+}
+
+// The column size and decimal digits the driver is told: what the value needs, within the column's own.
+void OdbcParameters::describe(Value& v, Kind kind, long definedSize)
+{
+    switch (kind) {
     case Kind::Text:
-        v.columnSize = static_cast<SQLULEN>(std::max<qsizetype>({parameter.definedSize, v.text.size(), qsizetype{1}}));
+        v.columnSize = static_cast<SQLULEN>(std::max<qsizetype>({definedSize, v.text.size(), qsizetype{1}}));
         break;
     case Kind::Exact:
         std::tie(v.columnSize, v.decimalDigits) =
@@ -165,6 +180,7 @@ OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
         break;
     case Kind::Integer:
     case Kind::Real:
+    case Kind::Timestamp:
         v.columnSize = 19;
         break;
     case Kind::Boolean:
@@ -176,13 +192,7 @@ OdbcParameters::Value OdbcParameters::convert(const Parameter& parameter)
     case Kind::Time:
         v.columnSize = 8;
         break;
-    case Kind::Timestamp:
-        v.columnSize = 19;
-        break;
     }
-    if (v.cType == SQL_C_WCHAR && v.indicator != SQL_NULL_DATA)
-        v.indicator = static_cast<SQLLEN>(v.text.size() * sizeof(SQLWCHAR));
-    return v;
 }
 
 void OdbcParameters::bind(const OdbcHandle& stmt, Diagnostics& warnings)

@@ -13,6 +13,9 @@ namespace ado {
 
 class OdbcParameters {
 public:
+    // How a column takes its values.
+    enum class Kind;
+
     explicit OdbcParameters(const std::vector<Parameter>& parameters);
     OdbcParameters(const OdbcParameters&) = delete;
     OdbcParameters& operator=(const OdbcParameters&) = delete;
@@ -33,6 +36,8 @@ private:
         SQLLEN indicator = 0;
     };
     static Value convert(const Parameter& parameter);
+    static void assign(Value& v, const vb::Variant& value, Kind kind);
+    static void describe(Value& v, Kind kind, long definedSize);
 
     std::vector<Value> m_values;
 };
