@@ -135,6 +135,14 @@ OdbcSession::OdbcSession(SQLHANDLE environment, const QString& connectionString,
                 m_warnings);
 }
 
+OdbcSession::~OdbcSession()
+{
+    // Dropped with a transaction open, the connection rolls it back: the driver would refuse to disconnect
+    // and keep the connection, and its locks, alive.
+    if (m_manualCommit)
+        SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), SQL_ROLLBACK);
+}
+
 ResultSet OdbcSession::execute(const QString& sql, int timeoutSeconds)
 {
     OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
@@ -182,14 +190,6 @@ ResultSet OdbcSession::readResult(const OdbcHandle& stmt)
         result.rows.push_back(std::move(row));
     }
     return result;
-}
-
-OdbcSession::~OdbcSession()
-{
-    // Dropped with a transaction open, the connection rolls it back: the driver would refuse to disconnect
-    // and keep the connection, and its locks, alive.
-    if (m_manualCommit)
-        SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), SQL_ROLLBACK);
 }
 
 void OdbcSession::setAutoCommit(bool on)
@@ -315,7 +315,8 @@ QStringList OdbcSession::primaryKey(const QString& table)
                                          schema.length(), name.data(), name.length(), SQL_SCOPE_CURROW, SQL_NO_NULLS),
                       ignored);
         // A pseudo-column (SQLite's rowid) is no column of the record set.
-        for (const Row& row : readResult(special).rows)
+        const ResultSet identifiers = readResult(special);
+        for (const Row& row : identifiers.rows)
             if (row[7].isNull() || row[7].toLongLong() != SQL_PC_PSEUDO)
                 key << row[1].toString();
     } catch (const DriverError&) {
