@@ -249,10 +249,16 @@ TEST_F(FrmAcceso, CrearAccesoDirectoPutsALauncherOnTheDesktop)
 
 TEST_F(FrmAcceso, EjecutarCmdRegDBWaitsForTheCommand)
 {
+    const QString comando = dir.filePath("registrar.cmd");
+    QFile archivo(comando);
+    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly));
+    archivo.write(("sleep 0.2\r\necho listo > '" + dir.filePath("hecho") + "'\r\n").toUtf8());
+    archivo.close();
     frmAcceso f;
     QString error;
-    EXPECT_TRUE(f.EjecutarCmdRegDB("/bin/sh -c \"sleep 0.2\"", error));
+    EXPECT_TRUE(f.EjecutarCmdRegDB(comando, error));
     EXPECT_TRUE(error.isEmpty());
+    EXPECT_TRUE(QFile::exists(dir.filePath("hecho"))) << "the command had ended before the call returned";
 }
 
 } // namespace

@@ -665,6 +665,27 @@ TEST_F(Lanzador, AnEmptyUserAndRegisterStillNameTheirPieces)
                     "@UsuarioLogeado = ; @Caja=;");
 }
 
+// Nothing in the parameter string is quoted or escaped, so the module must receive it exactly as built:
+// a quote, two blanks or a tab in a value stay where they are, inside the one string the module reads.
+TEST_F(Lanzador, TheParameterStringReachesTheModuleByteForByte)
+{
+    const QString modulo = programa.path() + "/Modulo.exe";
+    const QString recibido = programa.path() + "/recibido.txt";
+    const QString guion = "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + recibido + ".tmp'\n";
+    kembtest::escribirArchivo(modulo, (guion + "mv '" + recibido + ".tmp' '" + recibido + "'\n").toUtf8());
+    QFile::setPermissions(modulo, QFile::permissions(modulo) | QFile::ExeOwner);
+    DB_Dll& db = ModGlobal::gDB();
+    db.gDBName = "mi  base";
+    db.gUserPassWord = "pa\"ss";
+    std::int64_t id = 0;
+    ModGlobal::MenuExes("Modulo.exe", "uno\tdos", id);
+    EXPECT_GT(id, 0);
+    ASSERT_TRUE(kembtest::waitUntil([&] { return QFile::exists(recibido); }));
+    EXPECT_EQ(QString::fromUtf8(kembtest::leerArchivo(recibido)),
+              "1|; @server=srv01:1433; @dbname=mi  base; @usuario=ana; @Password=pa\"ss; "
+              "@ParametroAdicional=uno\tdos; zeku@ ; @UsuarioLogeado = ANA; @Caja=3;");
+}
+
 TEST_F(Lanzador, AModuleThatCannotStartIsReportedAndThenAnnounced)
 {
     struct Caso {

@@ -1,7 +1,7 @@
 #include "platform/vb/CommandFile.h"
-#include "platform/vb/Process.h"
-#include "platform/vb/Interaction.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/Interaction.h"
+#include "platform/vb/Process.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +38,8 @@ std::uint32_t waitFor(std::int64_t pid)
 
 TEST(CommandFile, ScriptDropsDriveLinesAndQuotesTheFolderOfCd)
 {
-    const QString script = vb::commandFileScript("c: /home/ana/Open SSL/bin\r\ncd /home/ana/Open SSL/bin\r\nopenssl version\r\n");
+    const QString script =
+        vb::commandFileScript("c: /home/ana/Open SSL/bin\r\ncd /home/ana/Open SSL/bin\r\nopenssl version\r\n");
     EXPECT_EQ(script, "set -e\ncd -- '/home/ana/Open SSL/bin'\nopenssl version\n");
 }
 
@@ -70,11 +71,37 @@ TEST(Process, ExitCodeIsStillActiveWhileRunningAndUnknownIdsHaveNoHandle)
     EXPECT_THROW(vb::Shell(dir.path() + "/no-existe.cmd"), vb::Error);
 }
 
-TEST(Process, ACommandLineStartsTheProgramWithItsArguments)
+// The program is separated from the rest of the line once; the rest reaches it whole, as one argument.
+TEST(Process, ACommandLineStartsTheProgramWithTheRestOfTheLineUnchanged)
 {
-    QTemporaryDir dir;
-    const auto pid = vb::Shell("/bin/sh -c \"touch '" + dir.path() + "/hecho'; exit 3\"", 6);
-    EXPECT_EQ(waitFor(pid), 3u);
-    EXPECT_TRUE(QFile::exists(dir.path() + "/hecho"));
+    QTemporaryDir dir(QDir::tempPath() + "/kemb prog XXXXXX");
+    const QString programa = dir.path() + "/eco";
+    const QString salida = dir.path() + "/salida.txt";
+    write(programa, ("#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + salida + "'\nexit 3\n").toUtf8(), true);
+    struct Caso {
+        QString linea;
+        QByteArray recibido;
+    };
+    const Caso casos[] = {
+        {"\"" + programa + "\" Server=srv01;DB=ventas;", "1|Server=srv01;DB=ventas;"},
+        {"\"" + programa + "\"  \t a \"b c\"  d\te ", "1|a \"b c\"  d\te "},
+        {"\"" + programa + "\"", "0|"},
+        {programa, "0|"},
+    };
+    for (const Caso& c : casos) {
+        QFile::remove(salida);
+        EXPECT_EQ(waitFor(vb::Shell(c.linea, 6)), 3u) << c.linea.toStdString();
+        QFile out(salida);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly)) << c.linea.toStdString();
+        EXPECT_EQ(out.readAll(), c.recibido) << c.linea.toStdString();
+    }
+    // A program without blanks in its path needs no quotes.
+    QTemporaryDir sinBlancos;
+    QFile::copy(programa, sinBlancos.path() + "/eco");
+    QFile::remove(salida);
+    EXPECT_EQ(waitFor(vb::Shell(sinBlancos.path() + "/eco x  y", 6)), 3u);
+    QFile out(salida);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), "1|x  y");
     EXPECT_THROW(vb::Shell("/no/existe -x"), vb::Error);
 }

@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <map>
 #include <spawn.h>
@@ -73,6 +72,42 @@ std::int64_t spawn(const std::vector<std::string>& args, const std::vector<std::
     return pid;
 }
 
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+struct CommandLine {
+    QString program;
+    QString rest;
+};
+
+// Separates the program from the rest of a command line as Windows does: the program is the text between
+// the first pair of double quotes, or else the first word. The rest starts after the blanks that follow
+// the program and is not split any further: a module reads its whole command line itself, so quotes,
+// blanks and tabs in it are the module's own business.
+CommandLine splitProgram(const QString& line)
+{
+    qsizetype start = 0;
+    while (start < line.size() && line[start].isSpace())
+        ++start;
+    qsizetype end = start;
+    CommandLine parts;
+    if (line.mid(start).startsWith(QLatin1Char('"'))) {
+        const qsizetype close = line.indexOf(QLatin1Char('"'), start + 1);
+        end = close < 0 ? line.size() : close + 1;
+        parts.program = line.mid(start + 1, (close < 0 ? line.size() : close) - start - 1);
+    } else {
+        while (end < line.size() && !isBlank(line[end]))
+            ++end;
+        parts.program = line.mid(start, end - start);
+    }
+    while (end < line.size() && isBlank(line[end]))
+        ++end;
+    parts.rest = line.mid(end);
+    return parts;
+}
+
 } // namespace
 
 std::int64_t Shell(const QString& pathName, int /*windowStyle*/)
@@ -80,13 +115,13 @@ std::int64_t Shell(const QString& pathName, int /*windowStyle*/)
     for (auto& [pid, child] : children())
         poll(pid, child);
 
-    // A path that names a file as written is the program; otherwise the text is a command line: the
-    // program (quoted when it holds blanks) and its arguments.
+    // A path that names a file as written is the program; otherwise the text is a command line.
     QString program = pathName.trimmed();
-    QStringList arguments;
+    QString rest;
     if (!QFileInfo(program).isFile()) {
-        arguments = QProcess::splitCommand(program);
-        program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+        CommandLine parts = splitProgram(pathName);
+        program = parts.program;
+        rest = parts.rest;
     }
 
     std::int64_t pid = 0;
@@ -100,8 +135,8 @@ std::int64_t Shell(const QString& pathName, int /*windowStyle*/)
         if (!QFileInfo(program).isExecutable())
             throw Error(53, QStringLiteral("No se encontró el archivo"));
         std::vector<std::string> argv{QFile::encodeName(program).toStdString()};
-        for (const QString& a : arguments)
-            argv.push_back(a.toStdString());
+        if (!rest.isEmpty())
+            argv.push_back(rest.toStdString());
         pid = spawn(argv, childEnvironment(QString()));
     }
     if (pid == 0)
