@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 namespace LBM_Common {
 namespace {
@@ -34,6 +35,26 @@ QStringList items(const QString& texto)
     return out;
 }
 
+// The file holds every registered password: only its owner may read it, also when an older copy was
+// readable by others. The old records and the new one are written to a new file that takes the old one's
+// place only when complete, so a failed write leaves the file as it was.
+bool agregarLinea(const QString& ruta, const QByteArray& linea)
+{
+    QByteArray contenido;
+    QFile anterior(ruta);
+    if (anterior.exists()) {
+        if (!anterior.open(QIODevice::ReadOnly))
+            return false;
+        contenido = anterior.readAll();
+    }
+    contenido += linea;
+    // Unbuffered, so that a short write shows in the count here instead of being lost in the final flush.
+    QSaveFile archivo(ruta);
+    return archivo.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+           archivo.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+           archivo.write(contenido) == contenido.size() && archivo.commit();
+}
+
 } // namespace
 
 QString RutaBases()
@@ -47,15 +68,13 @@ void RegistrarConexion(const QString& nombre, const QString& baseDatos, const QS
     QString campo5 = (esOracle ? QStringLiteral("#") : QString()) + servidor;
     if (!servidorAlterno.isEmpty())
         campo5 += QLatin1Char('/') + servidorAlterno + QLatin1Char(':');
-    QFile archivo(RutaBases());
-    if (!archivo.open(QIODevice::Append))
-        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"), QStringLiteral("LBM_Common"));
     const QString codificado = funciones().Codificar(password);
     QString linea;
     for (const QString& campo : {nombre, baseDatos, usuario, codificado})
         linea += vb::Trim(campo) + QLatin1Char(',');
     linea += vb::Trim(campo5) + QStringLiteral("\r\n");
-    archivo.write(vb::toAnsi(linea));
+    if (!agregarLinea(RutaBases(), vb::toAnsi(linea)))
+        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"), QStringLiteral("LBM_Common"));
 }
 
 std::vector<Registro> LeerConexiones()

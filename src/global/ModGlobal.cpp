@@ -275,8 +275,11 @@ QByteArray scriptCreacion(const QString& base, const QString& usuario, const QSt
 
 void escribirScript(const QString& ruta, const QByteArray& contenido)
 {
+    // The script carries the new login's password, so it is readable by its owner only.
     QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(contenido) != contenido.size() || !archivo.commit())
+    if (!archivo.open(QIODevice::WriteOnly) ||
+        !archivo.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        archivo.write(contenido) != contenido.size() || !archivo.commit())
         throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
 }
 

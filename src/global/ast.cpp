@@ -165,6 +165,9 @@ private:
             m_errores.setFileName(m_rutaErrores);
             if (!m_errores.open(QIODevice::Append))
                 throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
+            // A failed statement is recorded whole, and one that creates a login holds its password: the
+            // file is for its owner only, before anything is written into it.
+            m_errores.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         });
     }
 

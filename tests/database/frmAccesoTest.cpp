@@ -203,6 +203,30 @@ TEST_F(FrmAcceso, RegistrarWritesTheConnectionOnceOnly)
     EXPECT_EQ(lineasBases().size(), 1);
 }
 
+// The registered connections carry their passwords: the dialog leaves the file readable by its owner only,
+// also when the file it found was readable by everyone.
+TEST_F(FrmAcceso, RegistrarLeavesTheConnectionsFileToItsOwnerOnly)
+{
+    const QString ruta = dir.filePath("BASES.TXT");
+    for (const bool existia : {false, true}) {
+        QFile::remove(ruta);
+        if (existia) {
+            escribirBases("VIEJA / S1,vieja,vieja,xx,s1\r\n");
+            ASSERT_TRUE(QFile::setPermissions(ruta, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                        QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        }
+        ScriptedDriver driver;
+        frmAcceso f;
+        f.TxtDbName->setText("sales");
+        f.TxtServidor->setText("srv01");
+        f.CmdRegistrar->click();
+        EXPECT_EQ(QFile::permissions(ruta) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+            << (existia ? "an older file" : "a new file");
+        EXPECT_EQ(lineasBases().size(), existia ? 2 : 1);
+    }
+}
+
 TEST_F(FrmAcceso, RegistrarFallsBackToTheTypedUserAndRefusesWhenNeitherConnects)
 {
     const ado::Diagnostics rechazo{{"28000", 18456, "Login failed"}};

@@ -869,6 +869,9 @@ TEST_F(Estadisticas, AMissingStatisticsDatabaseIsCreatedFromBothScripts)
               "EXEC sp_addrolemember N'db_ddladmin', N'MQ_ESTADISTICAS'\r\n"
               "EXEC sp_addrolemember N'db_owner', N'MQ_ESTADISTICAS'\r\n"
               "EXEC sp_addrolemember N'db_securityadmin', N'MQ_ESTADISTICAS'\r\n");
+    EXPECT_EQ(QFile::permissions(temp.path() + "/CDB7.SQL") & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        << "the script holds the login's password";
 
     const QStringList hechas = ejecutadas();
     ASSERT_EQ(hechas.size(), 1 + 3 + 2 + 3) << hechas.join('\n').toStdString();

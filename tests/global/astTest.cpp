@@ -13,6 +13,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTime>
 #include <gtest/gtest.h>
@@ -496,4 +497,18 @@ TEST_F(Script, ImmediateModeOnAClosedConnectionSaysSo)
         EXPECT_TRUE(s.prompt.startsWith("No se puede usar la conexión")) << s.prompt.toStdString();
     });
     ejecutar(ruta, true);
+}
+
+// A failed statement is copied whole into the error file, a login's password included: the file is its
+// owner's only.
+TEST_F(Script, TheErrorFileIsReadableByItsOwnerOnly)
+{
+    const QString ruta = escribir("EXEC sp_addlogin N'ana', 'secreta', 'ventas'\r\nGO\r\n");
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) { EXPECT_TRUE(s.prompt.startsWith("Se detectaron errores")); });
+    ejecutar(ruta);
+    ASSERT_EQ(archivosError().size(), 1);
+    ASSERT_TRUE(errores().contains("'secreta'"));
+    EXPECT_EQ(QFile::permissions(temp.path() + "/" + archivosError()[0]) &
+                  ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
