@@ -67,6 +67,19 @@ bool igual(const QString& a, const char* b)
     return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
 }
 
+// The default values are a list with ";" or "," between them. A row is ticked only when its value is one
+// of them: a value that merely occurs inside the list (an empty code, or "A" in "A1") is not a default.
+bool esValorDefault(const QString& lista, const QString& valor)
+{
+    if (valor.isEmpty())
+        return false;
+    for (const QChar separador : {QLatin1Char(';'), QLatin1Char(',')})
+        for (const QString& elemento : lista.split(separador))
+            if (vb::Trim(elemento).compare(valor, Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
 double enTwips(int pixeles)
 {
     return static_cast<double>(pixeles) * kTwipsPorPixel;
@@ -349,7 +362,7 @@ void Lib_FrmCons3::Leer(long, short)
         if (!CheckBoxes || ValoresDefault.isEmpty())
             return;
         const QString valor = vb::Trim(Utilidades.ValorCampo(RsConsulta.Fields(CampoDevuelto).Value()).toString());
-        if (vb::InStr(ValoresDefault, valor, Compare::Text) > 0)
+        if (esValorDefault(ValoresDefault, valor))
             ItemActual->setCheckState(0, Qt::Checked);
     };
     for (;;) {

@@ -139,7 +139,7 @@ TEST_F(LibFrmCons3, CheckBoxModePreChecksTheDefaultValues)
     });
     EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(item(*f, 1)->checkState(0), Qt::Checked);
-    EXPECT_EQ(item(*f, 2)->checkState(0), Qt::Checked) << "an empty value occurs in any text";
+    EXPECT_EQ(item(*f, 2)->checkState(0), Qt::Unchecked) << "an empty value is no default";
 
     auto g = cargar("SELECT CODIGO, LOCALIDAD FROM CLIENTES", [](Lib_FrmCons3& f) {
         f.CheckBoxes = true;
@@ -147,6 +147,30 @@ TEST_F(LibFrmCons3, CheckBoxModePreChecksTheDefaultValues)
     });
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(item(*g, i)->checkState(0), Qt::Unchecked) << "no default values, nothing checked";
+}
+
+// Only a value that is one of the defaults is ticked; one that merely occurs inside the list is not.
+TEST_F(LibFrmCons3, DefaultsTickOnlyTheRowsWhoseValueIsInTheList)
+{
+    base.exec("CREATE TABLE CODIGOS (CODIGO VARCHAR(10), NOMBRE VARCHAR(30))");
+    base.exec("INSERT INTO CODIGOS VALUES ('', 'vacio'), (NULL, 'nulo'), ('A', 'letra'), ('1', 'cifra'), "
+              "('A1', 'primero'), ('c3', 'tercero'), ('1,C', 'trozo'), ('B2', 'otro')");
+    struct Caso {
+        const char* defaults;
+        QStringList marcados;
+    };
+    const Caso casos[] = {
+        {"A1,C3", {"A1", "c3"}}, {";A1;C3", {"A1", "c3"}}, {" a1 , C3 ", {"A1", "c3"}}, {"B2", {"B2"}}, {"X9", {}},
+    };
+    for (const Caso& c : casos) {
+        auto f = cargar("SELECT CODIGO, NOMBRE FROM CODIGOS", [&](Lib_FrmCons3& f) {
+            f.CheckBoxes = true;
+            f.CampoDevuelto = "CODIGO";
+            f.ValoresDefault = c.defaults;
+        });
+        f->CmdAceptar_Click();
+        EXPECT_EQ(valores(f->Valores), c.marcados) << c.defaults;
+    }
 }
 
 TEST_F(LibFrmCons3, TheListIsSortedByItsFirstColumnWhenAsked)
