@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QTime>
 #include <cmath>
 #include <optional>
@@ -74,10 +73,19 @@ QStringList lineasScript(const QByteArray& datos)
 {
     const bool utf8 = datos.startsWith("\xEF\xBB\xBF");
     const QString texto = utf8 ? QString::fromUtf8(datos.mid(3)) : vb::fromAnsi(datos);
-    static const QRegularExpression fin(QStringLiteral("\r\n|\r|\n"));
-    QStringList lineas = texto.split(fin);
-    if (!lineas.isEmpty() && lineas.last().isEmpty())
-        lineas.removeLast();
+    QStringList lineas;
+    qsizetype inicio = 0;
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lineas << texto.mid(inicio, i - inicio);
+        if (c == QLatin1Char('\r') && i + 1 < texto.size() && texto[i + 1] == QLatin1Char('\n'))
+            ++i;
+        inicio = i + 1;
+    }
+    if (inicio < texto.size())
+        lineas << texto.mid(inicio);
     return lineas;
 }
 
@@ -92,16 +100,42 @@ QString sinMarcaOrden(const QString& linea)
     return linea;
 }
 
-QString conMarcadores(QString s)
-{
-    const QDate hoy = QDate::currentDate();
-    s.replace(QStringLiteral("<DATE>"), vb::CStr(vb::Date::fromDate(hoy)));
-    s.replace(QStringLiteral("<NOW>"), vb::CStr(vb::Date::Now()));
-    s.replace(QStringLiteral("<DATE+YEAR>"), vb::CStr(vb::Date::fromDate(hoy.addYears(1))));
-    s.replace(QStringLiteral("<DATE-YEAR>"), vb::CStr(vb::Date::fromDate(hoy.addYears(-1))));
-    s.replace(QStringLiteral("<DATABASE>"), ModGlobal::gDB().gDBName.toUpper());
-    return s;
-}
+// The placeholder texts of one pass. Most statements hold none, so nothing is worked out until one holds
+// a "<"; the day's dates and the database name are then made once for the rest of the pass (each is a
+// time-zone conversion), while <NOW> still takes the moment of the statement that holds it.
+class Marcadores {
+public:
+    void aplicar(QString& s)
+    {
+        if (!s.contains(QLatin1Char('<')))
+            return;
+        if (!m_hechos)
+            preparar();
+        s.replace(QStringLiteral("<DATE>"), m_hoy);
+        if (s.contains(QStringLiteral("<NOW>")))
+            s.replace(QStringLiteral("<NOW>"), vb::CStr(vb::Date::Now()));
+        s.replace(QStringLiteral("<DATE+YEAR>"), m_masUnAnio);
+        s.replace(QStringLiteral("<DATE-YEAR>"), m_menosUnAnio);
+        s.replace(QStringLiteral("<DATABASE>"), m_base);
+    }
+
+private:
+    void preparar()
+    {
+        const QDate hoy = QDate::currentDate();
+        m_hoy = vb::CStr(vb::Date::fromDate(hoy));
+        m_masUnAnio = vb::CStr(vb::Date::fromDate(hoy.addYears(1)));
+        m_menosUnAnio = vb::CStr(vb::Date::fromDate(hoy.addYears(-1)));
+        m_base = ModGlobal::gDB().gDBName.toUpper();
+        m_hechos = true;
+    }
+
+    bool m_hechos = false;
+    QString m_hoy;
+    QString m_masUnAnio;
+    QString m_menosUnAnio;
+    QString m_base;
+};
 
 QString vistaCuentas(bool restringida)
 {
@@ -153,7 +187,14 @@ private:
                }) == vb::Flow::Next;
     }
 
-    void estado(const QString& texto) { stuff3::MostrarEstado(0, texto, vb::Variant(), m_formulario); }
+    // The status shows on the window's box; without a window there is nothing to show, so the text is not
+    // even made (it is made for every line and every statement).
+    template <typename Texto>
+    void estado(const Texto& texto)
+    {
+        if (m_formulario)
+            stuff3::MostrarEstado(0, texto(), vb::Variant(), m_formulario);
+    }
 
     bool abrirErrores()
     {
@@ -196,7 +237,7 @@ private:
     {
         if (vb::Trim(linea).startsWith(QStringLiteral("--")))
             return true;
-        estado(QStringLiteral("Analizando Script ") + QString::number(m_sentencias.size() - 1));
+        estado([&] { return QStringLiteral("Analizando Script ") + QString::number(m_sentencias.size() - 1); });
         if (!m_permitido && lineaDeBorrado(linea) && !pedirCodigo(linea))
             return false;
         if (m_inmediato)
@@ -244,7 +285,7 @@ private:
             }
         }
         vb::DoEvents();
-        estado(QStringLiteral("Ejecutando... ") + ModGlobal::gFunciones().AcortarTexto(linea, 100));
+        estado([&] { return QStringLiteral("Ejecutando... ") + ModGlobal::gFunciones().AcortarTexto(linea, 100); });
     }
 
     // Runs the collected statement as one line and gives back why it failed, if it did. Line breaks become
@@ -277,7 +318,7 @@ private:
                 vb::MsgBox(QStringLiteral("Ocurrio el siguiente error ") + *fallo + CRLF +
                                QStringLiteral("- De continuar los errores, desea seguir visualizandolos?"),
                            vb::vbYesNo, QStringLiteral("Atencion")) == vb::vbYes;
-        estado(QStringLiteral("Ejecutando... ERROR"));
+        estado([] { return QStringLiteral("Ejecutando... ERROR"); });
     }
 
     void ejecutarUltimaInmediata()
@@ -305,24 +346,33 @@ private:
     bool pasada(int numero)
     {
         bool otra = false;
+        Marcadores marcadores;
         const int ultimo = static_cast<int>(m_sentencias.size()) - 1;
         for (int i = 0; i <= ultimo; ++i) {
-            QString& sentencia = m_sentencias[static_cast<size_t>(i)];
-            sentencia = conMarcadores(sentencia);
+            otra = tratarEnPasada(m_sentencias[static_cast<size_t>(i)], i, numero, marcadores) || otra;
+            // Pending window events run once for each statement, whether it ran or was passed over.
             vb::DoEvents();
-            if (!m_filtro.isEmpty() && !sentencia.contains(m_filtro))
-                continue;
-            if ((m_ruta.contains(QStringLiteral("VISTAS")) || m_ruta.contains(QStringLiteral("COMPLETO"))) &&
-                sentencia.contains(QStringLiteral("CREATE VIEW dbo.SS_MA_CUENTAS")))
-                sentencia = vistaCuentas(m_vistaRestringida);
-            estado(QStringLiteral("Ciclo: %1(%2 de %3)").arg(numero).arg(i).arg(ultimo));
-            if (numero == 1 && sentencia.contains(QStringLiteral("FMT_ESTADISTICAFH")))
-                continue;
-            if (numero > 1 && sentencia.contains(QStringLiteral("drop ")))
-                continue;
-            otra = correrEnPasada(sentencia, numero) || otra;
         }
         return otra;
+    }
+
+    // Prepares one statement of a pass and runs it unless it is passed over; true when it asks for another
+    // pass.
+    bool tratarEnPasada(QString& sentencia, int indice, int numero, Marcadores& marcadores)
+    {
+        marcadores.aplicar(sentencia);
+        if (!m_filtro.isEmpty() && !sentencia.contains(m_filtro))
+            return false;
+        if ((m_ruta.contains(QStringLiteral("VISTAS")) || m_ruta.contains(QStringLiteral("COMPLETO"))) &&
+            sentencia.contains(QStringLiteral("CREATE VIEW dbo.SS_MA_CUENTAS")))
+            sentencia = vistaCuentas(m_vistaRestringida);
+        const int ultimo = static_cast<int>(m_sentencias.size()) - 1;
+        estado([&] { return QStringLiteral("Ciclo: %1(%2 de %3)").arg(numero).arg(indice).arg(ultimo); });
+        if (numero == 1 && sentencia.contains(QStringLiteral("FMT_ESTADISTICAFH")))
+            return false;
+        if (numero > 1 && sentencia.contains(QStringLiteral("drop ")))
+            return false;
+        return correrEnPasada(sentencia, numero);
     }
 
     // Runs one statement of a pass and judges its first error; true when it asks for another pass.
@@ -348,7 +398,6 @@ private:
             otra = faltante;
         }
         errores.Clear();
-        vb::DoEvents();
         return otra;
     }
 

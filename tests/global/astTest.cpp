@@ -151,6 +151,22 @@ TEST_F(Script, PlaceholdersTakeTodaysDatesAndTheDatabaseName)
     EXPECT_EQ(valor("base"), "VENTAS-<date>") << "placeholders are replaced with exact case";
 }
 
+// A statement that runs only on a later pass gets its placeholders filled there, and a "<" that begins no
+// placeholder is left alone.
+TEST_F(Script, PlaceholdersAreFilledOnTheLaterPassesToo)
+{
+    USAR(Engine::PostgreSQL);
+    base->exec("CREATE TABLE f (valor VARCHAR(60))");
+    const QString ruta = escribir("INSERT INTO f SELECT '<DATE>|<DATABASE>' FROM t_tarde WHERE 1 < 2\r\nGO\r\n"
+                                  "CREATE TABLE t_tarde (n INTEGER)\r\nGO\r\n"
+                                  "INSERT INTO t_tarde VALUES (1)\r\nGO\r\n");
+    aceptarSinCuenta();
+    ejecutar(ruta);
+    EXPECT_EQ(columna("SELECT valor FROM f"),
+              QStringList({vb::CStr(vb::Date::fromDate(QDate::currentDate())) + "|VENTAS"}));
+    EXPECT_EQ(errores(), "");
+}
+
 TEST_F(Script, ALowerCaseGoInBatchModeIsPartOfTheStatementAndItsFailureIsRecorded)
 {
     USAR(Engine::SQLite);
