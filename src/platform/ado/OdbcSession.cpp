@@ -5,6 +5,7 @@
 #include "platform/ado/OdbcText.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <optional>
 
 namespace ado {
@@ -143,17 +144,32 @@ OdbcSession::~OdbcSession()
         SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), SQL_ROLLBACK);
 }
 
+OdbcHandle& OdbcSession::statement(int timeoutSeconds)
+{
+    if (m_stmt)
+        SQLFreeStmt(m_stmt->get(), SQL_CLOSE); // what a statement that failed half way left unread goes
+    else
+        m_stmt.emplace(SQL_HANDLE_STMT, m_dbc.get());
+    if (timeoutSeconds != m_stmtTimeout) {
+        Diagnostics optionChanged; // a driver that rounds the time-out says so; that is no error of the statement
+        m_stmt->check(SQLSetStmtAttrW(m_stmt->get(), SQL_ATTR_QUERY_TIMEOUT,
+                                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(timeoutSeconds, 0))),
+                                      0),
+                      optionChanged);
+        m_stmtTimeout = timeoutSeconds;
+    }
+    return *m_stmt;
+}
+
 ResultSet OdbcSession::execute(const QString& sql, int timeoutSeconds)
 {
-    OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
-    if (timeoutSeconds > 0) {
-        Diagnostics optionChanged; // a driver that rounds the time-out says so; that is no error of the statement
-        stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
-                                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0),
-                   optionChanged);
-    }
+    OdbcHandle& stmt = statement(timeoutSeconds);
     stmt.check(SQLExecDirectW(stmt.get(), toOdbc(sql), static_cast<SQLINTEGER>(sql.size())), m_warnings);
-    return readResult(stmt);
+    ResultSet result = readResult(stmt);
+    // Nothing stays pending on the connection, as when the handle was freed: some drivers refuse any other
+    // statement while one has results left.
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
+    return result;
 }
 
 ResultSet OdbcSession::readResult(const OdbcHandle& stmt)
@@ -327,6 +343,7 @@ QStringList OdbcSession::primaryKey(const QString& table)
 
 void OdbcSession::close()
 {
+    m_stmt.reset(); // the kept statement goes before the connection it belongs to
     Diagnostics refused;
     if (m_manualCommit) {
         try {

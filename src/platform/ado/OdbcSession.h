@@ -4,6 +4,8 @@
 #include "platform/ado/OdbcHandle.h"
 #include "platform/ado/Session.h"
 
+#include <optional>
+
 namespace ado {
 
 class OdbcSession : public Session {
@@ -29,7 +31,13 @@ private:
     void endTransaction(SQLSMALLINT completion);
     ResultSet readResult(const OdbcHandle& stmt);
 
+    // The handle statements run on, made at the first one and kept: a new handle for every statement was a
+    // measurable share of running a long script.
+    OdbcHandle& statement(int timeoutSeconds);
+
     OdbcHandle m_dbc;
+    std::optional<OdbcHandle> m_stmt;
+    int m_stmtTimeout = 0;
     Diagnostics m_warnings;
     bool m_manualCommit = false;
 };
