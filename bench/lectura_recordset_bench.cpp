@@ -1,0 +1,228 @@
+// Reading 100,000 rows of five columns (integer, decimal, text, date and time, 0/1 integer) through
+// ado::Recordset against a bare ODBC loop over the same driver (SQLFetch, then SQLGetData per cell), on
+// SQLite and on PostgreSQL. Both run alternately in one benchmark; the "razon" counter is how many times
+// longer the record set takes. PostgreSQL is measured when KEMB_PG_PORT names a running server.
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kFilas = 100000;
+const QString kSqliteDriver = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so");
+const QString kPostgresDriver = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so");
+const QString kConFecha = QStringLiteral("SELECT codigo, importe, nombre, fecha, activo FROM movimientos");
+const QString kSinFecha = QStringLiteral("SELECT codigo, importe, nombre, activo FROM movimientos");
+
+enum Motor { SQLite, PostgreSQL };
+
+QString cadenaPostgres(const QString& base)
+{
+    return QStringLiteral("DRIVER={%1};Server=127.0.0.1;Port=%2;Database=%3;UID=postgres;")
+        .arg(kPostgresDriver, qEnvironmentVariable("KEMB_PG_PORT"), base);
+}
+
+QString baseSqlite()
+{
+    static QTemporaryDir carpeta;
+    static const QString archivo = [] {
+        const QString ruta = carpeta.filePath(QStringLiteral("movimientos.db"));
+        sqlite3* db = nullptr;
+        sqlite3_open(ruta.toUtf8().constData(), &db);
+        sqlite3_exec(db,
+                     "CREATE TABLE movimientos (codigo INTEGER, importe DECIMAL(12,2), nombre VARCHAR(40), "
+                     "fecha TIMESTAMP, activo SMALLINT);BEGIN",
+                     nullptr, nullptr, nullptr);
+        sqlite3_stmt* insertar = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO movimientos VALUES (?, ?, ?, ?, ?)", -1, &insertar, nullptr);
+        const QDateTime inicio(QDate(2024, 1, 1), QTime(8, 30), Qt::UTC);
+        for (int i = 0; i < kFilas; ++i) {
+            const QByteArray nombre = QStringLiteral("Cliente número %1").arg(i).toUtf8();
+            const QByteArray fecha =
+                inicio.addSecs(i * 60LL).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+            sqlite3_bind_int(insertar, 1, i);
+            sqlite3_bind_double(insertar, 2, i * 1.25);
+            sqlite3_bind_text(insertar, 3, nombre.constData(), static_cast<int>(nombre.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insertar, 4, fecha.constData(), static_cast<int>(fecha.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int(insertar, 5, i % 2);
+            sqlite3_step(insertar);
+            sqlite3_reset(insertar);
+        }
+        sqlite3_finalize(insertar);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return QStringLiteral("DRIVER={%1};Database=%2;").arg(kSqliteDriver, ruta);
+    }();
+    return archivo;
+}
+
+const QString kBasePostgres = QStringLiteral("kemb_bench_%1").arg(QCoreApplication::applicationPid());
+
+void ejecutarEn(const QString& cadena, const QString& sql)
+{
+    const auto cn = ado::Connection::create();
+    cn->Open(cadena);
+    cn->Execute(sql);
+}
+
+bool postgresCreada = false;
+
+QString basePostgres()
+{
+    if (!postgresCreada) {
+        const QString servidor = cadenaPostgres(QStringLiteral("postgres"));
+        ejecutarEn(servidor, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(kBasePostgres));
+        ejecutarEn(servidor, QStringLiteral("CREATE DATABASE %1").arg(kBasePostgres));
+        postgresCreada = true;
+        const auto cn = ado::Connection::create();
+        cn->Open(cadenaPostgres(kBasePostgres));
+        cn->Execute(QStringLiteral("CREATE TABLE movimientos (codigo INTEGER, importe NUMERIC(12,2), "
+                                   "nombre VARCHAR(40), fecha TIMESTAMP, activo SMALLINT)"));
+        cn->Execute(QStringLiteral("INSERT INTO movimientos SELECT g, g * 1.25, 'Cliente número ' || g, "
+                                   "TIMESTAMP '2024-01-01 08:30:00' + g * INTERVAL '1 minute', g % 2 "
+                                   "FROM generate_series(0, %1) AS g")
+                        .arg(kFilas - 1));
+    }
+    return cadenaPostgres(kBasePostgres);
+}
+
+void borrarPostgres()
+{
+    if (postgresCreada)
+        ejecutarEn(cadenaPostgres(QStringLiteral("postgres")),
+                   QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(kBasePostgres));
+}
+
+struct Lectura {
+    QString cadena;
+    QString consulta;
+    bool conFecha;
+};
+
+double leerConRecordset(const Lectura& l)
+{
+    const auto cn = ado::Connection::create();
+    cn->Open(l.cadena);
+    ado::Recordset rs;
+    rs.Open(l.consulta, cn, ado::adOpenForwardOnly, ado::adLockReadOnly);
+    const int activo = l.conFecha ? 4 : 3;
+    double suma = 0;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        suma += rs.Fields(0).Value().toDouble() + rs.Fields(1).Value().toDouble() +
+                static_cast<double>(rs.Fields(2).Value().toString().size()) + rs.Fields(activo).Value().toDouble();
+        if (l.conFecha)
+            suma += rs.Fields(3).Value().toDate().serial();
+    }
+    return suma;
+}
+
+void comprobar(SQLRETURN rc, const char* llamada)
+{
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+        throw std::runtime_error(llamada);
+}
+
+SQLHENV entornoOdbc()
+{
+    static const SQLHENV entorno = [] {
+        SQLHENV e = SQL_NULL_HENV;
+        comprobar(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &e), "SQLAllocHandle");
+        comprobar(SQLSetEnvAttr(e, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+                  "SQLSetEnvAttr");
+        return e;
+    }();
+    return entorno;
+}
+
+// The same rows straight from the driver: each cell read once into a C value of its own type.
+double leerConOdbc(const Lectura& l)
+{
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    comprobar(SQLAllocHandle(SQL_HANDLE_DBC, entornoOdbc(), &dbc), "SQLAllocHandle");
+    comprobar(SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(l.cadena.utf16())),
+                                SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+              "SQLDriverConnectW");
+    SQLHSTMT st = SQL_NULL_HSTMT;
+    comprobar(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st), "SQLAllocHandle");
+    comprobar(SQLExecDirectW(st, reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(l.consulta.utf16())), SQL_NTS),
+              "SQLExecDirectW");
+    double suma = 0;
+    const SQLUSMALLINT activo = l.conFecha ? 5 : 4;
+    while (SQLFetch(st) != SQL_NO_DATA) {
+        SQLLEN indicador = 0;
+        SQLINTEGER codigo = 0;
+        SQLINTEGER marca = 0;
+        SQLDOUBLE importe = 0;
+        SQLWCHAR nombre[256];
+        comprobar(SQLGetData(st, 1, SQL_C_SLONG, &codigo, 0, &indicador), "SQLGetData");
+        comprobar(SQLGetData(st, 2, SQL_C_DOUBLE, &importe, 0, &indicador), "SQLGetData");
+        comprobar(SQLGetData(st, 3, SQL_C_WCHAR, nombre, sizeof nombre, &indicador), "SQLGetData");
+        suma += codigo + importe + static_cast<double>(indicador) / sizeof(SQLWCHAR);
+        if (l.conFecha) {
+            SQL_TIMESTAMP_STRUCT fecha{};
+            comprobar(SQLGetData(st, 4, SQL_C_TYPE_TIMESTAMP, &fecha, sizeof fecha, &indicador), "SQLGetData");
+            suma += fecha.day + fecha.minute;
+        }
+        comprobar(SQLGetData(st, activo, SQL_C_SLONG, &marca, 0, &indicador), "SQLGetData");
+        suma += marca;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    return suma;
+}
+
+template <class Lector> double segundos(Lector lector, const Lectura& l)
+{
+    const auto inicio = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(lector(l));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+}
+
+// state.range(0): the engine; state.range(1): 1 with the date column, 0 without it.
+void BM_RecordsetSobreOdbc(benchmark::State& state)
+{
+    const bool postgres = state.range(0) == PostgreSQL;
+    if (postgres && qEnvironmentVariable("KEMB_PG_PORT").isEmpty()) {
+        state.SkipWithError("KEMB_PG_PORT is not set: no PostgreSQL server to read from");
+        return;
+    }
+    const bool conFecha = state.range(1) != 0;
+    const Lectura lectura{postgres ? basePostgres() : baseSqlite(), conFecha ? kConFecha : kSinFecha, conFecha};
+    double recordset = 0;
+    double odbc = 0;
+    for (auto _ : state) {
+        odbc += segundos(leerConOdbc, lectura);
+        recordset += segundos(leerConRecordset, lectura);
+    }
+    state.counters["razon"] = recordset / odbc;
+    state.counters["recordset_ms"] = recordset * 1000 / static_cast<double>(state.iterations());
+    state.counters["odbc_ms"] = odbc * 1000 / static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations() * kFilas);
+}
+BENCHMARK(BM_RecordsetSobreOdbc)
+    ->ArgNames({"motor", "fecha"})
+    ->ArgsProduct({{SQLite, PostgreSQL}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    borrarPostgres();
+    return 0;
+}
