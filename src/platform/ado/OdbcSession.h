@@ -4,6 +4,8 @@
 #include "platform/ado/OdbcHandle.h"
 #include "platform/ado/Session.h"
 
+#include <optional>
+
 namespace ado {
 
 class OdbcSession : public Session {
@@ -28,10 +30,13 @@ private:
     void setAutoCommit(bool on);
     void endTransaction(SQLSMALLINT completion);
     ResultSet readResult(const OdbcHandle& stmt);
+    // Whether the driver lets SQLGetData read a bound column again (asked once).
+    bool rereadsBoundColumns();
 
     OdbcHandle m_dbc;
     Diagnostics m_warnings;
     bool m_manualCommit = false;
+    std::optional<bool> m_rereadsBoundColumns;
 };
 
 } // namespace ado

@@ -180,7 +180,7 @@ void Recordset::setValue(int index, const vb::Variant& value)
     requireCurrent();
     if (m_lockType == adLockReadOnly)
         raise(RunTimeError::NotUpdatable, kSource);
-    Row& row = m_rows[static_cast<size_t>(m_position)];
+    const RowView<vb::Variant> row = m_rows[static_cast<size_t>(m_position)];
     if (m_editMode == adEditNone) {
         m_original = row;
         m_changed.assign(m_columns.size(), false);
@@ -231,7 +231,7 @@ void Recordset::CancelUpdate()
         m_rows.pop_back();
         m_position = m_positionBeforeAdd;
     } else if (m_editMode == adEditInProgress) {
-        m_rows[static_cast<size_t>(m_position)] = m_original;
+        std::copy(m_original.begin(), m_original.end(), m_rows[static_cast<size_t>(m_position)].begin());
     }
     m_editMode = adEditNone;
 }
