@@ -32,7 +32,10 @@ RowView<vb::Variant> Rows::appendRow(size_t width)
         m_width = width;
     else if (width != m_width)
         throw std::invalid_argument("a row of another width than the others");
-    m_values.resize(m_values.size() + width);
+    if (m_count / kRowsPerBlock == m_blocks.size())
+        m_blocks.emplace_back().reserve(kRowsPerBlock * m_width);
+    std::vector<vb::Variant>& block = m_blocks.back();
+    block.resize(block.size() + m_width);
     ++m_count;
     return (*this)[m_count - 1];
 }
@@ -45,10 +48,16 @@ void Rows::push_back(const Row& row)
 
 void Rows::pop_back()
 {
-    if (m_count == 0)
-        return;
-    --m_count;
-    m_values.resize(m_count * m_width);
+    if (m_count > 0)
+        truncate(m_count - 1);
+}
+
+void Rows::truncate(size_t count)
+{
+    m_blocks.resize((count + kRowsPerBlock - 1) / kRowsPerBlock);
+    if (!m_blocks.empty())
+        m_blocks.back().resize((count - (m_blocks.size() - 1) * kRowsPerBlock) * m_width);
+    m_count = count;
 }
 
 } // namespace ado

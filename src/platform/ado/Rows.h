@@ -1,5 +1,5 @@
-// The rows of a result, kept in one store of values, row after row: a result of many rows costs one
-// growing block rather than a block per row. A row is seen in place through a RowView.
+// The rows of a result, their values kept row after row in a few large blocks rather than one
+// allocation per row. A row is seen in place through a RowView.
 #pragma once
 
 #include "platform/vb/Variant.h"
@@ -42,29 +42,21 @@ private:
 
 class Rows {
 public:
-    template <class Value>
+    template <class Store, class Value>
     class Iterator {
     public:
-        Iterator() = default;
-        Iterator(Value* values, size_t width, size_t index) : m_values(values), m_width(width), m_index(index) {}
-        RowView<Value> operator*() const { return {m_values + m_index * m_width, m_width}; }
+        Iterator(Store* rows, size_t index) : m_rows(rows), m_index(index) {}
+        RowView<Value> operator*() const { return (*m_rows)[m_index]; }
         Iterator& operator++()
         {
             ++m_index;
             return *this;
         }
-        Iterator operator++(int)
-        {
-            Iterator before = *this;
-            ++m_index;
-            return before;
-        }
         bool operator==(const Iterator& other) const { return m_index == other.m_index; }
 
     private:
-        Value* m_values = nullptr;
-        size_t m_width = 0;
-        size_t m_index = 0;
+        Store* m_rows;
+        size_t m_index;
     };
 
     Rows() = default;
@@ -73,11 +65,9 @@ public:
 
     size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
-    // Values in each row.
-    size_t width() const { return m_width; }
 
-    RowView<vb::Variant> operator[](size_t i) { return {m_values.data() + i * m_width, m_width}; }
-    RowView<const vb::Variant> operator[](size_t i) const { return {m_values.data() + i * m_width, m_width}; }
+    RowView<vb::Variant> operator[](size_t i) { return {valuesOf(i), m_width}; }
+    RowView<const vb::Variant> operator[](size_t i) const { return {valuesOf(i), m_width}; }
     RowView<vb::Variant> at(size_t i);
     RowView<const vb::Variant> at(size_t i) const;
     RowView<vb::Variant> front() { return at(0); }
@@ -85,10 +75,10 @@ public:
     RowView<vb::Variant> back() { return at(m_count - 1); }
     RowView<const vb::Variant> back() const { return at(m_count - 1); }
 
-    Iterator<vb::Variant> begin() { return {m_values.data(), m_width, 0}; }
-    Iterator<vb::Variant> end() { return {m_values.data(), m_width, m_count}; }
-    Iterator<const vb::Variant> begin() const { return {m_values.data(), m_width, 0}; }
-    Iterator<const vb::Variant> end() const { return {m_values.data(), m_width, m_count}; }
+    Iterator<Rows, vb::Variant> begin() { return {this, 0}; }
+    Iterator<Rows, vb::Variant> end() { return {this, m_count}; }
+    Iterator<const Rows, const vb::Variant> begin() const { return {this, 0}; }
+    Iterator<const Rows, const vb::Variant> end() const { return {this, m_count}; }
 
     // A new last row of `width` Empty values, to be filled in place. While the store is empty any width
     // goes; after that every row has the width of the first (std::invalid_argument otherwise).
@@ -102,7 +92,19 @@ public:
     void eraseIf(Predicate remove);
 
 private:
-    std::vector<vb::Variant> m_values;
+    // Rows are kept in blocks of a fixed number of rows: a block never moves once filled, so a growing
+    // result neither copies what it holds nor needs twice its size while it grows.
+    static constexpr size_t kRowsPerBlock = 256;
+
+    vb::Variant* valuesOf(size_t i) { return m_blocks[i / kRowsPerBlock].data() + i % kRowsPerBlock * m_width; }
+    const vb::Variant* valuesOf(size_t i) const
+    {
+        return m_blocks[i / kRowsPerBlock].data() + i % kRowsPerBlock * m_width;
+    }
+    // Keeps the first `count` rows.
+    void truncate(size_t count);
+
+    std::vector<std::vector<vb::Variant>> m_blocks;
     size_t m_width = 0;
     size_t m_count = 0;
 };
@@ -118,8 +120,7 @@ void Rows::eraseIf(Predicate remove)
             std::move((*this)[i].begin(), (*this)[i].end(), (*this)[kept].begin());
         ++kept;
     }
-    m_values.resize(kept * m_width);
-    m_count = kept;
+    truncate(kept);
 }
 
 } // namespace ado
