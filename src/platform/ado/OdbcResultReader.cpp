@@ -79,17 +79,28 @@ std::optional<vb::Date> canonicalTimestamp(QStringView text)
     return vb::Date::fromDateAndSeconds(date, hours * 3600 + minutes * 60 + seconds);
 }
 
-// A date's text as a Date: its date and time when it has them, its date alone when only that part reads,
-// else the text itself.
-vb::Variant timestampFrom(QStringView text)
+// A date's text as a Date: its date and time when it has them, its date alone when only that part reads;
+// nothing when it is no date (the text itself is then the value).
+std::optional<vb::Date> dateFromText(QStringView text)
 {
     if (const auto date = canonicalTimestamp(text))
-        return *date;
+        return date;
     const QString whole = text.toString();
     QDateTime dt = QDateTime::fromString(whole.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!dt.isValid())
         dt = QDateTime(QDate::fromString(whole.left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-    return dt.isValid() ? vb::Variant(vb::Date::fromDateTime(dt)) : vb::Variant(whole);
+    if (!dt.isValid())
+        return std::nullopt;
+    return vb::Date::fromDateTime(dt);
+}
+
+void storeText(Rows::Writer& row, size_t column, QStringView text, bool date)
+{
+    if (!date)
+        return row.setText(column, text);
+    if (const auto value = dateFromText(text))
+        return row.setDate(column, *value);
+    row.setText(column, text);
 }
 
 // Warnings that only say a value did not fit its bound buffer (it is then read again in full) or lost a
@@ -148,9 +159,13 @@ ResultSet OdbcResultReader::read()
     m_cells.resize(static_cast<size_t>(count));
     describe(result);
     while (fetch()) {
-        RowView<vb::Variant> row = result.rows.appendRow(m_cells.size());
-        for (SQLUSMALLINT i = 1; i <= m_cells.size(); ++i)
-            row[i - 1] = m_bindColumns ? boundValue(i) : fetchedValue(i, m_cells[i - 1].reading);
+        Rows::Writer row = result.rows.appendRow(m_cells.size());
+        for (SQLUSMALLINT i = 1; i <= m_cells.size(); ++i) {
+            if (m_bindColumns)
+                storeBound(row, i);
+            else
+                storeFetched(row, i);
+        }
     }
     return result;
 }
@@ -213,31 +228,34 @@ bool OdbcResultReader::fetch()
     return true;
 }
 
-vb::Variant OdbcResultReader::boundValue(SQLUSMALLINT column)
+void OdbcResultReader::storeBound(Rows::Writer& row, SQLUSMALLINT column)
 {
     const Cell& cell = m_cells[column - 1];
+    const size_t at = column - 1;
     if (cell.indicator == SQL_NULL_DATA)
-        return vb::Variant::Null();
+        return row.setNull(at);
     switch (cell.reading) {
     case Reading::Integer:
-        return vb::Variant(static_cast<long long>(cell.integer));
+        return row.setLong(at, static_cast<long long>(cell.integer));
     case Reading::Boolean:
-        return vb::Variant(cell.integer != 0);
+        return row.setBoolean(at, cell.integer != 0);
     case Reading::Real:
-        return vb::Variant(static_cast<double>(cell.real));
+        return row.setDouble(at, static_cast<double>(cell.real));
     case Reading::Text:
     case Reading::Timestamp:
         break;
     }
     if (truncated(cell.indicator, cell.text))
-        return fetchedValue(column, cell.reading);
+        return storeFetched(row, column);
     const QStringView text(reinterpret_cast<const char16_t*>(cell.text.data()),
                            static_cast<qsizetype>(cell.indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
-    return cell.reading == Reading::Timestamp ? timestampFrom(text) : vb::Variant(text.toString());
+    storeText(row, at, text, cell.reading == Reading::Timestamp);
 }
 
-vb::Variant OdbcResultReader::fetchedValue(SQLUSMALLINT column, Reading reading)
+void OdbcResultReader::storeFetched(Rows::Writer& row, SQLUSMALLINT column)
 {
+    const Reading reading = m_cells[column - 1].reading;
+    const size_t at = column - 1;
     Diagnostics ignored;
     SQLLEN indicator = 0;
     switch (reading) {
@@ -246,23 +264,26 @@ vb::Variant OdbcResultReader::fetchedValue(SQLUSMALLINT column, Reading reading)
         SQLBIGINT v = 0;
         m_stmt.check(SQLGetData(m_stmt.get(), column, SQL_C_SBIGINT, &v, 0, &indicator), ignored);
         if (indicator == SQL_NULL_DATA)
-            return vb::Variant::Null();
-        return reading == Reading::Boolean ? vb::Variant(v != 0) : vb::Variant(static_cast<long long>(v));
+            return row.setNull(at);
+        if (reading == Reading::Boolean)
+            return row.setBoolean(at, v != 0);
+        return row.setLong(at, static_cast<long long>(v));
     }
     case Reading::Real: {
         SQLDOUBLE v = 0;
         m_stmt.check(SQLGetData(m_stmt.get(), column, SQL_C_DOUBLE, &v, 0, &indicator), ignored);
-        return indicator == SQL_NULL_DATA ? vb::Variant::Null() : vb::Variant(static_cast<double>(v));
-    }
-    case Reading::Timestamp: {
-        const auto text = readText(m_stmt, column);
-        return text ? timestampFrom(*text) : vb::Variant::Null();
+        if (indicator == SQL_NULL_DATA)
+            return row.setNull(at);
+        return row.setDouble(at, static_cast<double>(v));
     }
     case Reading::Text:
+    case Reading::Timestamp:
         break;
     }
     const auto text = readText(m_stmt, column);
-    return text ? vb::Variant(*text) : vb::Variant::Null();
+    if (!text)
+        return row.setNull(at);
+    storeText(row, at, *text, reading == Reading::Timestamp);
 }
 
 } // namespace ado

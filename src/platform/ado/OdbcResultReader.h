@@ -35,8 +35,9 @@ private:
     void describe(ResultSet& result);
     void bind(const std::vector<SQLULEN>& columnSizes);
     bool fetch();
-    vb::Variant boundValue(SQLUSMALLINT column);
-    vb::Variant fetchedValue(SQLUSMALLINT column, Reading reading);
+    // The fetched row's value of `column` (from 1) into `row`: from its bound buffer, or through SQLGetData.
+    void storeBound(Rows::Writer& row, SQLUSMALLINT column);
+    void storeFetched(Rows::Writer& row, SQLUSMALLINT column);
 
     const OdbcHandle& m_stmt;
     bool m_bindColumns;

@@ -27,10 +27,11 @@ ResultSet reshape(ResultSet&& odbc, const std::vector<std::pair<int, QString>>& 
         c.name = name;
         out.columns.push_back(c);
     }
-    for (const RowView<vb::Variant> row : odbc.rows) {
-        RowView<vb::Variant> picked = out.rows.appendRow(picks.size());
-        for (size_t i = 0; i < picks.size(); ++i)
-            picked[i] = std::move(row.at(static_cast<size_t>(picks[i].first)));
+    for (const RowView row : odbc.rows) {
+        Row picked;
+        for (const auto& pick : picks)
+            picked.push_back(row.at(static_cast<size_t>(pick.first)));
+        out.rows.push_back(picked);
     }
     return out;
 }
@@ -144,9 +145,13 @@ ResultSet OdbcSession::columns(const SchemaFilter& filter)
                                                   {3, QStringLiteral("COLUMN_NAME")},
                                                   {4, QStringLiteral("DATA_TYPE")},
                                                   {10, QStringLiteral("IS_NULLABLE")}});
-    for (const RowView<vb::Variant> row : result.rows) {
-        row[4] = row[4].isNull() ? row[4] : vb::Variant(adoTypeFromSql(static_cast<int>(row[4].toLongLong())));
-        row[5] = row[5].isNull() ? row[5] : vb::Variant(row[5].toLongLong() != SQL_NO_NULLS);
+    for (size_t i = 0; i < result.rows.size(); ++i) {
+        const vb::Variant type = result.rows[i][4];
+        const vb::Variant nullable = result.rows[i][5];
+        if (!type.isNull())
+            result.rows.set(i, 4, adoTypeFromSql(static_cast<int>(type.toLongLong())));
+        if (!nullable.isNull())
+            result.rows.set(i, 5, nullable.toLongLong() != SQL_NO_NULLS);
     }
     result.columns[4].type = adInteger;
     result.columns[5].type = adBoolean;

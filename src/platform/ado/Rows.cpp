@@ -1,49 +1,349 @@
 #include "platform/ado/Rows.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
 
 namespace ado {
+namespace {
+
+constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kTextChunkChars = kChunkBytes / sizeof(char16_t);
+// Longer texts are kept whole as values of their own, so that one text never fills most of a chunk.
+constexpr size_t kLongestPackedText = kTextChunkChars / 4;
+// Bytes of one value: its payload and its tag.
+constexpr size_t kValueBytes = sizeof(std::uint64_t) + sizeof(std::uint8_t);
+// What the recycled chunks may hold at most between results.
+constexpr size_t kKeptChunks = 512;
+
+// Chunks of memory handed from a store that is done to the next one. Fresh memory from the system costs
+// a page fault per page on first use, far more than reading the rows into it.
+class ChunkPool {
+public:
+    static ChunkPool& instance()
+    {
+        static ChunkPool pool;
+        return pool;
+    }
+
+    ~ChunkPool()
+    {
+        for (void* chunk : m_kept)
+            ::operator delete(chunk);
+    }
+
+    void* take()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!m_kept.empty()) {
+                void* chunk = m_kept.back();
+                m_kept.pop_back();
+                return chunk;
+            }
+        }
+        return ::operator new(kChunkBytes);
+    }
+
+    void give(void* chunk)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_kept.size() < kKeptChunks) {
+                m_kept.push_back(chunk);
+                return;
+            }
+        }
+        ::operator delete(chunk);
+    }
+
+private:
+    ChunkPool() = default;
+
+    std::mutex m_mutex;
+    std::vector<void*> m_kept;
+};
+
+std::uint64_t bitsOf(double value)
+{
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+double doubleOf(std::uint64_t bits)
+{
+    return std::bit_cast<double>(bits);
+}
+
+} // namespace
+
+vb::Variant RowView::Iterator::operator*() const
+{
+    return m_rows->value(m_row, m_column);
+}
+
+size_t RowView::size() const
+{
+    return m_rows->width();
+}
+
+vb::Variant RowView::operator[](size_t column) const
+{
+    return m_rows->value(m_row, column);
+}
+
+vb::Variant RowView::at(size_t column) const
+{
+    if (column >= size())
+        throw std::out_of_range("no such column in the row");
+    return (*this)[column];
+}
+
+RowView::operator Row() const
+{
+    Row row;
+    row.reserve(size());
+    for (size_t i = 0; i < size(); ++i)
+        row.push_back((*this)[i]);
+    return row;
+}
+
+void Rows::Writer::put(size_t column, Tag tag, std::uint64_t payload)
+{
+    m_payloads[column] = payload;
+    m_tags[column] = static_cast<std::uint8_t>(tag);
+}
+
+void Rows::Writer::setLong(size_t column, long long value)
+{
+    put(column, Tag::Long, static_cast<std::uint64_t>(value));
+}
+
+void Rows::Writer::setDouble(size_t column, double value)
+{
+    put(column, Tag::Double, bitsOf(value));
+}
+
+void Rows::Writer::setDate(size_t column, vb::Date value)
+{
+    put(column, Tag::Date, bitsOf(value.serial()));
+}
+
+void Rows::Writer::setText(size_t column, QStringView text)
+{
+    if (static_cast<size_t>(text.size()) <= kLongestPackedText)
+        put(column, Tag::Text, m_rows.packText(text));
+    else
+        put(column, Tag::Other, m_rows.keepOther(text.toString()));
+}
 
 Rows::Rows(std::initializer_list<std::initializer_list<vb::Variant>> rows)
 {
-    for (const auto& row : rows) {
-        RowView<vb::Variant> added = appendRow(row.size());
-        std::copy(row.begin(), row.end(), added.begin());
+    for (const auto& row : rows)
+        push_back(Row(row));
+}
+
+Rows::Rows(const Rows& other)
+{
+    copyFrom(other);
+}
+
+Rows::Rows(Rows&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)), m_count(std::exchange(other.m_count, 0)),
+      m_rowsPerBlock(std::exchange(other.m_rowsPerBlock, 0)), m_blocks(std::move(other.m_blocks)),
+      m_texts(std::move(other.m_texts)), m_textUsed(std::exchange(other.m_textUsed, 0)),
+      m_others(std::move(other.m_others))
+{
+    other.m_blocks.clear();
+    other.m_texts.clear();
+    other.m_others.clear();
+}
+
+Rows& Rows::operator=(const Rows& other)
+{
+    if (this != &other) {
+        release();
+        copyFrom(other);
+    }
+    return *this;
+}
+
+Rows& Rows::operator=(Rows&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_width = std::exchange(other.m_width, 0);
+        m_count = std::exchange(other.m_count, 0);
+        m_rowsPerBlock = std::exchange(other.m_rowsPerBlock, 0);
+        m_blocks = std::exchange(other.m_blocks, {});
+        m_texts = std::exchange(other.m_texts, {});
+        m_textUsed = std::exchange(other.m_textUsed, 0);
+        m_others = std::exchange(other.m_others, {});
+    }
+    return *this;
+}
+
+Rows::~Rows()
+{
+    release();
+}
+
+size_t Rows::blockBytes() const
+{
+    return m_rowsPerBlock * m_width * kValueBytes;
+}
+
+void Rows::release()
+{
+    for (std::uint8_t* block : m_blocks) {
+        if (blockBytes() <= kChunkBytes)
+            ChunkPool::instance().give(block);
+        else
+            ::operator delete(block);
+    }
+    for (char16_t* chunk : m_texts)
+        ChunkPool::instance().give(chunk);
+    m_blocks.clear();
+    m_texts.clear();
+    m_others.clear();
+    m_textUsed = 0;
+    m_count = 0;
+}
+
+void Rows::clear()
+{
+    release();
+    m_blocks.shrink_to_fit();
+    m_texts.shrink_to_fit();
+    m_others.shrink_to_fit();
+    m_width = 0;
+    m_rowsPerBlock = 0;
+}
+
+void Rows::copyFrom(const Rows& other)
+{
+    m_width = other.m_width;
+    m_count = other.m_count;
+    m_rowsPerBlock = other.m_rowsPerBlock;
+    for (const std::uint8_t* block : other.m_blocks) {
+        auto* copy = static_cast<std::uint8_t*>(blockBytes() <= kChunkBytes ? ChunkPool::instance().take()
+                                                                            : ::operator new(blockBytes()));
+        std::memcpy(copy, block, blockBytes());
+        m_blocks.push_back(copy);
+    }
+    for (const char16_t* chunk : other.m_texts) {
+        auto* copy = static_cast<char16_t*>(ChunkPool::instance().take());
+        std::memcpy(copy, chunk, kChunkBytes);
+        m_texts.push_back(copy);
+    }
+    m_textUsed = other.m_textUsed;
+    m_others = other.m_others;
+}
+
+std::uint64_t* Rows::payloadsOf(size_t row) const
+{
+    std::uint8_t* block = m_blocks[row / m_rowsPerBlock];
+    return reinterpret_cast<std::uint64_t*>(block) + row % m_rowsPerBlock * m_width;
+}
+
+std::uint8_t* Rows::tagsOf(size_t row) const
+{
+    std::uint8_t* block = m_blocks[row / m_rowsPerBlock];
+    return block + m_rowsPerBlock * m_width * sizeof(std::uint64_t) + row % m_rowsPerBlock * m_width;
+}
+
+vb::Variant Rows::value(size_t row, size_t column) const
+{
+    const std::uint64_t payload = payloadsOf(row)[column];
+    switch (static_cast<Tag>(tagsOf(row)[column])) {
+    case Tag::Empty:
+        break;
+    case Tag::Null:
+        return vb::Variant::Null();
+    case Tag::Boolean:
+        return vb::Variant(payload != 0);
+    case Tag::Long:
+        return vb::Variant(static_cast<long long>(payload));
+    case Tag::Double:
+        return vb::Variant(doubleOf(payload));
+    case Tag::Date:
+        return vb::Variant(vb::Date(doubleOf(payload)));
+    case Tag::Text: {
+        const size_t length = payload & 0xFFFF;
+        if (length == 0)
+            return vb::Variant(QStringLiteral(""));
+        const char16_t* chunk = m_texts[payload >> 32];
+        return vb::Variant(
+            QString(reinterpret_cast<const QChar*>(chunk + (payload >> 16 & 0xFFFF)), static_cast<qsizetype>(length)));
+    }
+    case Tag::Other:
+        return m_others[payload];
+    }
+    return vb::Variant();
+}
+
+void Rows::set(size_t row, size_t column, const vb::Variant& value)
+{
+    if (row >= m_count || column >= m_width)
+        throw std::out_of_range("no such value in the rows");
+    Writer writer(*this, payloadsOf(row), tagsOf(row));
+    switch (value.type()) {
+    case vb::Variant::Type::Empty:
+        writer.put(column, Tag::Empty, 0);
+        return;
+    case vb::Variant::Type::Null:
+        writer.setNull(column);
+        return;
+    case vb::Variant::Type::Boolean:
+        writer.setBoolean(column, value.toBool());
+        return;
+    case vb::Variant::Type::Double:
+        writer.setDouble(column, value.toDouble());
+        return;
+    case vb::Variant::Type::Date:
+        writer.setDate(column, value.toDate());
+        return;
+    default:
+        // Kept whole: a whole number needs all its 64 bits, a text or an object is shared, not copied.
+        writer.put(column, Tag::Other, keepOther(value));
     }
 }
 
-RowView<vb::Variant> Rows::at(size_t i)
+RowView Rows::at(size_t row) const
 {
-    if (i >= m_count)
+    if (row >= m_count)
         throw std::out_of_range("no such row");
-    return (*this)[i];
+    return (*this)[row];
 }
 
-RowView<const vb::Variant> Rows::at(size_t i) const
+Rows::Writer Rows::appendRow(size_t width)
 {
-    if (i >= m_count)
-        throw std::out_of_range("no such row");
-    return (*this)[i];
-}
-
-RowView<vb::Variant> Rows::appendRow(size_t width)
-{
-    if (m_count == 0)
+    if (m_count == 0 && width != m_width) {
+        release();
         m_width = width;
-    else if (width != m_width)
+        m_rowsPerBlock = width == 0 ? 0 : std::max<size_t>(1, kChunkBytes / (width * kValueBytes));
+    } else if (width != m_width) {
         throw std::invalid_argument("a row of another width than the others");
-    if (m_count / kRowsPerBlock == m_blocks.size())
-        m_blocks.emplace_back().reserve(kRowsPerBlock * m_width);
-    std::vector<vb::Variant>& block = m_blocks.back();
-    block.resize(block.size() + m_width);
-    ++m_count;
-    return (*this)[m_count - 1];
+    }
+    if (m_width == 0) {
+        ++m_count;
+        return Writer(*this, nullptr, nullptr);
+    }
+    if (m_count == m_blocks.size() * m_rowsPerBlock)
+        m_blocks.push_back(static_cast<std::uint8_t*>(blockBytes() <= kChunkBytes ? ChunkPool::instance().take()
+                                                                                  : ::operator new(blockBytes())));
+    const size_t row = m_count++;
+    std::uint8_t* tags = tagsOf(row);
+    std::fill(tags, tags + m_width, static_cast<std::uint8_t>(Tag::Empty));
+    return Writer(*this, payloadsOf(row), tags);
 }
 
 void Rows::push_back(const Row& row)
 {
-    RowView<vb::Variant> added = appendRow(row.size());
-    std::copy(row.begin(), row.end(), added.begin());
+    appendRow(row.size());
+    for (size_t i = 0; i < row.size(); ++i)
+        set(m_count - 1, i, row[i]);
 }
 
 void Rows::pop_back()
@@ -52,12 +352,45 @@ void Rows::pop_back()
         truncate(m_count - 1);
 }
 
+void Rows::copyRow(size_t from, size_t to)
+{
+    std::memcpy(payloadsOf(to), payloadsOf(from), m_width * sizeof(std::uint64_t));
+    std::memcpy(tagsOf(to), tagsOf(from), m_width);
+}
+
 void Rows::truncate(size_t count)
 {
-    m_blocks.resize((count + kRowsPerBlock - 1) / kRowsPerBlock);
-    if (!m_blocks.empty())
-        m_blocks.back().resize((count - (m_blocks.size() - 1) * kRowsPerBlock) * m_width);
+    const size_t blocks = m_rowsPerBlock == 0 ? 0 : (count + m_rowsPerBlock - 1) / m_rowsPerBlock;
+    while (m_blocks.size() > blocks) {
+        if (blockBytes() <= kChunkBytes)
+            ChunkPool::instance().give(m_blocks.back());
+        else
+            ::operator delete(m_blocks.back());
+        m_blocks.pop_back();
+    }
     m_count = count;
+}
+
+std::uint64_t Rows::packText(QStringView text)
+{
+    const auto length = static_cast<size_t>(text.size());
+    if (length == 0)
+        return 0;
+    if (m_texts.empty() || m_textUsed + length > kTextChunkChars) {
+        m_texts.push_back(static_cast<char16_t*>(ChunkPool::instance().take()));
+        m_textUsed = 0;
+    }
+    std::memcpy(m_texts.back() + m_textUsed, text.utf16(), length * sizeof(char16_t));
+    const std::uint64_t payload =
+        static_cast<std::uint64_t>(m_texts.size() - 1) << 32 | static_cast<std::uint64_t>(m_textUsed) << 16 | length;
+    m_textUsed += length;
+    return payload;
+}
+
+std::uint64_t Rows::keepOther(const vb::Variant& value)
+{
+    m_others.push_back(value);
+    return m_others.size() - 1;
 }
 
 } // namespace ado

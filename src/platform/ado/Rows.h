@@ -1,14 +1,15 @@
-// The rows of a result, their values kept row after row in a few large blocks rather than one
-// allocation per row. A row is seen in place through a RowView.
+// The rows of a result in a compact store: each value takes a tag and eight bytes, texts are packed
+// side by side, and the memory comes in large chunks that are recycled from one result to the next, so
+// reading many rows neither allocates per row or per text nor asks the system for fresh memory each time.
+// Values are handed out as vb::Variant copies; a row is seen through a RowView.
 #pragma once
 
 #include "platform/vb/Variant.h"
 
-#include <algorithm>
+#include <QStringView>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
-#include <stdexcept>
-#include <utility>
 #include <vector>
 
 namespace ado {
@@ -16,97 +17,145 @@ namespace ado {
 // One row's values on their own: an edit's original values, a row to append.
 using Row = std::vector<vb::Variant>;
 
-// The values of one row where they are kept; valid until rows are added to or removed from the store.
-template <class Value>
+class Rows;
+
+// One row of a store, read in place: valid while the store keeps that row.
 class RowView {
 public:
-    RowView(Value* values, size_t count) : m_values(values), m_count(count) {}
+    class Iterator {
+    public:
+        Iterator(const Rows* rows, size_t row, size_t column) : m_rows(rows), m_row(row), m_column(column) {}
+        vb::Variant operator*() const;
+        Iterator& operator++()
+        {
+            ++m_column;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_column == other.m_column; }
 
-    size_t size() const { return m_count; }
-    Value& operator[](size_t i) const { return m_values[i]; }
-    Value& at(size_t i) const
-    {
-        if (i >= m_count)
-            throw std::out_of_range("no such column in the row");
-        return m_values[i];
-    }
-    Value* begin() const { return m_values; }
-    Value* end() const { return m_values + m_count; }
-    // A copy of the values, to keep apart from the store.
-    operator Row() const { return Row(begin(), end()); }
+    private:
+        const Rows* m_rows;
+        size_t m_row;
+        size_t m_column;
+    };
+
+    RowView(const Rows& rows, size_t row) : m_rows(&rows), m_row(row) {}
+
+    size_t size() const;
+    vb::Variant operator[](size_t column) const;
+    // Throws std::out_of_range for a column the row does not have.
+    vb::Variant at(size_t column) const;
+    Iterator begin() const { return {m_rows, m_row, 0}; }
+    Iterator end() const { return {m_rows, m_row, size()}; }
+    operator Row() const;
 
 private:
-    Value* m_values;
-    size_t m_count;
+    const Rows* m_rows;
+    size_t m_row;
 };
 
 class Rows {
+    enum class Tag : std::uint8_t { Empty, Null, Boolean, Long, Double, Date, Text, Other };
+
 public:
-    template <class Store, class Value>
     class Iterator {
     public:
-        Iterator(Store* rows, size_t index) : m_rows(rows), m_index(index) {}
-        RowView<Value> operator*() const { return (*m_rows)[m_index]; }
+        Iterator(const Rows* rows, size_t row) : m_rows(rows), m_row(row) {}
+        RowView operator*() const { return {*m_rows, m_row}; }
         Iterator& operator++()
         {
-            ++m_index;
+            ++m_row;
             return *this;
         }
-        bool operator==(const Iterator& other) const { return m_index == other.m_index; }
+        bool operator==(const Iterator& other) const { return m_row == other.m_row; }
 
     private:
-        Store* m_rows;
-        size_t m_index;
+        const Rows* m_rows;
+        size_t m_row;
+    };
+
+    // Fills the values of a row just appended, column by column.
+    class Writer {
+    public:
+        void setNull(size_t column) { put(column, Tag::Null, 0); }
+        void setBoolean(size_t column, bool value) { put(column, Tag::Boolean, value ? 1 : 0); }
+        void setLong(size_t column, long long value);
+        void setDouble(size_t column, double value);
+        void setDate(size_t column, vb::Date value);
+        void setText(size_t column, QStringView text);
+
+    private:
+        friend class Rows;
+        Writer(Rows& rows, std::uint64_t* payloads, std::uint8_t* tags)
+            : m_rows(rows), m_payloads(payloads), m_tags(tags)
+        {}
+        void put(size_t column, Tag tag, std::uint64_t payload);
+
+        Rows& m_rows;
+        std::uint64_t* m_payloads;
+        std::uint8_t* m_tags;
     };
 
     Rows() = default;
     // Rows written out, each with as many values as the first.
     Rows(std::initializer_list<std::initializer_list<vb::Variant>> rows);
+    Rows(const Rows& other);
+    Rows(Rows&& other) noexcept;
+    Rows& operator=(const Rows& other);
+    Rows& operator=(Rows&& other) noexcept;
+    ~Rows();
 
     size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
+    // Values in each row.
+    size_t width() const { return m_width; }
 
-    RowView<vb::Variant> operator[](size_t i) { return {valuesOf(i), m_width}; }
-    RowView<const vb::Variant> operator[](size_t i) const { return {valuesOf(i), m_width}; }
-    RowView<vb::Variant> at(size_t i);
-    RowView<const vb::Variant> at(size_t i) const;
-    RowView<vb::Variant> front() { return at(0); }
-    RowView<const vb::Variant> front() const { return at(0); }
-    RowView<vb::Variant> back() { return at(m_count - 1); }
-    RowView<const vb::Variant> back() const { return at(m_count - 1); }
+    vb::Variant value(size_t row, size_t column) const;
+    // Throws std::out_of_range for a place the store does not have.
+    void set(size_t row, size_t column, const vb::Variant& value);
 
-    Iterator<Rows, vb::Variant> begin() { return {this, 0}; }
-    Iterator<Rows, vb::Variant> end() { return {this, m_count}; }
-    Iterator<const Rows, const vb::Variant> begin() const { return {this, 0}; }
-    Iterator<const Rows, const vb::Variant> end() const { return {this, m_count}; }
+    RowView operator[](size_t row) const { return {*this, row}; }
+    // Throws std::out_of_range for a row the store does not have.
+    RowView at(size_t row) const;
+    RowView front() const { return at(0); }
+    RowView back() const { return at(m_count - 1); }
+    Iterator begin() const { return {this, 0}; }
+    Iterator end() const { return {this, m_count}; }
 
-    // A new last row of `width` Empty values, to be filled in place. While the store is empty any width
-    // goes; after that every row has the width of the first (std::invalid_argument otherwise).
-    RowView<vb::Variant> appendRow(size_t width);
+    // A new last row of `width` Empty values. While the store is empty any width goes; after that every
+    // row has the width of the first (std::invalid_argument otherwise).
+    Writer appendRow(size_t width);
     void push_back(const Row& row);
     void pop_back();
-    // Drops every row and gives their memory back.
-    void clear() { *this = Rows(); }
+    // Drops every row and gives the memory back.
+    void clear();
     // Removes the rows for which `remove(row)` is true, keeping the others in order.
     template <class Predicate>
     void eraseIf(Predicate remove);
 
 private:
-    // Rows are kept in blocks of a fixed number of rows: a block never moves once filled, so a growing
-    // result neither copies what it holds nor needs twice its size while it grows.
-    static constexpr size_t kRowsPerBlock = 256;
-
-    vb::Variant* valuesOf(size_t i) { return m_blocks[i / kRowsPerBlock].data() + i % kRowsPerBlock * m_width; }
-    const vb::Variant* valuesOf(size_t i) const
-    {
-        return m_blocks[i / kRowsPerBlock].data() + i % kRowsPerBlock * m_width;
-    }
+    std::uint64_t* payloadsOf(size_t row) const;
+    std::uint8_t* tagsOf(size_t row) const;
+    // Copies a row's values over another row's.
+    void copyRow(size_t from, size_t to);
     // Keeps the first `count` rows.
     void truncate(size_t count);
+    size_t blockBytes() const;
+    std::uint64_t packText(QStringView text);
+    std::uint64_t keepOther(const vb::Variant& value);
+    void release();
+    void copyFrom(const Rows& other);
 
-    std::vector<std::vector<vb::Variant>> m_blocks;
     size_t m_width = 0;
     size_t m_count = 0;
+    size_t m_rowsPerBlock = 0;
+    // Each block holds m_rowsPerBlock rows: their payloads, then their tags.
+    std::vector<std::uint8_t*> m_blocks;
+    // Texts side by side; a text's payload gives its chunk, place and length.
+    std::vector<char16_t*> m_texts;
+    size_t m_textUsed = 0; // characters used in the last text chunk
+    // Values that fit no eight bytes (and every value set after the rows were read).
+    std::vector<vb::Variant> m_others;
 };
 
 template <class Predicate>
@@ -114,10 +163,10 @@ void Rows::eraseIf(Predicate remove)
 {
     size_t kept = 0;
     for (size_t i = 0; i < m_count; ++i) {
-        if (remove(std::as_const(*this)[i]))
+        if (remove((*this)[i]))
             continue;
         if (kept != i)
-            std::move((*this)[i].begin(), (*this)[i].end(), (*this)[kept].begin());
+            copyRow(i, kept);
         ++kept;
     }
     truncate(kept);
