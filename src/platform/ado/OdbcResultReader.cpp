@@ -64,8 +64,9 @@ std::optional<vb::Date> canonicalTimestamp(QStringView text)
 {
     if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
         return std::nullopt;
-    const QDate date(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2));
-    if (!date.isValid() || date.year() <= 0)
+    const int year = digitsAt(text, 0, 4);
+    const QDate date(year, digitsAt(text, 5, 2), digitsAt(text, 8, 2));
+    if (year <= 0 || !date.isValid())
         return std::nullopt;
     if (text.size() == 10)
         return vb::Date::fromDateAndSeconds(date, 0);

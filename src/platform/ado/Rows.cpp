@@ -66,39 +66,12 @@ private:
     std::vector<void*> m_kept;
 };
 
-std::uint64_t bitsOf(double value)
-{
-    return std::bit_cast<std::uint64_t>(value);
-}
-
 double doubleOf(std::uint64_t bits)
 {
     return std::bit_cast<double>(bits);
 }
 
 } // namespace
-
-vb::Variant RowView::Iterator::operator*() const
-{
-    return m_rows->value(m_row, m_column);
-}
-
-size_t RowView::size() const
-{
-    return m_rows->width();
-}
-
-vb::Variant RowView::operator[](size_t column) const
-{
-    return m_rows->value(m_row, column);
-}
-
-vb::Variant RowView::at(size_t column) const
-{
-    if (column >= size())
-        throw std::out_of_range("no such column in the row");
-    return (*this)[column];
-}
 
 RowView::operator Row() const
 {
@@ -107,27 +80,6 @@ RowView::operator Row() const
     for (size_t i = 0; i < size(); ++i)
         row.push_back((*this)[i]);
     return row;
-}
-
-void Rows::Writer::put(size_t column, Tag tag, std::uint64_t payload)
-{
-    m_payloads[column] = payload;
-    m_tags[column] = static_cast<std::uint8_t>(tag);
-}
-
-void Rows::Writer::setLong(size_t column, long long value)
-{
-    put(column, Tag::Long, static_cast<std::uint64_t>(value));
-}
-
-void Rows::Writer::setDouble(size_t column, double value)
-{
-    put(column, Tag::Double, bitsOf(value));
-}
-
-void Rows::Writer::setDate(size_t column, vb::Date value)
-{
-    put(column, Tag::Date, bitsOf(value.serial()));
 }
 
 void Rows::Writer::setText(size_t column, QStringView text)
@@ -255,8 +207,11 @@ std::uint8_t* Rows::tagsOf(size_t row) const
 
 vb::Variant Rows::value(size_t row, size_t column) const
 {
-    const std::uint64_t payload = payloadsOf(row)[column];
-    switch (static_cast<Tag>(tagsOf(row)[column])) {
+    const std::uint8_t* block = m_blocks[row / m_rowsPerBlock];
+    const size_t at = row % m_rowsPerBlock * m_width + column;
+    const std::uint64_t payload = reinterpret_cast<const std::uint64_t*>(block)[at];
+    const auto tag = static_cast<Tag>(block[m_rowsPerBlock * m_width * sizeof(std::uint64_t) + at]);
+    switch (tag) {
     case Tag::Empty:
         break;
     case Tag::Null:

@@ -7,9 +7,11 @@
 #include "platform/vb/Variant.h"
 
 #include <QStringView>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <stdexcept>
 #include <vector>
 
 namespace ado {
@@ -79,9 +81,12 @@ public:
     public:
         void setNull(size_t column) { put(column, Tag::Null, 0); }
         void setBoolean(size_t column, bool value) { put(column, Tag::Boolean, value ? 1 : 0); }
-        void setLong(size_t column, long long value);
-        void setDouble(size_t column, double value);
-        void setDate(size_t column, vb::Date value);
+        void setLong(size_t column, long long value) { put(column, Tag::Long, static_cast<std::uint64_t>(value)); }
+        void setDouble(size_t column, double value) { put(column, Tag::Double, std::bit_cast<std::uint64_t>(value)); }
+        void setDate(size_t column, vb::Date value)
+        {
+            put(column, Tag::Date, std::bit_cast<std::uint64_t>(value.serial()));
+        }
         void setText(size_t column, QStringView text);
 
     private:
@@ -89,7 +94,11 @@ public:
         Writer(Rows& rows, std::uint64_t* payloads, std::uint8_t* tags)
             : m_rows(rows), m_payloads(payloads), m_tags(tags)
         {}
-        void put(size_t column, Tag tag, std::uint64_t payload);
+        void put(size_t column, Tag tag, std::uint64_t payload)
+        {
+            m_payloads[column] = payload;
+            m_tags[column] = static_cast<std::uint8_t>(tag);
+        }
 
         Rows& m_rows;
         std::uint64_t* m_payloads;
@@ -157,6 +166,28 @@ private:
     // Values that fit no eight bytes (and every value set after the rows were read).
     std::vector<vb::Variant> m_others;
 };
+
+inline size_t RowView::size() const
+{
+    return m_rows->width();
+}
+
+inline vb::Variant RowView::operator[](size_t column) const
+{
+    return m_rows->value(m_row, column);
+}
+
+inline vb::Variant RowView::at(size_t column) const
+{
+    if (column >= size())
+        throw std::out_of_range("no such column in the row");
+    return m_rows->value(m_row, column);
+}
+
+inline vb::Variant RowView::Iterator::operator*() const
+{
+    return m_rows->value(m_row, m_column);
+}
 
 template <class Predicate>
 void Rows::eraseIf(Predicate remove)
