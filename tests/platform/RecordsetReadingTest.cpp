@@ -325,6 +325,26 @@ TEST_P(RecordsetReading, ManyRowsKeepTheirOwnValues)
     }
 }
 
+// Values given to fields before Update read back as given, and CancelUpdate brings back the ones read.
+TEST_P(RecordsetReading, EditedValuesReadBackAsGivenUntilCancelled)
+{
+    cn->Execute("CREATE TABLE t (id INTEGER, nombre VARCHAR(40), fecha TIMESTAMP, importe DOUBLE PRECISION)");
+    cn->Execute("INSERT INTO t VALUES (1, 'Ana', '2024-03-15 10:20:30', 1.5)");
+    ado::Recordset rs;
+    rs.Open("SELECT id, nombre, fecha, importe FROM t", cn, ado::adOpenKeyset, ado::adLockOptimistic);
+    const std::vector<vb::Variant> read = {1LL, QStringLiteral("Ana"), dateOf(2024, 3, 15, 10, 20, 30), 1.5};
+    const std::vector<vb::Variant> given = {9007199254740993LL, QString(5000, QLatin1Char('z')), vb::Variant::Null(),
+                                            vb::Decimal::parse(QStringLiteral("12345678901234567890.5"))};
+    for (int i = 0; i < 4; ++i)
+        rs.Fields(i).setValue(given[static_cast<size_t>(i)]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(rs.Fields(i).Value() == given[static_cast<size_t>(i)]) << "field " << i;
+    rs.CancelUpdate();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(rs.Fields(i).Value() == read[static_cast<size_t>(i)])
+            << "field " << i << ": " << describe(rs.Fields(i).Value());
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, RecordsetReading, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return kembtest::engineName(info.param); });
 
