@@ -63,8 +63,8 @@ TEST(Rows, EveryKindOfValueComesBackExactly)
         rows.set(1, i, values[values.size() - 1 - i]);
     expectRow(rows, 0, values);
     expectRow(rows, 1, std::vector<vb::Variant>(values.rbegin(), values.rend()));
-    EXPECT_TRUE(rows[0][13].toString().size() == 9000);
-    EXPECT_FALSE(rows[0][12].toString().isNull());
+    EXPECT_EQ(rows[0][13].toString().size(), 9000);
+    EXPECT_TRUE(rows[0][11].toString().isNull()) << "a null string stays null";
 }
 
 // Values written by a reader, row after row, over many blocks of rows and many chunks of text.
@@ -106,6 +106,7 @@ TEST(Rows, TextsOfEveryLengthAroundTheChunkSizes)
             rows.appendRow(1).setText(0, text);
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i][0].toString(), texts[i % texts.size()]) << "text " << i;
+    EXPECT_FALSE(rows[0][0].toString().isNull()) << "an empty text read is not a null string";
 }
 
 // A row wider than a chunk of memory, and rows of no values at all.
