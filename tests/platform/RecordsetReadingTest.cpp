@@ -7,6 +7,7 @@
 #include "support/TestDatabase.h"
 
 #include <QDate>
+#include <ctime>
 #include <gtest/gtest.h>
 
 using kembtest::Engine;
@@ -286,6 +287,50 @@ TEST_P(RecordsetReading, AWideRowKeepsEveryColumnInPlace)
         EXPECT_TRUE(got == expected[static_cast<size_t>(i)])
             << "column " << i << ": got " << describe(got) << ", expected "
             << describe(expected[static_cast<size_t>(i)]);
+    }
+}
+
+// Sets the process's time zone while it lives.
+class TimeZone {
+public:
+    explicit TimeZone(const char* name) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
+    {
+        qputenv("TZ", name);
+        tzset();
+    }
+    ~TimeZone()
+    {
+        if (m_had)
+            qputenv("TZ", m_old);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
+// A stored date and time is the same wherever the program runs, also at an hour that the local clock
+// skips when summer time starts (midnight of 19 October 2008 in Argentina, for one).
+TEST_P(RecordsetReading, ADateReadsTheSameInEveryTimeZone)
+{
+    cn->Execute("CREATE TABLE t (id INTEGER, v TIMESTAMP)");
+    cn->Execute("INSERT INTO t VALUES (1, '2008-10-19 00:30:00')");
+    cn->Execute("INSERT INTO t VALUES (2, '2008-10-19 00:00:00')");
+    cn->Execute("INSERT INTO t VALUES (3, '2018-11-04 00:15:00')");
+    cn->Execute("INSERT INTO t VALUES (4, '2024-03-31 02:30:00')");
+    cn->Execute("INSERT INTO t VALUES (5, '2024-07-01 12:00:00')");
+    const std::vector<vb::Variant> expected = {dateOf(2008, 10, 19, 0, 30), dateOf(2008, 10, 19),
+                                               dateOf(2018, 11, 4, 0, 15), dateOf(2024, 3, 31, 2, 30),
+                                               dateOf(2024, 7, 1, 12)};
+    for (const char* zone : {"UTC", "America/Argentina/Buenos_Aires", "America/Sao_Paulo", "Europe/Madrid"}) {
+        const TimeZone local(zone);
+        ado::Recordset rs = cn->Execute("SELECT v FROM t ORDER BY id");
+        for (size_t i = 0; i < expected.size(); ++i, rs.MoveNext())
+            EXPECT_TRUE(rs.Fields(0).Value() == expected[i])
+                << zone << ", row " << i + 1 << ": " << describe(rs.Fields(0).Value());
     }
 }
 
