@@ -3,7 +3,8 @@
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/OdbcText.h"
 
-#include <QDateTime>
+#include <QDate>
+#include <QTime>
 #include <algorithm>
 #include <optional>
 
@@ -81,18 +82,19 @@ std::optional<vb::Date> canonicalTimestamp(QStringView text)
 }
 
 // A date's text as a Date: its date and time when it has them, its date alone when only that part reads;
-// nothing when it is no date (the text itself is then the value).
+// nothing when it is no date (the text itself is then the value). No time zone takes part: a stored date
+// and time is the same wherever the program runs, also at an hour that the local clock skips.
 std::optional<vb::Date> dateFromText(QStringView text)
 {
     if (const auto date = canonicalTimestamp(text))
         return date;
-    const QString whole = text.toString();
-    QDateTime dt = QDateTime::fromString(whole.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid())
-        dt = QDateTime(QDate::fromString(whole.left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-    if (!dt.isValid())
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
         return std::nullopt;
-    return vb::Date::fromDateTime(dt);
+    const QTime time = text.size() >= 19 && text[10] == u' '
+                           ? QTime::fromString(text.sliced(11, 8), QStringLiteral("HH:mm:ss"))
+                           : QTime();
+    return vb::Date::fromDateAndSeconds(date, time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
 }
 
 void storeText(Rows::Writer& row, size_t column, QStringView text, bool date)
