@@ -207,8 +207,9 @@ TEST_P(RecordsetReading, EveryKindOfValueArrivesAsStored)
         const vb::Variant got = rs.Fields(0).Value();
         EXPECT_TRUE(got == c.expected) << c.name << ": got " << describe(got) << ", expected " << describe(c.expected);
         EXPECT_EQ(cn->Errors().Count(), 0) << c.name;
-        if (c.expected.type() == vb::Variant::Type::String && c.expected.toString().isEmpty())
+        if (c.expected.type() == vb::Variant::Type::String && c.expected.toString().isEmpty()) {
             EXPECT_FALSE(got.toString().isNull()) << c.name << ": an empty text is not a null string";
+        }
     }
     cn->Execute(QStringLiteral("CREATE TABLE todas (%1)").arg(columns.join(QStringLiteral(", "))));
     cn->Execute(QStringLiteral("INSERT INTO todas VALUES (%1)").arg(values.join(QStringLiteral(", "))));

@@ -202,6 +202,41 @@ TEST(Rows, ReusedMemoryShowsNoOldValues)
     expectRow(second, 0, {1, 2, 3, 4});
 }
 
+// Texts handed out outlive their store, change on their own, and keep the memory they use from the next
+// store.
+TEST(Rows, TextsHandedOutAreTheirOwn)
+{
+    QString first;
+    QString second;
+    QString alone;
+    {
+        ado::Rows rows;
+        for (const char* text : {"abc", "def", "ghi"})
+            rows.appendRow(1).setText(0, QString::fromLatin1(text));
+        first = rows[0][0].toString();
+        second = rows[1][0].toString();
+        EXPECT_EQ(first.utf16()[first.size()], u'\0');
+        first.append(QStringLiteral("XYZ"));
+        EXPECT_EQ(rows[1][0].toString(), "def");
+        EXPECT_EQ(rows[0][0].toString(), "abc");
+    }
+    {
+        ado::Rows rows;
+        rows.appendRow(1).setText(0, QStringLiteral("jkl"));
+        alone = rows[0][0].toString();
+    }
+    alone.append(QStringLiteral("mnopqrstuvwxyz"));
+    second[0] = QLatin1Char('D');
+    ado::Rows later;
+    for (size_t r = 0; r < 20000; ++r)
+        later.appendRow(1).setText(0, textOf(r, 0));
+    EXPECT_EQ(first, "abcXYZ");
+    EXPECT_EQ(second, "Def");
+    EXPECT_EQ(alone, "jklmnopqrstuvwxyz");
+    for (size_t r = 0; r < 20000; r += 1999)
+        EXPECT_EQ(later[r][0].toString(), textOf(r, 0));
+}
+
 TEST(Rows, ReadingAndWritingOutsideTheRowsIsRefused)
 {
     ado::Rows rows = {{1, QStringLiteral("a")}, {2, QStringLiteral("b")}};

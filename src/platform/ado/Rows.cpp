@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <optional>
 #include <stdexcept>
 
 namespace ado {
@@ -15,56 +17,82 @@ constexpr size_t kTextChunkChars = kChunkBytes / sizeof(char16_t);
 constexpr size_t kLongestPackedText = kTextChunkChars / 4;
 // Bytes of one value: its payload and its tag.
 constexpr size_t kValueBytes = sizeof(std::uint64_t) + sizeof(std::uint8_t);
-// What the recycled chunks may hold at most between results.
-constexpr size_t kKeptChunks = 512;
+// What the spare chunks of each kind may hold at most between results.
+constexpr size_t kKeptChunks = 256;
 
-// Chunks of memory handed from a store that is done to the next one. Fresh memory from the system costs
-// a page fault per page on first use, far more than reading the rows into it.
-class ChunkPool {
+// Spare pieces of memory handed from a store that is done to the next one. Fresh memory from the system
+// costs a page fault per page on first use, far more than reading the rows into it. The spares live as long
+// as the program: a store may be dropped during the program's own end.
+template <class Piece>
+class Spares {
 public:
-    static ChunkPool& instance()
+    static Spares& instance()
     {
-        static ChunkPool pool;
-        return pool;
+        static Spares* const spares = new Spares;
+        return *spares;
     }
 
-    ~ChunkPool()
+    std::optional<Piece> take()
     {
-        for (void* chunk : m_kept)
-            ::operator delete(chunk);
+        const std::lock_guard lock(m_mutex);
+        if (m_kept.empty())
+            return std::nullopt;
+        const Piece piece = m_kept.back();
+        m_kept.pop_back();
+        return piece;
     }
 
-    void* take()
+    // False when there are spares enough: the caller frees the piece.
+    bool keep(Piece piece)
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            if (!m_kept.empty()) {
-                void* chunk = m_kept.back();
-                m_kept.pop_back();
-                return chunk;
-            }
-        }
-        return ::operator new(kChunkBytes);
-    }
-
-    void give(void* chunk)
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            if (m_kept.size() < kKeptChunks) {
-                m_kept.push_back(chunk);
-                return;
-            }
-        }
-        ::operator delete(chunk);
+        const std::lock_guard lock(m_mutex);
+        if (m_kept.size() >= kKeptChunks)
+            return false;
+        m_kept.push_back(piece);
+        return true;
     }
 
 private:
-    ChunkPool() = default;
+    Spares() = default;
 
     std::mutex m_mutex;
-    std::vector<void*> m_kept;
+    std::vector<Piece> m_kept;
 };
+
+void* takeBlock(size_t bytes)
+{
+    if (bytes <= kChunkBytes)
+        if (const auto spare = Spares<void*>::instance().take())
+            return *spare;
+    return ::operator new(std::max(bytes, kChunkBytes));
+}
+
+void dropBlock(void* block, size_t bytes)
+{
+    if (bytes > kChunkBytes || !Spares<void*>::instance().keep(block))
+        ::operator delete(block);
+}
+
+Rows::TextChunk takeTextChunk()
+{
+    if (const auto spare = Spares<Rows::TextChunk>::instance().take())
+        return *spare;
+    const auto [header, data] = QTypedArrayData<char16_t>::allocate(kTextChunkChars);
+    if (!header)
+        throw std::bad_alloc();
+    return {header, data};
+}
+
+// Texts handed out share their chunk: the last one of them frees it. A chunk no text holds any longer
+// becomes a spare.
+void dropTextChunk(Rows::TextChunk chunk)
+{
+    if (chunk.header->deref())
+        return;
+    chunk.header->ref();
+    if (!Spares<Rows::TextChunk>::instance().keep(chunk))
+        QTypedArrayData<char16_t>::deallocate(chunk.header);
+}
 
 double doubleOf(std::uint64_t bits)
 {
@@ -148,14 +176,10 @@ size_t Rows::blockBytes() const
 
 void Rows::release()
 {
-    for (std::uint8_t* block : m_blocks) {
-        if (blockBytes() <= kChunkBytes)
-            ChunkPool::instance().give(block);
-        else
-            ::operator delete(block);
-    }
-    for (char16_t* chunk : m_texts)
-        ChunkPool::instance().give(chunk);
+    for (std::uint8_t* block : m_blocks)
+        dropBlock(block, blockBytes());
+    for (const TextChunk& chunk : m_texts)
+        dropTextChunk(chunk);
     m_blocks.clear();
     m_texts.clear();
     m_others.clear();
@@ -179,14 +203,13 @@ void Rows::copyFrom(const Rows& other)
     m_count = other.m_count;
     m_rowsPerBlock = other.m_rowsPerBlock;
     for (const std::uint8_t* block : other.m_blocks) {
-        auto* copy = static_cast<std::uint8_t*>(blockBytes() <= kChunkBytes ? ChunkPool::instance().take()
-                                                                            : ::operator new(blockBytes()));
+        auto* copy = static_cast<std::uint8_t*>(takeBlock(blockBytes()));
         std::memcpy(copy, block, blockBytes());
         m_blocks.push_back(copy);
     }
-    for (const char16_t* chunk : other.m_texts) {
-        auto* copy = static_cast<char16_t*>(ChunkPool::instance().take());
-        std::memcpy(copy, chunk, kChunkBytes);
+    for (const TextChunk& chunk : other.m_texts) {
+        const TextChunk copy = takeTextChunk();
+        std::memcpy(copy.data, chunk.data, kTextChunkChars * sizeof(char16_t));
         m_texts.push_back(copy);
     }
     m_textUsed = other.m_textUsed;
@@ -228,9 +251,11 @@ vb::Variant Rows::value(size_t row, size_t column) const
         const size_t length = payload & 0xFFFF;
         if (length == 0)
             return vb::Variant(QStringLiteral(""));
-        const char16_t* chunk = m_texts[payload >> 32];
-        return vb::Variant(
-            QString(reinterpret_cast<const QChar*>(chunk + (payload >> 16 & 0xFFFF)), static_cast<qsizetype>(length)));
+        // The text shares its chunk rather than being copied out of it.
+        const TextChunk& chunk = m_texts[payload >> 32];
+        chunk.header->ref();
+        return vb::Variant(QString(
+            QString::DataPointer(chunk.header, chunk.data + (payload >> 16 & 0xFFFF), static_cast<qsizetype>(length))));
     }
     case Tag::Other:
         return m_others[payload];
@@ -286,8 +311,7 @@ Rows::Writer Rows::appendRow(size_t width)
         return Writer(*this, nullptr, nullptr);
     }
     if (m_count == m_blocks.size() * m_rowsPerBlock)
-        m_blocks.push_back(static_cast<std::uint8_t*>(blockBytes() <= kChunkBytes ? ChunkPool::instance().take()
-                                                                                  : ::operator new(blockBytes())));
+        m_blocks.push_back(static_cast<std::uint8_t*>(takeBlock(blockBytes())));
     const size_t row = m_count++;
     std::uint8_t* tags = tagsOf(row);
     std::fill(tags, tags + m_width, static_cast<std::uint8_t>(Tag::Empty));
@@ -317,10 +341,7 @@ void Rows::truncate(size_t count)
 {
     const size_t blocks = m_rowsPerBlock == 0 ? 0 : (count + m_rowsPerBlock - 1) / m_rowsPerBlock;
     while (m_blocks.size() > blocks) {
-        if (blockBytes() <= kChunkBytes)
-            ChunkPool::instance().give(m_blocks.back());
-        else
-            ::operator delete(m_blocks.back());
+        dropBlock(m_blocks.back(), blockBytes());
         m_blocks.pop_back();
     }
     m_count = count;
@@ -331,14 +352,17 @@ std::uint64_t Rows::packText(QStringView text)
     const auto length = static_cast<size_t>(text.size());
     if (length == 0)
         return 0;
-    if (m_texts.empty() || m_textUsed + length > kTextChunkChars) {
-        m_texts.push_back(static_cast<char16_t*>(ChunkPool::instance().take()));
+    // Each text ends in a NUL, as a QString's characters do.
+    if (m_texts.empty() || m_textUsed + length + 1 > kTextChunkChars) {
+        m_texts.push_back(takeTextChunk());
         m_textUsed = 0;
     }
-    std::memcpy(m_texts.back() + m_textUsed, text.utf16(), length * sizeof(char16_t));
+    char16_t* place = m_texts.back().data + m_textUsed;
+    std::memcpy(place, text.utf16(), length * sizeof(char16_t));
+    place[length] = u'\0';
     const std::uint64_t payload =
         static_cast<std::uint64_t>(m_texts.size() - 1) << 32 | static_cast<std::uint64_t>(m_textUsed) << 16 | length;
-    m_textUsed += length;
+    m_textUsed += length + 1;
     return payload;
 }
 

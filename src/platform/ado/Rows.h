@@ -6,6 +6,7 @@
 
 #include "platform/vb/Variant.h"
 
+#include <QString>
 #include <QStringView>
 #include <bit>
 #include <cstddef>
@@ -105,6 +106,12 @@ public:
         std::uint8_t* m_tags;
     };
 
+    // A block of texts, allocated as a QString's characters are, so that a text handed out can share it.
+    struct TextChunk {
+        QTypedArrayData<char16_t>* header;
+        char16_t* data;
+    };
+
     Rows() = default;
     // Rows written out, each with as many values as the first.
     Rows(std::initializer_list<std::initializer_list<vb::Variant>> rows);
@@ -161,7 +168,7 @@ private:
     // Each block holds m_rowsPerBlock rows: their payloads, then their tags.
     std::vector<std::uint8_t*> m_blocks;
     // Texts side by side; a text's payload gives its chunk, place and length.
-    std::vector<char16_t*> m_texts;
+    std::vector<TextChunk> m_texts;
     size_t m_textUsed = 0; // characters used in the last text chunk
     // Values that fit no eight bytes (and every value set after the rows were read).
     std::vector<vb::Variant> m_others;
