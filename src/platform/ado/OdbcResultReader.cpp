@@ -59,8 +59,7 @@ int digitsAt(QStringView text, qsizetype from, qsizetype count)
 }
 
 // The forms drivers give dates in, "yyyy-MM-dd" alone or followed by " HH:mm:ss" and anything, read
-// field by field: QDateTime's parser consults the system's time zone on every call, which costs more than
-// the whole fetch. Other forms give nothing and are left to that parser.
+// digit by digit: Qt's format parsers cost more than the whole fetch of the row. Other forms give nothing.
 std::optional<vb::Date> canonicalTimestamp(QStringView text)
 {
     if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')

@@ -148,7 +148,7 @@ int Recordset::FieldCount() const
 Field Recordset::Fields(int index)
 {
     requireOpen();
-    if (index < 0 || index >= FieldCount())
+    if (index < 0 || index >= static_cast<int>(m_columns.size()))
         raise(RunTimeError::ItemNotFound, kSource);
     return Field(*this, index);
 }

@@ -131,9 +131,9 @@ Rows::Rows(const Rows& other)
 
 Rows::Rows(Rows&& other) noexcept
     : m_width(std::exchange(other.m_width, 0)), m_count(std::exchange(other.m_count, 0)),
-      m_rowsPerBlock(std::exchange(other.m_rowsPerBlock, 0)), m_blocks(std::move(other.m_blocks)),
-      m_texts(std::move(other.m_texts)), m_textUsed(std::exchange(other.m_textUsed, 0)),
-      m_others(std::move(other.m_others))
+      m_rowsPerBlock(std::exchange(other.m_rowsPerBlock, 1)), m_blockShift(std::exchange(other.m_blockShift, 0)),
+      m_blocks(std::move(other.m_blocks)), m_texts(std::move(other.m_texts)),
+      m_textUsed(std::exchange(other.m_textUsed, 0)), m_others(std::move(other.m_others))
 {
     other.m_blocks.clear();
     other.m_texts.clear();
@@ -155,7 +155,8 @@ Rows& Rows::operator=(Rows&& other) noexcept
         release();
         m_width = std::exchange(other.m_width, 0);
         m_count = std::exchange(other.m_count, 0);
-        m_rowsPerBlock = std::exchange(other.m_rowsPerBlock, 0);
+        m_rowsPerBlock = std::exchange(other.m_rowsPerBlock, 1);
+        m_blockShift = std::exchange(other.m_blockShift, 0);
         m_blocks = std::exchange(other.m_blocks, {});
         m_texts = std::exchange(other.m_texts, {});
         m_textUsed = std::exchange(other.m_textUsed, 0);
@@ -194,7 +195,8 @@ void Rows::clear()
     m_texts.shrink_to_fit();
     m_others.shrink_to_fit();
     m_width = 0;
-    m_rowsPerBlock = 0;
+    m_rowsPerBlock = 1;
+    m_blockShift = 0;
 }
 
 void Rows::copyFrom(const Rows& other)
@@ -202,6 +204,7 @@ void Rows::copyFrom(const Rows& other)
     m_width = other.m_width;
     m_count = other.m_count;
     m_rowsPerBlock = other.m_rowsPerBlock;
+    m_blockShift = other.m_blockShift;
     for (const std::uint8_t* block : other.m_blocks) {
         auto* copy = static_cast<std::uint8_t*>(takeBlock(blockBytes()));
         std::memcpy(copy, block, blockBytes());
@@ -218,20 +221,20 @@ void Rows::copyFrom(const Rows& other)
 
 std::uint64_t* Rows::payloadsOf(size_t row) const
 {
-    std::uint8_t* block = m_blocks[row / m_rowsPerBlock];
-    return reinterpret_cast<std::uint64_t*>(block) + row % m_rowsPerBlock * m_width;
+    std::uint8_t* block = m_blocks[row >> m_blockShift];
+    return reinterpret_cast<std::uint64_t*>(block) + (row & (m_rowsPerBlock - 1)) * m_width;
 }
 
 std::uint8_t* Rows::tagsOf(size_t row) const
 {
-    std::uint8_t* block = m_blocks[row / m_rowsPerBlock];
-    return block + m_rowsPerBlock * m_width * sizeof(std::uint64_t) + row % m_rowsPerBlock * m_width;
+    std::uint8_t* block = m_blocks[row >> m_blockShift];
+    return block + m_rowsPerBlock * m_width * sizeof(std::uint64_t) + (row & (m_rowsPerBlock - 1)) * m_width;
 }
 
 vb::Variant Rows::value(size_t row, size_t column) const
 {
-    const std::uint8_t* block = m_blocks[row / m_rowsPerBlock];
-    const size_t at = row % m_rowsPerBlock * m_width + column;
+    const std::uint8_t* block = m_blocks[row >> m_blockShift];
+    const size_t at = (row & (m_rowsPerBlock - 1)) * m_width + column;
     const std::uint64_t payload = reinterpret_cast<const std::uint64_t*>(block)[at];
     const auto tag = static_cast<Tag>(block[m_rowsPerBlock * m_width * sizeof(std::uint64_t) + at]);
     switch (tag) {
@@ -302,7 +305,9 @@ Rows::Writer Rows::appendRow(size_t width)
     if (m_count == 0 && width != m_width) {
         release();
         m_width = width;
-        m_rowsPerBlock = width == 0 ? 0 : std::max<size_t>(1, kChunkBytes / (width * kValueBytes));
+        // A power of two, so that finding a row's block takes a shift rather than a division.
+        m_rowsPerBlock = width == 0 ? 1 : std::bit_floor(std::max<size_t>(1, kChunkBytes / (width * kValueBytes)));
+        m_blockShift = static_cast<unsigned>(std::countr_zero(m_rowsPerBlock));
     } else if (width != m_width) {
         throw std::invalid_argument("a row of another width than the others");
     }
@@ -339,7 +344,7 @@ void Rows::copyRow(size_t from, size_t to)
 
 void Rows::truncate(size_t count)
 {
-    const size_t blocks = m_rowsPerBlock == 0 ? 0 : (count + m_rowsPerBlock - 1) / m_rowsPerBlock;
+    const size_t blocks = (count + m_rowsPerBlock - 1) >> m_blockShift;
     while (m_blocks.size() > blocks) {
         dropBlock(m_blocks.back(), blockBytes());
         m_blocks.pop_back();

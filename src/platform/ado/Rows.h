@@ -164,7 +164,8 @@ private:
 
     size_t m_width = 0;
     size_t m_count = 0;
-    size_t m_rowsPerBlock = 0;
+    size_t m_rowsPerBlock = 1;
+    unsigned m_blockShift = 0; // m_rowsPerBlock is 1 << m_blockShift
     // Each block holds m_rowsPerBlock rows: their payloads, then their tags.
     std::vector<std::uint8_t*> m_blocks;
     // Texts side by side; a text's payload gives its chunk, place and length.
