@@ -195,14 +195,13 @@ Recordset Connection::OpenSchema(long schema, const std::vector<vb::Variant>& cr
     const size_t names = schema == adSchemaColumns ? 4 : 3;
     for (size_t i = 0; i < names; ++i)
         if (const QString wanted = at(i); !wanted.isNull())
-            std::erase_if(result.rows, [&](const Row& r) {
+            result.rows.eraseIf([&](const auto& r) {
                 return !r[i].isNull() && !r[i].toString().isEmpty() &&
                        r[i].toString().compare(wanted, Qt::CaseInsensitive) != 0;
             });
     if (schema == adSchemaTables && !at(3).isNull())
-        std::erase_if(result.rows, [&](const Row& r) {
-            return r[3].isNull() || r[3].toString().compare(at(3), Qt::CaseInsensitive) != 0;
-        });
+        result.rows.eraseIf(
+            [&](const auto& r) { return r[3].isNull() || r[3].toString().compare(at(3), Qt::CaseInsensitive) != 0; });
     Recordset rs;
     rs.openOn(shared_from_this(), QString(), std::move(result), adLockReadOnly);
     return rs;

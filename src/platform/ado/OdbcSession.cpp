@@ -2,9 +2,9 @@
 
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/OdbcParameters.h"
+#include "platform/ado/OdbcResultReader.h"
 #include "platform/ado/OdbcText.h"
 
-#include <QDateTime>
 #include <algorithm>
 #include <optional>
 
@@ -21,86 +21,6 @@ private:
     QString m_text;
 };
 
-enum class Reading { Integer, Real, Text, Timestamp, Boolean };
-
-Reading readingFor(int adoType)
-{
-    switch (adoType) {
-    case adSmallInt:
-    case adInteger:
-    case adBigInt:
-    case adUnsignedTinyInt:
-        return Reading::Integer;
-    case adSingle:
-    case adDouble:
-    case adNumeric:
-        return Reading::Real;
-    case adBoolean:
-        return Reading::Boolean;
-    case adDBDate:
-    case adDBTimeStamp:
-        return Reading::Timestamp;
-    default:
-        return Reading::Text;
-    }
-}
-
-std::optional<QString> readText(const OdbcHandle& stmt, SQLUSMALLINT column)
-{
-    QString value;
-    SQLWCHAR buffer[512];
-    for (;;) {
-        SQLLEN indicator = 0;
-        Diagnostics chunked; // 01004 "data truncated" is how long values arrive piece by piece
-        const SQLRETURN rc =
-            stmt.check(SQLGetData(stmt.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), chunked);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (indicator == SQL_NULL_DATA)
-            return std::nullopt;
-        const qsizetype capacity = static_cast<qsizetype>(sizeof buffer / sizeof(SQLWCHAR)) - 1;
-        const qsizetype got = indicator == SQL_NO_TOTAL || indicator / 2 > capacity ? capacity : indicator / 2;
-        value += fromOdbc(buffer, got);
-        if (rc == SQL_SUCCESS)
-            break;
-    }
-    return value;
-}
-
-vb::Variant readValue(const OdbcHandle& stmt, SQLUSMALLINT column, Reading reading)
-{
-    Diagnostics ignored;
-    SQLLEN indicator = 0;
-    switch (reading) {
-    case Reading::Integer:
-    case Reading::Boolean: {
-        SQLBIGINT v = 0;
-        stmt.check(SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &v, 0, &indicator), ignored);
-        if (indicator == SQL_NULL_DATA)
-            return vb::Variant::Null();
-        return reading == Reading::Boolean ? vb::Variant(v != 0) : vb::Variant(static_cast<long long>(v));
-    }
-    case Reading::Real: {
-        SQLDOUBLE v = 0;
-        stmt.check(SQLGetData(stmt.get(), column, SQL_C_DOUBLE, &v, 0, &indicator), ignored);
-        return indicator == SQL_NULL_DATA ? vb::Variant::Null() : vb::Variant(static_cast<double>(v));
-    }
-    case Reading::Timestamp: {
-        const auto text = readText(stmt, column);
-        if (!text)
-            return vb::Variant::Null();
-        QDateTime dt = QDateTime::fromString(text->left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!dt.isValid())
-            dt = QDateTime(QDate::fromString(text->left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-        return dt.isValid() ? vb::Variant(vb::Date::fromDateTime(dt)) : vb::Variant(*text);
-    }
-    case Reading::Text:
-        break;
-    }
-    const auto text = readText(stmt, column);
-    return text ? vb::Variant(*text) : vb::Variant::Null();
-}
-
 // Picks named columns out of a catalog result, in the order given, renamed to ADO's schema names.
 ResultSet reshape(ResultSet&& odbc, const std::vector<std::pair<int, QString>>& picks)
 {
@@ -110,11 +30,11 @@ ResultSet reshape(ResultSet&& odbc, const std::vector<std::pair<int, QString>>& 
         c.name = name;
         out.columns.push_back(c);
     }
-    for (Row& row : odbc.rows) {
+    for (const RowView row : odbc.rows) {
         Row picked;
         for (const auto& pick : picks)
-            picked.push_back(std::move(row.at(static_cast<size_t>(pick.first))));
-        out.rows.push_back(std::move(picked));
+            picked.push_back(row.at(static_cast<size_t>(pick.first)));
+        out.rows.push_back(picked);
     }
     return out;
 }
@@ -174,38 +94,17 @@ ResultSet OdbcSession::execute(const QString& sql, int timeoutSeconds)
 
 ResultSet OdbcSession::readResult(const OdbcHandle& stmt)
 {
-    ResultSet result;
-    SQLSMALLINT count = 0;
-    stmt.check(SQLNumResultCols(stmt.get(), &count), m_warnings);
-    if (count == 0) {
-        SQLLEN affected = -1;
-        stmt.check(SQLRowCount(stmt.get(), &affected), m_warnings);
-        result.rowsAffected = static_cast<long>(affected);
-        return result;
+    return OdbcResultReader(stmt, rereadsBoundColumns(), m_warnings).read();
+}
+
+bool OdbcSession::rereadsBoundColumns()
+{
+    if (!m_rereadsBoundColumns) {
+        SQLUINTEGER extensions = 0;
+        const SQLRETURN rc = SQLGetInfoW(m_dbc.get(), SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr);
+        m_rereadsBoundColumns = SQL_SUCCEEDED(rc) && (extensions & SQL_GD_BOUND) != 0;
     }
-    std::vector<Reading> readings;
-    for (SQLUSMALLINT i = 1; i <= count; ++i) {
-        SQLWCHAR name[256];
-        SQLSMALLINT nameLength = 0;
-        SQLSMALLINT sqlType = 0;
-        SQLULEN size = 0;
-        SQLSMALLINT digits = 0;
-        SQLSMALLINT nullable = 0;
-        stmt.check(SQLDescribeColW(stmt.get(), i, name, 256, &nameLength, &sqlType, &size, &digits, &nullable),
-                   m_warnings);
-        const int type = adoTypeFromSql(sqlType);
-        result.columns.push_back({fromOdbc(name, std::min<qsizetype>(nameLength, 255)), type,
-                                  definedSizeFor(type, static_cast<long>(size))});
-        readings.push_back(readingFor(type));
-    }
-    while (stmt.check(SQLFetch(stmt.get()), m_warnings) != SQL_NO_DATA) {
-        Row row;
-        row.reserve(readings.size());
-        for (SQLUSMALLINT i = 0; i < readings.size(); ++i)
-            row.push_back(readValue(stmt, i + 1, readings[i]));
-        result.rows.push_back(std::move(row));
-    }
-    return result;
+    return *m_rereadsBoundColumns;
 }
 
 void OdbcSession::setAutoCommit(bool on)
@@ -264,9 +163,13 @@ ResultSet OdbcSession::columns(const SchemaFilter& filter)
                                                   {3, QStringLiteral("COLUMN_NAME")},
                                                   {4, QStringLiteral("DATA_TYPE")},
                                                   {10, QStringLiteral("IS_NULLABLE")}});
-    for (Row& row : result.rows) {
-        row[4] = row[4].isNull() ? row[4] : vb::Variant(adoTypeFromSql(static_cast<int>(row[4].toLongLong())));
-        row[5] = row[5].isNull() ? row[5] : vb::Variant(row[5].toLongLong() != SQL_NO_NULLS);
+    for (size_t i = 0; i < result.rows.size(); ++i) {
+        const vb::Variant type = result.rows[i][4];
+        const vb::Variant nullable = result.rows[i][5];
+        if (!type.isNull())
+            result.rows.set(i, 4, adoTypeFromSql(static_cast<int>(type.toLongLong())));
+        if (!nullable.isNull())
+            result.rows.set(i, 5, nullable.toLongLong() != SQL_NO_NULLS);
     }
     result.columns[4].type = adInteger;
     result.columns[5].type = adBoolean;

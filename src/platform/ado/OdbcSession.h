@@ -30,6 +30,8 @@ private:
     void setAutoCommit(bool on);
     void endTransaction(SQLSMALLINT completion);
     ResultSet readResult(const OdbcHandle& stmt);
+    // Whether the driver lets SQLGetData read a bound column again (asked once).
+    bool rereadsBoundColumns();
 
     // The handle statements run on, made at the first one and kept: a new handle for every statement was a
     // measurable share of running a long script.
@@ -40,6 +42,7 @@ private:
     int m_stmtTimeout = 0;
     Diagnostics m_warnings;
     bool m_manualCommit = false;
+    std::optional<bool> m_rereadsBoundColumns;
 };
 
 } // namespace ado

@@ -148,7 +148,7 @@ int Recordset::FieldCount() const
 Field Recordset::Fields(int index)
 {
     requireOpen();
-    if (index < 0 || index >= FieldCount())
+    if (index < 0 || index >= static_cast<int>(m_columns.size()))
         raise(RunTimeError::ItemNotFound, kSource);
     return Field(*this, index);
 }
@@ -180,13 +180,12 @@ void Recordset::setValue(int index, const vb::Variant& value)
     requireCurrent();
     if (m_lockType == adLockReadOnly)
         raise(RunTimeError::NotUpdatable, kSource);
-    Row& row = m_rows[static_cast<size_t>(m_position)];
     if (m_editMode == adEditNone) {
-        m_original = row;
+        m_original = m_rows[static_cast<size_t>(m_position)];
         m_changed.assign(m_columns.size(), false);
         m_editMode = adEditInProgress;
     }
-    row.at(static_cast<size_t>(index)) = value;
+    m_rows.set(static_cast<size_t>(m_position), static_cast<size_t>(index), value);
     m_changed[static_cast<size_t>(index)] = true;
 }
 
@@ -231,7 +230,8 @@ void Recordset::CancelUpdate()
         m_rows.pop_back();
         m_position = m_positionBeforeAdd;
     } else if (m_editMode == adEditInProgress) {
-        m_rows[static_cast<size_t>(m_position)] = m_original;
+        for (size_t i = 0; i < m_original.size(); ++i)
+            m_rows.set(static_cast<size_t>(m_position), i, m_original[i]);
     }
     m_editMode = adEditNone;
 }

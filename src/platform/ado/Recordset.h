@@ -93,7 +93,7 @@ private:
     std::shared_ptr<Connection> m_connection;
     bool m_open = false;
     std::vector<Column> m_columns;
-    std::vector<Row> m_rows;
+    Rows m_rows;
     long m_position = 0;
     long m_cursorType = adOpenForwardOnly;
     long m_lockType = adLockReadOnly;

@@ -1,7 +1,7 @@
 // What a statement gives back from a driver: its columns and all its rows (read at once: a client cursor).
 #pragma once
 
-#include "platform/vb/Variant.h"
+#include "platform/ado/Rows.h"
 
 #include <QString>
 #include <vector>
@@ -14,11 +14,9 @@ struct Column {
     long definedSize = 0;
 };
 
-using Row = std::vector<vb::Variant>;
-
 struct ResultSet {
     std::vector<Column> columns; // empty when the statement returns no rows
-    std::vector<Row> rows;
+    Rows rows;
     long rowsAffected = -1;
 };
 

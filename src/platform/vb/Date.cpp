@@ -14,12 +14,17 @@ Date Date::fromDate(const QDate& d)
     return Date(static_cast<double>(kEpoch.daysTo(d)));
 }
 
-Date Date::fromDateTime(const QDateTime& dt)
+Date Date::fromDateAndSeconds(const QDate& d, int secondsOfDay)
 {
-    const double days = static_cast<double>(kEpoch.daysTo(dt.date()));
-    const double seconds = dt.time().msecsSinceStartOfDay() / 1000;
+    const double days = static_cast<double>(kEpoch.daysTo(d));
+    const double seconds = secondsOfDay;
     // Dates before the epoch carry their time fraction away from zero, as the run-time stores them.
     return Date(days < 0 ? days - seconds / 86400.0 : days + seconds / 86400.0);
+}
+
+Date Date::fromDateTime(const QDateTime& dt)
+{
+    return fromDateAndSeconds(dt.date(), dt.time().msecsSinceStartOfDay() / 1000);
 }
 
 Date Date::Now()

@@ -13,6 +13,8 @@ public:
     constexpr explicit Date(double serial) : m_serial(serial) {}
     static Date fromDateTime(const QDateTime& dt);
     static Date fromDate(const QDate& d);
+    // A date and a time of day in whole seconds, with no time zone in between.
+    static Date fromDateAndSeconds(const QDate& d, int secondsOfDay);
     static Date Now();
 
     constexpr double serial() const { return m_serial; }

@@ -1,0 +1,291 @@
+#include "platform/ado/OdbcResultReader.h"
+
+#include "platform/ado/DataTypes.h"
+#include "platform/ado/OdbcText.h"
+
+#include <QDate>
+#include <QTime>
+#include <algorithm>
+#include <optional>
+
+namespace ado {
+namespace {
+
+// Characters of a bound text buffer: the declared size when it is moderate (an engine may still hold
+// longer texts), at least room for a date's text, and a cap for long-text columns that are read again.
+qsizetype textCapacity(SQLULEN columnSize)
+{
+    return static_cast<qsizetype>(std::clamp<SQLULEN>(columnSize, 255, 4000));
+}
+
+bool truncated(SQLLEN indicator, const std::vector<SQLWCHAR>& buffer)
+{
+    return indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>((buffer.size() - 1) * sizeof(SQLWCHAR));
+}
+
+std::optional<QString> readText(const OdbcHandle& stmt, SQLUSMALLINT column)
+{
+    QString value;
+    SQLWCHAR buffer[512];
+    for (;;) {
+        SQLLEN indicator = 0;
+        Diagnostics chunked; // 01004 "data truncated" is how long values arrive piece by piece
+        const SQLRETURN rc =
+            stmt.check(SQLGetData(stmt.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), chunked);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
+        const qsizetype capacity = static_cast<qsizetype>(sizeof buffer / sizeof(SQLWCHAR)) - 1;
+        const qsizetype got = indicator == SQL_NO_TOTAL || indicator / 2 > capacity ? capacity : indicator / 2;
+        value += fromOdbc(buffer, got);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return value;
+}
+
+// The number written in `count` digits from `from`; -1 when one of them is no digit.
+int digitsAt(QStringView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The forms drivers give dates in, "yyyy-MM-dd" alone or followed by " HH:mm:ss" and anything, read
+// digit by digit: Qt's format parsers cost more than the whole fetch of the row. Other forms give nothing.
+std::optional<vb::Date> canonicalTimestamp(QStringView text)
+{
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return std::nullopt;
+    const int year = digitsAt(text, 0, 4);
+    const QDate date(year, digitsAt(text, 5, 2), digitsAt(text, 8, 2));
+    if (year <= 0 || !date.isValid())
+        return std::nullopt;
+    if (text.size() == 10)
+        return vb::Date::fromDateAndSeconds(date, 0);
+    if (text.size() < 19 || text[10] != u' ' || text[13] != u':' || text[16] != u':')
+        return std::nullopt;
+    const int hours = digitsAt(text, 11, 2);
+    const int minutes = digitsAt(text, 14, 2);
+    const int seconds = digitsAt(text, 17, 2);
+    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
+        return std::nullopt;
+    return vb::Date::fromDateAndSeconds(date, hours * 3600 + minutes * 60 + seconds);
+}
+
+// A date's text as a Date: its date and time when it has them, its date alone when only that part reads;
+// nothing when it is no date (the text itself is then the value). No time zone takes part: a stored date
+// and time is the same wherever the program runs, also at an hour that the local clock skips.
+std::optional<vb::Date> dateFromText(QStringView text)
+{
+    if (const auto date = canonicalTimestamp(text))
+        return date;
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        return std::nullopt;
+    const QTime time = text.size() >= 19 && text[10] == u' '
+                           ? QTime::fromString(text.sliced(11, 8), QStringLiteral("HH:mm:ss"))
+                           : QTime();
+    return vb::Date::fromDateAndSeconds(date, time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
+}
+
+void storeText(Rows::Writer& row, size_t column, QStringView text, bool date)
+{
+    if (!date)
+        return row.setText(column, text);
+    if (const auto value = dateFromText(text))
+        return row.setDate(column, *value);
+    row.setText(column, text);
+}
+
+// Warnings that only say a value did not fit its bound buffer (it is then read again in full) or lost a
+// fraction on the way to an integer (as SQLGetData does, unreported, when nothing is bound).
+bool bufferNotice(const Diagnostic& d)
+{
+    return d.sqlState == QLatin1String("01004") || d.sqlState == QLatin1String("01S07");
+}
+
+} // namespace
+
+OdbcResultReader::OdbcResultReader(const OdbcHandle& stmt, bool bindColumns, Diagnostics& warnings)
+    : m_stmt(stmt), m_bindColumns(bindColumns), m_warnings(warnings)
+{}
+
+OdbcResultReader::~OdbcResultReader()
+{
+    // The driver must not keep addresses of buffers that go with this reader.
+    if (m_bindColumns && !m_cells.empty())
+        SQLFreeStmt(m_stmt.get(), SQL_UNBIND);
+}
+
+OdbcResultReader::Reading OdbcResultReader::readingFor(int adoType)
+{
+    switch (adoType) {
+    case adSmallInt:
+    case adInteger:
+    case adBigInt:
+    case adUnsignedTinyInt:
+        return Reading::Integer;
+    case adSingle:
+    case adDouble:
+    case adNumeric:
+        return Reading::Real;
+    case adBoolean:
+        return Reading::Boolean;
+    case adDBDate:
+    case adDBTimeStamp:
+        return Reading::Timestamp;
+    default:
+        return Reading::Text;
+    }
+}
+
+ResultSet OdbcResultReader::read()
+{
+    ResultSet result;
+    SQLSMALLINT count = 0;
+    m_stmt.check(SQLNumResultCols(m_stmt.get(), &count), m_warnings);
+    if (count == 0) {
+        SQLLEN affected = -1;
+        m_stmt.check(SQLRowCount(m_stmt.get(), &affected), m_warnings);
+        result.rowsAffected = static_cast<long>(affected);
+        return result;
+    }
+    m_cells.resize(static_cast<size_t>(count));
+    describe(result);
+    while (fetch()) {
+        Rows::Writer row = result.rows.appendRow(m_cells.size());
+        for (SQLUSMALLINT i = 1; i <= m_cells.size(); ++i) {
+            if (m_bindColumns)
+                storeBound(row, i);
+            else
+                storeFetched(row, i);
+        }
+    }
+    return result;
+}
+
+void OdbcResultReader::describe(ResultSet& result)
+{
+    std::vector<SQLULEN> sizes;
+    for (SQLUSMALLINT i = 1; i <= m_cells.size(); ++i) {
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        m_stmt.check(SQLDescribeColW(m_stmt.get(), i, name, 256, &nameLength, &sqlType, &size, &digits, &nullable),
+                     m_warnings);
+        const int type = adoTypeFromSql(sqlType);
+        result.columns.push_back({fromOdbc(name, std::min<qsizetype>(nameLength, 255)), type,
+                                  definedSizeFor(type, static_cast<long>(size))});
+        m_cells[i - 1].reading = readingFor(type);
+        sizes.push_back(size);
+    }
+    if (m_bindColumns)
+        bind(sizes);
+}
+
+void OdbcResultReader::bind(const std::vector<SQLULEN>& columnSizes)
+{
+    Diagnostics ignored;
+    for (SQLUSMALLINT i = 1; i <= m_cells.size(); ++i) {
+        Cell& cell = m_cells[i - 1];
+        switch (cell.reading) {
+        case Reading::Integer:
+        case Reading::Boolean:
+            m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_SBIGINT, &cell.integer, 0, &cell.indicator), ignored);
+            break;
+        case Reading::Real:
+            m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_DOUBLE, &cell.real, 0, &cell.indicator), ignored);
+            break;
+        case Reading::Text:
+        case Reading::Timestamp:
+            cell.text.resize(static_cast<size_t>(textCapacity(columnSizes[i - 1])) + 1);
+            m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_WCHAR, cell.text.data(),
+                                    static_cast<SQLLEN>(cell.text.size() * sizeof(SQLWCHAR)), &cell.indicator),
+                         ignored);
+            break;
+        }
+    }
+}
+
+bool OdbcResultReader::fetch()
+{
+    const SQLRETURN rc = SQLFetch(m_stmt.get());
+    if (rc != SQL_SUCCESS_WITH_INFO || !m_bindColumns)
+        return m_stmt.check(rc, m_warnings) != SQL_NO_DATA;
+    Diagnostics records;
+    m_stmt.check(rc, records);
+    std::copy_if(records.begin(), records.end(), std::back_inserter(m_warnings),
+                 [](const Diagnostic& d) { return !bufferNotice(d); });
+    return true;
+}
+
+void OdbcResultReader::storeBound(Rows::Writer& row, SQLUSMALLINT column)
+{
+    const Cell& cell = m_cells[column - 1];
+    const size_t at = column - 1;
+    if (cell.indicator == SQL_NULL_DATA)
+        return row.setNull(at);
+    switch (cell.reading) {
+    case Reading::Integer:
+        return row.setLong(at, static_cast<long long>(cell.integer));
+    case Reading::Boolean:
+        return row.setBoolean(at, cell.integer != 0);
+    case Reading::Real:
+        return row.setDouble(at, static_cast<double>(cell.real));
+    case Reading::Text:
+    case Reading::Timestamp:
+        break;
+    }
+    if (truncated(cell.indicator, cell.text))
+        return storeFetched(row, column);
+    const QStringView text(reinterpret_cast<const char16_t*>(cell.text.data()),
+                           static_cast<qsizetype>(cell.indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
+    storeText(row, at, text, cell.reading == Reading::Timestamp);
+}
+
+void OdbcResultReader::storeFetched(Rows::Writer& row, SQLUSMALLINT column)
+{
+    const Reading reading = m_cells[column - 1].reading;
+    const size_t at = column - 1;
+    Diagnostics ignored;
+    SQLLEN indicator = 0;
+    switch (reading) {
+    case Reading::Integer:
+    case Reading::Boolean: {
+        SQLBIGINT v = 0;
+        m_stmt.check(SQLGetData(m_stmt.get(), column, SQL_C_SBIGINT, &v, 0, &indicator), ignored);
+        if (indicator == SQL_NULL_DATA)
+            return row.setNull(at);
+        if (reading == Reading::Boolean)
+            return row.setBoolean(at, v != 0);
+        return row.setLong(at, static_cast<long long>(v));
+    }
+    case Reading::Real: {
+        SQLDOUBLE v = 0;
+        m_stmt.check(SQLGetData(m_stmt.get(), column, SQL_C_DOUBLE, &v, 0, &indicator), ignored);
+        if (indicator == SQL_NULL_DATA)
+            return row.setNull(at);
+        return row.setDouble(at, static_cast<double>(v));
+    }
+    case Reading::Text:
+    case Reading::Timestamp:
+        break;
+    }
+    const auto text = readText(m_stmt, column);
+    if (!text)
+        return row.setNull(at);
+    storeText(row, at, *text, reading == Reading::Timestamp);
+}
+
+} // namespace ado

@@ -1,0 +1,380 @@
+#include "platform/ado/Rows.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+namespace ado {
+namespace {
+
+constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kTextChunkChars = kChunkBytes / sizeof(char16_t);
+// Longer texts are kept whole as values of their own, so that one text never fills most of a chunk.
+constexpr size_t kLongestPackedText = kTextChunkChars / 4;
+// Bytes of one value: its payload and its tag.
+constexpr size_t kValueBytes = sizeof(std::uint64_t) + sizeof(std::uint8_t);
+// What the spare chunks of each kind may hold at most between results.
+constexpr size_t kKeptChunks = 256;
+
+// Spare pieces of memory handed from a store that is done to the next one. Fresh memory from the system
+// costs a page fault per page on first use, far more than reading the rows into it. The spares live as long
+// as the program: a store may be dropped during the program's own end.
+template <class Piece>
+class Spares {
+public:
+    static Spares& instance()
+    {
+        static Spares* const spares = new Spares;
+        return *spares;
+    }
+
+    std::optional<Piece> take()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_kept.empty())
+            return std::nullopt;
+        const Piece piece = m_kept.back();
+        m_kept.pop_back();
+        return piece;
+    }
+
+    // False when there are spares enough: the caller frees the piece.
+    bool keep(Piece piece)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_kept.size() >= kKeptChunks)
+            return false;
+        m_kept.push_back(piece);
+        return true;
+    }
+
+private:
+    Spares() = default;
+
+    std::mutex m_mutex;
+    std::vector<Piece> m_kept;
+};
+
+void* takeBlock(size_t bytes)
+{
+    if (bytes <= kChunkBytes)
+        if (const auto spare = Spares<void*>::instance().take())
+            return *spare;
+    return ::operator new(std::max(bytes, kChunkBytes));
+}
+
+void dropBlock(void* block, size_t bytes)
+{
+    if (bytes > kChunkBytes || !Spares<void*>::instance().keep(block))
+        ::operator delete(block);
+}
+
+Rows::TextChunk takeTextChunk()
+{
+    if (const auto spare = Spares<Rows::TextChunk>::instance().take())
+        return *spare;
+    const auto [header, data] = QTypedArrayData<char16_t>::allocate(kTextChunkChars);
+    if (!header)
+        throw std::bad_alloc();
+    return {header, data};
+}
+
+// Texts handed out share their chunk: the last one of them frees it. A chunk no text holds any longer
+// becomes a spare.
+void dropTextChunk(Rows::TextChunk chunk)
+{
+    if (chunk.header->deref())
+        return;
+    chunk.header->ref();
+    if (!Spares<Rows::TextChunk>::instance().keep(chunk))
+        QTypedArrayData<char16_t>::deallocate(chunk.header);
+}
+
+double doubleOf(std::uint64_t bits)
+{
+    return std::bit_cast<double>(bits);
+}
+
+} // namespace
+
+RowView::operator Row() const
+{
+    Row row;
+    row.reserve(size());
+    for (size_t i = 0; i < size(); ++i)
+        row.push_back((*this)[i]);
+    return row;
+}
+
+void Rows::Writer::setText(size_t column, QStringView text)
+{
+    if (static_cast<size_t>(text.size()) <= kLongestPackedText)
+        put(column, Tag::Text, m_rows.packText(text));
+    else
+        put(column, Tag::Other, m_rows.keepOther(text.toString()));
+}
+
+Rows::Rows(std::initializer_list<std::initializer_list<vb::Variant>> rows)
+{
+    for (const auto& row : rows)
+        push_back(Row(row));
+}
+
+Rows::Rows(const Rows& other)
+{
+    copyFrom(other);
+}
+
+Rows::Rows(Rows&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)), m_count(std::exchange(other.m_count, 0)),
+      m_rowsPerBlock(std::exchange(other.m_rowsPerBlock, 1)), m_blockShift(std::exchange(other.m_blockShift, 0)),
+      m_blocks(std::move(other.m_blocks)), m_texts(std::move(other.m_texts)),
+      m_textUsed(std::exchange(other.m_textUsed, 0)), m_others(std::move(other.m_others))
+{
+    other.m_blocks.clear();
+    other.m_texts.clear();
+    other.m_others.clear();
+}
+
+Rows& Rows::operator=(const Rows& other)
+{
+    if (this != &other) {
+        release();
+        copyFrom(other);
+    }
+    return *this;
+}
+
+Rows& Rows::operator=(Rows&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_width = std::exchange(other.m_width, 0);
+        m_count = std::exchange(other.m_count, 0);
+        m_rowsPerBlock = std::exchange(other.m_rowsPerBlock, 1);
+        m_blockShift = std::exchange(other.m_blockShift, 0);
+        m_blocks = std::exchange(other.m_blocks, {});
+        m_texts = std::exchange(other.m_texts, {});
+        m_textUsed = std::exchange(other.m_textUsed, 0);
+        m_others = std::exchange(other.m_others, {});
+    }
+    return *this;
+}
+
+Rows::~Rows()
+{
+    release();
+}
+
+size_t Rows::blockBytes() const
+{
+    return m_rowsPerBlock * m_width * kValueBytes;
+}
+
+void Rows::release()
+{
+    for (std::uint8_t* block : m_blocks)
+        dropBlock(block, blockBytes());
+    for (const TextChunk& chunk : m_texts)
+        dropTextChunk(chunk);
+    m_blocks.clear();
+    m_texts.clear();
+    m_others.clear();
+    m_textUsed = 0;
+    m_count = 0;
+}
+
+void Rows::clear()
+{
+    release();
+    m_blocks.shrink_to_fit();
+    m_texts.shrink_to_fit();
+    m_others.shrink_to_fit();
+    m_width = 0;
+    m_rowsPerBlock = 1;
+    m_blockShift = 0;
+}
+
+void Rows::copyFrom(const Rows& other)
+{
+    m_width = other.m_width;
+    m_count = other.m_count;
+    m_rowsPerBlock = other.m_rowsPerBlock;
+    m_blockShift = other.m_blockShift;
+    for (const std::uint8_t* block : other.m_blocks) {
+        auto* copy = static_cast<std::uint8_t*>(takeBlock(blockBytes()));
+        std::memcpy(copy, block, blockBytes());
+        m_blocks.push_back(copy);
+    }
+    for (const TextChunk& chunk : other.m_texts) {
+        const TextChunk copy = takeTextChunk();
+        std::memcpy(copy.data, chunk.data, kTextChunkChars * sizeof(char16_t));
+        m_texts.push_back(copy);
+    }
+    m_textUsed = other.m_textUsed;
+    m_others = other.m_others;
+}
+
+std::uint64_t* Rows::payloadsOf(size_t row) const
+{
+    std::uint8_t* block = m_blocks[row >> m_blockShift];
+    return reinterpret_cast<std::uint64_t*>(block) + (row & (m_rowsPerBlock - 1)) * m_width;
+}
+
+std::uint8_t* Rows::tagsOf(size_t row) const
+{
+    std::uint8_t* block = m_blocks[row >> m_blockShift];
+    return block + m_rowsPerBlock * m_width * sizeof(std::uint64_t) + (row & (m_rowsPerBlock - 1)) * m_width;
+}
+
+vb::Variant Rows::value(size_t row, size_t column) const
+{
+    const std::uint8_t* block = m_blocks[row >> m_blockShift];
+    const size_t at = (row & (m_rowsPerBlock - 1)) * m_width + column;
+    const std::uint64_t payload = reinterpret_cast<const std::uint64_t*>(block)[at];
+    const auto tag = static_cast<Tag>(block[m_rowsPerBlock * m_width * sizeof(std::uint64_t) + at]);
+    switch (tag) {
+    case Tag::Empty:
+        break;
+    case Tag::Null:
+        return vb::Variant::Null();
+    case Tag::Boolean:
+        return vb::Variant(payload != 0);
+    case Tag::Long:
+        return vb::Variant(static_cast<long long>(payload));
+    case Tag::Double:
+        return vb::Variant(doubleOf(payload));
+    case Tag::Date:
+        return vb::Variant(vb::Date(doubleOf(payload)));
+    case Tag::Text: {
+        const size_t length = payload & 0xFFFF;
+        if (length == 0)
+            return vb::Variant(QStringLiteral(""));
+        // The text shares its chunk rather than being copied out of it.
+        const TextChunk& chunk = m_texts[payload >> 32];
+        chunk.header->ref();
+        return vb::Variant(QString(
+            QString::DataPointer(chunk.header, chunk.data + (payload >> 16 & 0xFFFF), static_cast<qsizetype>(length))));
+    }
+    case Tag::Other:
+        return m_others[payload];
+    }
+    return vb::Variant();
+}
+
+void Rows::set(size_t row, size_t column, const vb::Variant& value)
+{
+    if (row >= m_count || column >= m_width)
+        throw std::out_of_range("no such value in the rows");
+    Writer writer(*this, payloadsOf(row), tagsOf(row));
+    switch (value.type()) {
+    case vb::Variant::Type::Empty:
+        writer.put(column, Tag::Empty, 0);
+        return;
+    case vb::Variant::Type::Null:
+        writer.setNull(column);
+        return;
+    case vb::Variant::Type::Boolean:
+        writer.setBoolean(column, value.toBool());
+        return;
+    case vb::Variant::Type::Double:
+        writer.setDouble(column, value.toDouble());
+        return;
+    case vb::Variant::Type::Date:
+        writer.setDate(column, value.toDate());
+        return;
+    default:
+        // Kept whole: a whole number needs all its 64 bits, a text or an object is shared, not copied.
+        writer.put(column, Tag::Other, keepOther(value));
+    }
+}
+
+RowView Rows::at(size_t row) const
+{
+    if (row >= m_count)
+        throw std::out_of_range("no such row");
+    return (*this)[row];
+}
+
+Rows::Writer Rows::appendRow(size_t width)
+{
+    if (m_count == 0 && width != m_width) {
+        release();
+        m_width = width;
+        // A power of two, so that finding a row's block takes a shift rather than a division.
+        m_rowsPerBlock = width == 0 ? 1 : std::bit_floor(std::max<size_t>(1, kChunkBytes / (width * kValueBytes)));
+        m_blockShift = static_cast<unsigned>(std::countr_zero(m_rowsPerBlock));
+    } else if (width != m_width) {
+        throw std::invalid_argument("a row of another width than the others");
+    }
+    if (m_width == 0) {
+        ++m_count;
+        return Writer(*this, nullptr, nullptr);
+    }
+    if (m_count == m_blocks.size() * m_rowsPerBlock)
+        m_blocks.push_back(static_cast<std::uint8_t*>(takeBlock(blockBytes())));
+    const size_t row = m_count++;
+    std::uint8_t* tags = tagsOf(row);
+    std::fill(tags, tags + m_width, static_cast<std::uint8_t>(Tag::Empty));
+    return Writer(*this, payloadsOf(row), tags);
+}
+
+void Rows::push_back(const Row& row)
+{
+    appendRow(row.size());
+    for (size_t i = 0; i < row.size(); ++i)
+        set(m_count - 1, i, row[i]);
+}
+
+void Rows::pop_back()
+{
+    if (m_count > 0)
+        truncate(m_count - 1);
+}
+
+void Rows::copyRow(size_t from, size_t to)
+{
+    std::memcpy(payloadsOf(to), payloadsOf(from), m_width * sizeof(std::uint64_t));
+    std::memcpy(tagsOf(to), tagsOf(from), m_width);
+}
+
+void Rows::truncate(size_t count)
+{
+    const size_t blocks = (count + m_rowsPerBlock - 1) >> m_blockShift;
+    while (m_blocks.size() > blocks) {
+        dropBlock(m_blocks.back(), blockBytes());
+        m_blocks.pop_back();
+    }
+    m_count = count;
+}
+
+std::uint64_t Rows::packText(QStringView text)
+{
+    const auto length = static_cast<size_t>(text.size());
+    if (length == 0)
+        return 0;
+    // Each text ends in a NUL, as a QString's characters do.
+    if (m_texts.empty() || m_textUsed + length + 1 > kTextChunkChars) {
+        m_texts.push_back(takeTextChunk());
+        m_textUsed = 0;
+    }
+    char16_t* place = m_texts.back().data + m_textUsed;
+    std::memcpy(place, text.utf16(), length * sizeof(char16_t));
+    place[length] = u'\0';
+    const std::uint64_t payload =
+        static_cast<std::uint64_t>(m_texts.size() - 1) << 32 | static_cast<std::uint64_t>(m_textUsed) << 16 | length;
+    m_textUsed += length + 1;
+    return payload;
+}
+
+std::uint64_t Rows::keepOther(const vb::Variant& value)
+{
+    m_others.push_back(value);
+    return m_others.size() - 1;
+}
+
+} // namespace ado
