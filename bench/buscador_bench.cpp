@@ -4,7 +4,6 @@
 // longer the finder takes than the walk.
 #include "util/cFindFiles.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -128,14 +127,3 @@ BENCHMARK_CAPTURE(BM_RazonBuscadorSobreRecorrido, varias_extensiones, QStringLit
     ->Iterations(5);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

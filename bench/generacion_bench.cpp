@@ -5,7 +5,6 @@
 #include "platform/vb/Constants.h"
 #include "platform/vb/Operator.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -86,14 +85,3 @@ void BM_GeneracionContraComandos(benchmark::State& state)
 BENCHMARK(BM_GeneracionContraComandos)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

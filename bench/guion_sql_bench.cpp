@@ -11,8 +11,8 @@
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/Operator.h"
+#include "support/Mediana.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
@@ -182,13 +182,6 @@ QString contenido(const QString& archivo)
     return filas == kSentencias ? texto : QString();
 }
 
-double mediana(std::vector<double> valores)
-{
-    std::sort(valores.begin(), valores.end());
-    const size_t n = valores.size();
-    return n % 2 ? valores[n / 2] : (valores[n / 2 - 1] + valores[n / 2]) / 2;
-}
-
 void BM_GuionContraOdbcDirecto(benchmark::State& state)
 {
     QTemporaryDir carpeta;
@@ -244,14 +237,3 @@ void BM_GuionContraOdbcDirecto(benchmark::State& state)
 BENCHMARK(BM_GuionContraOdbcDirecto)->Iterations(12)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

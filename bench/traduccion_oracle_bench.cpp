@@ -3,6 +3,7 @@
 // translation whose time grows with the length alone keeps it near 10. Also: a 1 MB list of 90,000 quoted dates, and
 // translations per second of typical statements.
 #include "database/DB_Dll.h"
+#include "support/Mediana.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -55,12 +56,6 @@ double segundos(DB_Dll& db, const QString& sentencia, int veces = 1)
     for (int i = 0; i < veces; ++i)
         benchmark::DoNotOptimize(db.ORACLE_Dicc(sentencia));
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-}
-
-double mediana(std::vector<double> tiempos)
-{
-    std::sort(tiempos.begin(), tiempos.end());
-    return tiempos[tiempos.size() / 2];
 }
 
 // Each round translates the shorter statement ten times, then the longer one once: the two sides do the same

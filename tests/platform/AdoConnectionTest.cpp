@@ -4,6 +4,7 @@
 #include "platform/vb/Currency.h"
 #include "platform/vb/Decimal.h"
 #include "platform/vb/Error.h"
+#include "support/EngineConnection.h"
 #include "support/ScriptedDriver.h"
 #include "support/TestDatabase.h"
 
@@ -25,20 +26,14 @@ long errorNumber(const std::function<void()>& statement)
     return 0;
 }
 
-class AdoConnection : public ::testing::TestWithParam<Engine> {
+class AdoConnection : public kembtest::EngineConnection {
 protected:
     void SetUp() override
     {
-        if (const QString why = TestDatabase::unavailable(GetParam()); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
-        db = std::make_unique<TestDatabase>(GetParam());
-        cn = ado::Connection::create();
-        cn->Open(db->connectionString());
-        cn->Execute("CREATE TABLE clientes (codigo INTEGER, nombre VARCHAR(40), saldo DOUBLE PRECISION)");
+        EngineConnection::SetUp();
+        if (!IsSkipped())
+            cn->Execute("CREATE TABLE clientes (codigo INTEGER, nombre VARCHAR(40), saldo DOUBLE PRECISION)");
     }
-
-    std::unique_ptr<TestDatabase> db;
-    std::shared_ptr<ado::Connection> cn;
 };
 
 TEST_P(AdoConnection, OpenAndCloseFollowTheObjectState)

@@ -1,6 +1,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Error.h"
+#include "support/EngineConnection.h"
 #include "support/TestDatabase.h"
 
 #include <QElapsedTimer>
@@ -11,21 +12,15 @@ using kembtest::TestDatabase;
 
 namespace {
 
-class SesionOdbc : public ::testing::TestWithParam<Engine> {
+class SesionOdbc : public kembtest::EngineConnection {
 protected:
     void SetUp() override
     {
-        if (const QString why = TestDatabase::unavailable(GetParam()); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
-        db = std::make_unique<TestDatabase>(GetParam());
-        cn = ado::Connection::create();
-        cn->Open(db->connectionString());
-        cn->Execute("CREATE TABLE t (n INTEGER)");
+        EngineConnection::SetUp();
+        if (!IsSkipped())
+            cn->Execute("CREATE TABLE t (n INTEGER)");
     }
     long cuenta() { return cn->Execute("SELECT COUNT(*) FROM t").Fields(0).Value().toLongLong(); }
-
-    std::unique_ptr<TestDatabase> db;
-    std::shared_ptr<ado::Connection> cn;
 };
 
 // Each statement on a connection starts clean, whatever the one before it left: rows, a failure, a

@@ -4,6 +4,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/Recordset.h"
+#include "support/EngineConnection.h"
 #include "support/TestDatabase.h"
 
 #include <QDate>
@@ -172,21 +173,9 @@ std::vector<Case> postgresCases()
     return cases;
 }
 
-class RecordsetReading : public ::testing::TestWithParam<Engine> {
+class RecordsetReading : public kembtest::EngineConnection {
 protected:
-    void SetUp() override
-    {
-        if (const QString why = TestDatabase::unavailable(GetParam()); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
-        db = std::make_unique<TestDatabase>(GetParam());
-        cn = ado::Connection::create();
-        cn->Open(db->connectionString());
-    }
-
     std::vector<Case> cases() const { return GetParam() == Engine::SQLite ? sqliteCases() : postgresCases(); }
-
-    std::unique_ptr<TestDatabase> db;
-    std::shared_ptr<ado::Connection> cn;
 };
 
 // Each case in a table of its own, read alone and again beside the other cases' columns.
