@@ -247,9 +247,15 @@ void Rows::set(size_t row, size_t column, const vb::Variant& value)
         writer.setDate(column, value.toDate());
         return;
     default:
-        // Kept whole: a whole number needs all its 64 bits, a text or an object is shared, not copied.
-        writer.put(column, Tag::Other, keepOther(value));
+        break;
     }
+    // Kept whole: a whole number needs all its 64 bits, a text or an object is shared, not copied. A value
+    // kept whole before in the same place gives up its slot, so that edits of one field use no more memory.
+    if (static_cast<Tag>(tagsOf(row)[column]) == Tag::Other) {
+        m_others[payloadsOf(row)[column]] = value;
+        return;
+    }
+    writer.put(column, Tag::Other, keepOther(value));
 }
 
 RowView Rows::at(size_t row) const
