@@ -1,7 +1,8 @@
 // Reading 100,000 rows of five columns (integer, decimal, text, date and time, 0/1 integer) through
-// ado::Recordset against a bare ODBC loop over the same driver (SQLFetch, then SQLGetData per cell), on
-// SQLite and on PostgreSQL. Both run alternately in one benchmark; the "razon" counter is how many times
-// longer the record set takes. PostgreSQL is measured when KEMB_PG_PORT names a running server.
+// ado::Recordset against bare ODBC loops over the same driver (SQLFetch, then SQLGetData per cell), on
+// SQLite and on PostgreSQL, with and without the date column. The readers run in turn in one benchmark;
+// the "razon" counters say how many times longer the record set takes (see BM_RecordsetSobreOdbc).
+// PostgreSQL is measured when KEMB_PG_PORT names a running server.
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 

@@ -1,7 +1,8 @@
 // The rows of a result in a compact store: each value takes a tag and eight bytes, texts are packed
 // side by side, and the memory comes in large chunks that are recycled from one result to the next, so
 // reading many rows neither allocates per row or per text nor asks the system for fresh memory each time.
-// Values are handed out as vb::Variant copies; a row is seen through a RowView.
+// Values are handed out as vb::Variant copies (a text shares the store's memory); a row is seen through a
+// RowView.
 #pragma once
 
 #include "platform/vb/Variant.h"
