@@ -63,6 +63,13 @@ TEST(Rows, EveryKindOfValueComesBackExactly)
         rows.set(1, i, values[values.size() - 1 - i]);
     expectRow(rows, 0, values);
     expectRow(rows, 1, std::vector<vb::Variant>(values.rbegin(), values.rend()));
+    for (long long i = 0; i < 1000; ++i)
+        rows.set(0, 4, 9007199254740993LL + i);
+    EXPECT_EQ(rows[0][4], vb::Variant(9007199254740993LL + 999));
+    rows.set(0, 4, 0.5);
+    rows.set(0, 4, QStringLiteral("otra"));
+    EXPECT_EQ(rows[0][4], vb::Variant(QStringLiteral("otra")));
+    expectRow(rows, 1, std::vector<vb::Variant>(values.rbegin(), values.rend()));
     EXPECT_EQ(rows[0][13].toString().size(), 9000);
     EXPECT_TRUE(rows[0][11].toString().isNull()) << "a null string stays null";
 }

@@ -58,6 +58,25 @@ int digitsAt(QStringView text, qsizetype from, qsizetype count)
     return value;
 }
 
+// Whether a day exists in the calendar QDate follows: the Gregorian one, also before its adoption.
+bool isCalendarDay(int year, int month, int day)
+{
+    static constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year <= 0 || month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+// The Julian day number of a day of year 1 or later.
+qint64 julianDay(int year, int month, int day)
+{
+    const int beforeMarch = (14 - month) / 12;
+    const qint64 y = year + 4800 - beforeMarch;
+    const int m = month + 12 * beforeMarch - 3;
+    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
+}
+
 // The forms drivers give dates in, "yyyy-MM-dd" alone or followed by " HH:mm:ss" and anything, read
 // digit by digit: Qt's format parsers cost more than the whole fetch of the row. Other forms give nothing.
 std::optional<vb::Date> canonicalTimestamp(QStringView text)
@@ -65,9 +84,11 @@ std::optional<vb::Date> canonicalTimestamp(QStringView text)
     if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
         return std::nullopt;
     const int year = digitsAt(text, 0, 4);
-    const QDate date(year, digitsAt(text, 5, 2), digitsAt(text, 8, 2));
-    if (year <= 0 || !date.isValid())
+    const int month = digitsAt(text, 5, 2);
+    const int day = digitsAt(text, 8, 2);
+    if (!isCalendarDay(year, month, day))
         return std::nullopt;
+    const QDate date = QDate::fromJulianDay(julianDay(year, month, day));
     if (text.size() == 10)
         return vb::Date::fromDateAndSeconds(date, 0);
     if (text.size() < 19 || text[10] != u' ' || text[13] != u':' || text[16] != u':')

@@ -171,7 +171,11 @@ const Column& Recordset::column(int index) const
 
 vb::Variant Recordset::value(int index) const
 {
-    requireCurrent();
+    // The checks of requireCurrent, written out: this runs for every field read.
+    if (!m_open)
+        raise(RunTimeError::ObjectClosed, kSource);
+    if (m_position < 0 || m_position >= static_cast<long>(m_rows.size()))
+        raise(RunTimeError::NoCurrentRecord, kSource);
     return m_rows[static_cast<size_t>(m_position)].at(static_cast<size_t>(index));
 }
 

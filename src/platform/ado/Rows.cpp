@@ -1,7 +1,6 @@
 #include "platform/ado/Rows.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -92,11 +91,6 @@ void dropTextChunk(Rows::TextChunk chunk)
     chunk.header->ref();
     if (!Spares<Rows::TextChunk>::instance().keep(chunk))
         QTypedArrayData<char16_t>::deallocate(chunk.header);
-}
-
-double doubleOf(std::uint64_t bits)
-{
-    return std::bit_cast<double>(bits);
 }
 
 } // namespace
@@ -231,41 +225,6 @@ std::uint8_t* Rows::tagsOf(size_t row) const
     return block + m_rowsPerBlock * m_width * sizeof(std::uint64_t) + (row & (m_rowsPerBlock - 1)) * m_width;
 }
 
-vb::Variant Rows::value(size_t row, size_t column) const
-{
-    const std::uint8_t* block = m_blocks[row >> m_blockShift];
-    const size_t at = (row & (m_rowsPerBlock - 1)) * m_width + column;
-    const std::uint64_t payload = reinterpret_cast<const std::uint64_t*>(block)[at];
-    const auto tag = static_cast<Tag>(block[m_rowsPerBlock * m_width * sizeof(std::uint64_t) + at]);
-    switch (tag) {
-    case Tag::Empty:
-        break;
-    case Tag::Null:
-        return vb::Variant::Null();
-    case Tag::Boolean:
-        return vb::Variant(payload != 0);
-    case Tag::Long:
-        return vb::Variant(static_cast<long long>(payload));
-    case Tag::Double:
-        return vb::Variant(doubleOf(payload));
-    case Tag::Date:
-        return vb::Variant(vb::Date(doubleOf(payload)));
-    case Tag::Text: {
-        const size_t length = payload & 0xFFFF;
-        if (length == 0)
-            return vb::Variant(QStringLiteral(""));
-        // The text shares its chunk rather than being copied out of it.
-        const TextChunk& chunk = m_texts[payload >> 32];
-        chunk.header->ref();
-        return vb::Variant(QString(
-            QString::DataPointer(chunk.header, chunk.data + (payload >> 16 & 0xFFFF), static_cast<qsizetype>(length))));
-    }
-    case Tag::Other:
-        return m_others[payload];
-    }
-    return vb::Variant();
-}
-
 void Rows::set(size_t row, size_t column, const vb::Variant& value)
 {
     if (row >= m_count || column >= m_width)
@@ -288,9 +247,15 @@ void Rows::set(size_t row, size_t column, const vb::Variant& value)
         writer.setDate(column, value.toDate());
         return;
     default:
-        // Kept whole: a whole number needs all its 64 bits, a text or an object is shared, not copied.
-        writer.put(column, Tag::Other, keepOther(value));
+        break;
     }
+    // Kept whole: a whole number needs all its 64 bits, a text or an object is shared, not copied. A value
+    // kept whole before in the same place gives up its slot, so that edits of one field use no more memory.
+    if (static_cast<Tag>(tagsOf(row)[column]) == Tag::Other) {
+        m_others[payloadsOf(row)[column]] = value;
+        return;
+    }
+    writer.put(column, Tag::Other, keepOther(value));
 }
 
 RowView Rows::at(size_t row) const

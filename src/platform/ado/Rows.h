@@ -1,7 +1,8 @@
 // The rows of a result in a compact store: each value takes a tag and eight bytes, texts are packed
 // side by side, and the memory comes in large chunks that are recycled from one result to the next, so
 // reading many rows neither allocates per row or per text nor asks the system for fresh memory each time.
-// Values are handed out as vb::Variant copies; a row is seen through a RowView.
+// Values are handed out as vb::Variant copies (a text shares the store's memory); a row is seen through a
+// RowView.
 #pragma once
 
 #include "platform/vb/Variant.h"
@@ -174,6 +175,41 @@ private:
     // Values that fit no eight bytes (and every value set after the rows were read).
     std::vector<vb::Variant> m_others;
 };
+
+inline vb::Variant Rows::value(size_t row, size_t column) const
+{
+    const std::uint8_t* block = m_blocks[row >> m_blockShift];
+    const size_t at = (row & (m_rowsPerBlock - 1)) * m_width + column;
+    const std::uint64_t payload = reinterpret_cast<const std::uint64_t*>(block)[at];
+    const auto tag = static_cast<Tag>(block[m_rowsPerBlock * m_width * sizeof(std::uint64_t) + at]);
+    switch (tag) {
+    case Tag::Empty:
+        break;
+    case Tag::Null:
+        return vb::Variant::Null();
+    case Tag::Boolean:
+        return vb::Variant(payload != 0);
+    case Tag::Long:
+        return vb::Variant(static_cast<long long>(payload));
+    case Tag::Double:
+        return vb::Variant(std::bit_cast<double>(payload));
+    case Tag::Date:
+        return vb::Variant(vb::Date(std::bit_cast<double>(payload)));
+    case Tag::Text: {
+        const size_t length = payload & 0xFFFF;
+        if (length == 0)
+            return vb::Variant(QStringLiteral(""));
+        // The text shares its chunk rather than being copied out of it.
+        const TextChunk& chunk = m_texts[payload >> 32];
+        chunk.header->ref();
+        return vb::Variant(QString(
+            QString::DataPointer(chunk.header, chunk.data + (payload >> 16 & 0xFFFF), static_cast<qsizetype>(length))));
+    }
+    case Tag::Other:
+        return m_others[payload];
+    }
+    return vb::Variant();
+}
 
 inline size_t RowView::size() const
 {

@@ -27,6 +27,7 @@ public:
     Variant(vb::Currency v) : m_value(v) {}
     Variant(vb::Date v) : m_value(v) {}
     Variant(const QString& v) : m_value(v) {}
+    Variant(QString&& v) : m_value(std::move(v)) {}
     Variant(const char* v) : m_value(QString::fromUtf8(v)) {}
     Variant(vb::Decimal v) : m_value(v) {}
     // An object held by reference, as Set stores it.
