@@ -110,13 +110,14 @@ struct Lectura {
 };
 
 // What the loop does with a field: enough to use its value, no more than the bare loop does with a cell.
-double usar(const vb::Variant& valor)
+// The value is taken as the program's own readers take it: `Fields(i).Value().toString()` and the like.
+double usar(vb::Variant&& valor)
 {
     switch (valor.type()) {
     case vb::Variant::Type::Null:
         return 0;
     case vb::Variant::Type::String:
-        return static_cast<double>(valor.toString().size());
+        return static_cast<double>(std::move(valor).toString().size());
     case vb::Variant::Type::Date:
         return valor.toDate().serial();
     default:

@@ -39,4 +39,24 @@ TEST(VariantTest, ObjectsAreHeldByReference)
     EXPECT_EQ(kembtest::errorNumber([&] { v.toDouble(); }), 438);
 }
 
+// A value about to go away gives its text as a kept value does; a text is moved out whole.
+TEST(VariantTest, ATemporaryConvertsToTextAsAKeptValueDoes)
+{
+    const vb::Variant values[] = {vb::Variant(),
+                                  vb::Variant(true),
+                                  vb::Variant(-12LL),
+                                  vb::Variant(2.5),
+                                  vb::Variant(vb::Date(45000.75)),
+                                  vb::Variant(QStringLiteral("Cliente número 1")),
+                                  vb::Variant(QStringLiteral("")),
+                                  vb::Variant(vb::Decimal::parse(QStringLiteral("1234.5")))};
+    for (const vb::Variant& kept : values) {
+        vb::Variant temporary = kept;
+        EXPECT_EQ(std::move(temporary).toString(), kept.toString());
+    }
+    EXPECT_FALSE(vb::Variant(QStringLiteral("")).toString().isNull());
+    EXPECT_EQ(kembtest::errorNumber([] { vb::Variant::Null().toString(); }), 94);
+    EXPECT_EQ(kembtest::errorNumber([] { vb::Variant(std::make_shared<vb::Dictionary>()).toString(); }), 438);
+}
+
 } // namespace

@@ -19,11 +19,6 @@ long Field::DefinedSize() const
     return m_recordset->column(m_index).definedSize;
 }
 
-vb::Variant Field::Value() const
-{
-    return m_recordset->value(m_index);
-}
-
 void Field::setValue(const vb::Variant& value)
 {
     m_recordset->setValue(m_index, value);

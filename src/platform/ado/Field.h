@@ -17,8 +17,9 @@ public:
     // The ADO data-type code.
     int Type() const;
     long DefinedSize() const;
-    // Null for SQL NULL; raises 3021 when there is no current row.
-    vb::Variant Value() const;
+    // Null for SQL NULL; raises 3021 when there is no current row. Inline in Recordset.h, which every
+    // holder of a Field includes.
+    inline vb::Variant Value() const;
     // Starts an edit of the current row (or fills the row of AddNew); written by Update.
     void setValue(const vb::Variant& value);
 

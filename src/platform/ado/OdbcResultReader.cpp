@@ -78,51 +78,56 @@ qint64 julianDay(int year, int month, int day)
 }
 
 // The forms drivers give dates in, "yyyy-MM-dd" alone or followed by " HH:mm:ss" and anything, read
-// digit by digit: Qt's format parsers cost more than the whole fetch of the row. Other forms give nothing.
-std::optional<vb::Date> canonicalTimestamp(QStringView text)
+// digit by digit: Qt's format parsers cost more than the whole fetch of the row. False for other forms.
+// The result goes out through `date` rather than an optional: this runs for every date cell, and the
+// optional's copies between the callers stalled on its flag byte.
+bool canonicalTimestamp(QStringView text, vb::Date& date)
 {
     if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
-        return std::nullopt;
+        return false;
     const int year = digitsAt(text, 0, 4);
     const int month = digitsAt(text, 5, 2);
     const int day = digitsAt(text, 8, 2);
     if (!isCalendarDay(year, month, day))
-        return std::nullopt;
-    const QDate date = QDate::fromJulianDay(julianDay(year, month, day));
-    if (text.size() == 10)
-        return vb::Date::fromDateAndSeconds(date, 0);
+        return false;
+    const QDate calendarDay = QDate::fromJulianDay(julianDay(year, month, day));
+    if (text.size() == 10) {
+        date = vb::Date::fromDateAndSeconds(calendarDay, 0);
+        return true;
+    }
     if (text.size() < 19 || text[10] != u' ' || text[13] != u':' || text[16] != u':')
-        return std::nullopt;
+        return false;
     const int hours = digitsAt(text, 11, 2);
     const int minutes = digitsAt(text, 14, 2);
     const int seconds = digitsAt(text, 17, 2);
     if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
-        return std::nullopt;
-    return vb::Date::fromDateAndSeconds(date, hours * 3600 + minutes * 60 + seconds);
+        return false;
+    date = vb::Date::fromDateAndSeconds(calendarDay, hours * 3600 + minutes * 60 + seconds);
+    return true;
 }
 
 // A date's text as a Date: its date and time when it has them, its date alone when only that part reads;
-// nothing when it is no date (the text itself is then the value). No time zone takes part: a stored date
+// false when it is no date (the text itself is then the value). No time zone takes part: a stored date
 // and time is the same wherever the program runs, also at an hour that the local clock skips.
-std::optional<vb::Date> dateFromText(QStringView text)
+bool dateFromText(QStringView text, vb::Date& date)
 {
-    if (const auto date = canonicalTimestamp(text))
-        return date;
-    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid())
-        return std::nullopt;
+    if (canonicalTimestamp(text, date))
+        return true;
+    const QDate calendarDay = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!calendarDay.isValid())
+        return false;
     const QTime time = text.size() >= 19 && text[10] == u' '
                            ? QTime::fromString(text.sliced(11, 8), QStringLiteral("HH:mm:ss"))
                            : QTime();
-    return vb::Date::fromDateAndSeconds(date, time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
+    date = vb::Date::fromDateAndSeconds(calendarDay, time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
+    return true;
 }
 
 void storeText(Rows::Writer& row, size_t column, QStringView text, bool date)
 {
-    if (!date)
-        return row.setText(column, text);
-    if (const auto value = dateFromText(text))
-        return row.setDate(column, *value);
+    vb::Date value;
+    if (date && dateFromText(text, value))
+        return row.setDate(column, value);
     row.setText(column, text);
 }
 

@@ -145,12 +145,10 @@ int Recordset::FieldCount() const
     return static_cast<int>(m_columns.size());
 }
 
-Field Recordset::Fields(int index)
+void Recordset::noSuchField() const
 {
     requireOpen();
-    if (index < 0 || index >= static_cast<int>(m_columns.size()))
-        raise(RunTimeError::ItemNotFound, kSource);
-    return Field(*this, index);
+    raise(RunTimeError::ItemNotFound, kSource);
 }
 
 Field Recordset::Fields(const QString& name)
@@ -167,16 +165,6 @@ const Column& Recordset::column(int index) const
 {
     requireOpen();
     return m_columns.at(static_cast<size_t>(index));
-}
-
-vb::Variant Recordset::value(int index) const
-{
-    // The checks of requireCurrent, written out: this runs for every field read.
-    if (!m_open)
-        raise(RunTimeError::ObjectClosed, kSource);
-    if (m_position < 0 || m_position >= static_cast<long>(m_rows.size()))
-        raise(RunTimeError::NoCurrentRecord, kSource);
-    return m_rows[static_cast<size_t>(m_position)].at(static_cast<size_t>(index));
 }
 
 void Recordset::setValue(int index, const vb::Variant& value)

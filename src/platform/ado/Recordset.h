@@ -76,6 +76,8 @@ public:
 private:
     void requireOpen() const;
     void requireCurrent() const;
+    // Raises 3704 when closed, 3265 otherwise.
+    [[noreturn]] void noSuchField() const;
     void finishEdit();
     // A statement of a change and the values of its markers.
     struct Statement {
@@ -105,5 +107,25 @@ private:
     QString m_keyTable; // the table whose key m_keyNames holds
     QStringList m_keyNames;
 };
+
+// Fields and values are asked for every field of every row read: inline, with the errors out of line.
+inline Field Recordset::Fields(int index)
+{
+    if (!m_open || index < 0 || index >= static_cast<int>(m_columns.size()))
+        noSuchField();
+    return Field(*this, index);
+}
+
+inline vb::Variant Recordset::value(int index) const
+{
+    if (!m_open || m_position < 0 || m_position >= static_cast<long>(m_rows.size()))
+        requireCurrent();
+    return m_rows[static_cast<size_t>(m_position)].at(static_cast<size_t>(index));
+}
+
+inline vb::Variant Field::Value() const
+{
+    return m_recordset->value(m_index);
+}
 
 } // namespace ado

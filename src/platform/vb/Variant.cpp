@@ -4,6 +4,7 @@
 #include "platform/vb/Strings.h"
 
 #include <cmath>
+#include <utility>
 
 namespace vb {
 namespace {
@@ -27,11 +28,6 @@ Variant Variant::Null()
     return v;
 }
 
-Variant::Type Variant::type() const
-{
-    return static_cast<Type>(m_value.index());
-}
-
 bool Variant::isNumeric() const
 {
     switch (type()) {
@@ -51,7 +47,14 @@ bool Variant::isNumeric() const
     }
 }
 
-QString Variant::toString() const
+QString Variant::toString() &&
+{
+    if (auto* text = std::get_if<QString>(&m_value))
+        return std::move(*text);
+    return std::as_const(*this).toString();
+}
+
+QString Variant::toString() const&
 {
     switch (type()) {
     case Type::Empty:

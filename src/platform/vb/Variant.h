@@ -36,13 +36,16 @@ public:
     {}
     static Variant Null();
 
-    Type type() const;
+    // The alternatives of m_value are listed in the order of Type.
+    Type type() const { return static_cast<Type>(m_value.index()); }
     bool isEmpty() const { return type() == Type::Empty; }
     bool isNull() const { return type() == Type::Null; }
     bool isNumeric() const;
 
     // Conversions as the run-time makes them; Null raises run-time error 94 ("Uso no válido de Null").
-    QString toString() const;
+    QString toString() const&;
+    // A held text is moved out rather than shared: `Fields(i).Value().toString()` then costs no copy.
+    QString toString() &&;
     double toDouble() const;
     long long toLongLong() const;
     bool toBool() const;
