@@ -817,10 +817,9 @@ QString DB_Dll::SS_TSinonimos(const QString& sentencia)
 void DB_Dll::ejecutarConsulta(QString& sentencia, long& registros, ado::Recordset* lrcs, DB_Dll& compartida,
                               bool avisar)
 {
-    const bool drop = contiene(sentencia, QStringLiteral("DROP"));
-    const bool create = contiene(sentencia, QStringLiteral("CREATE"));
-    const bool del = contiene(sentencia, QStringLiteral("DELETE"));
-    if (drop && create && !del && !contiene(sentencia, kAdmin))
+    // Each word is looked for only when the ones before it decided nothing yet.
+    if (contiene(sentencia, QStringLiteral("DROP")) && contiene(sentencia, QStringLiteral("CREATE")) &&
+        !contiene(sentencia, QStringLiteral("DELETE")) && !contiene(sentencia, kAdmin))
         sentencia = SS_TSinonimos(sentencia);
     else
         sentencia = sinAdmin(sentencia);

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
+#include <QStringMatcher>
 #include <QTime>
 #include <cmath>
 #include <optional>
@@ -150,9 +151,18 @@ QString vistaCuentas(bool restringida)
            QStringLiteral(" Where (TA_USUARIOS.Nombre = SYSTEM_USER)");
 }
 
+// Whether `texto` holds what `buscador` looks for. The words every line or statement is searched for are
+// looked for with matchers made once, which skip along the text instead of hashing all of it each time.
+bool tiene(const QStringMatcher& buscador, const QString& texto)
+{
+    return buscador.indexIn(texto) >= 0;
+}
+
 bool lineaDeBorrado(const QString& linea)
 {
-    if (!linea.contains(QStringLiteral("drop table")) && !linea.contains(QStringLiteral("truncate table")))
+    static const QStringMatcher dropTable(u"drop table");
+    static const QStringMatcher truncateTable(u"truncate table");
+    if (!tiene(dropTable, linea) && !tiene(truncateTable, linea))
         return false;
     return !linea.contains(QStringLiteral("TRUNCATE TABLE AC_VentasFormTStock")) &&
            !linea.contains(QStringLiteral("TRUNCATE TABLE MA_CUENTAS_SALDOS")) &&
@@ -163,7 +173,8 @@ bool lineaDeBorrado(const QString& linea)
 class Corrida {
 public:
     Corrida(const QString& ruta, QWidget* formulario, const QString& filtro, bool& permitido, bool inmediato)
-        : m_ruta(ruta), m_formulario(formulario), m_filtro(filtro), m_permitido(permitido), m_inmediato(inmediato)
+        : m_ruta(ruta), m_formulario(formulario), m_filtro(filtro), m_permitido(permitido), m_inmediato(inmediato),
+          m_rutaDeVistas(ruta.contains(QStringLiteral("VISTAS")) || ruta.contains(QStringLiteral("COMPLETO")))
     {}
 
     void ejecutar()
@@ -363,14 +374,15 @@ private:
         marcadores.aplicar(sentencia);
         if (!m_filtro.isEmpty() && !sentencia.contains(m_filtro))
             return false;
-        if ((m_ruta.contains(QStringLiteral("VISTAS")) || m_ruta.contains(QStringLiteral("COMPLETO"))) &&
-            sentencia.contains(QStringLiteral("CREATE VIEW dbo.SS_MA_CUENTAS")))
+        if (m_rutaDeVistas && sentencia.contains(QStringLiteral("CREATE VIEW dbo.SS_MA_CUENTAS")))
             sentencia = vistaCuentas(m_vistaRestringida);
         const int ultimo = static_cast<int>(m_sentencias.size()) - 1;
         estado([&] { return QStringLiteral("Ciclo: %1(%2 de %3)").arg(numero).arg(indice).arg(ultimo); });
-        if (numero == 1 && sentencia.contains(QStringLiteral("FMT_ESTADISTICAFH")))
+        static const QStringMatcher estadistica(u"FMT_ESTADISTICAFH");
+        static const QStringMatcher drop(u"drop ");
+        if (numero == 1 && tiene(estadistica, sentencia))
             return false;
-        if (numero > 1 && sentencia.contains(QStringLiteral("drop ")))
+        if (numero > 1 && tiene(drop, sentencia))
             return false;
         return correrEnPasada(sentencia, numero);
     }
@@ -427,6 +439,8 @@ private:
     const QString m_filtro;
     bool& m_permitido;
     const bool m_inmediato;
+    // A script of views, whose restricted accounts view is written by the program.
+    const bool m_rutaDeVistas;
     QString m_rutaErrores;
     QFile m_errores;
     std::vector<QString> m_sentencias;

@@ -50,6 +50,26 @@ QByteArray cuerpo(int largo)
     return body;
 }
 
+// Records a label's text each time the label is painted, the way the user sees it change.
+class Pintadas : public QObject {
+public:
+    Pintadas(QLabel& etiqueta, QStringList& vistos) : m_vistos(vistos) { etiqueta.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override
+    {
+        if (evento->type() == QEvent::Paint) {
+            const QString texto = static_cast<QLabel*>(objeto)->text();
+            if (m_vistos.isEmpty() || m_vistos.back() != texto)
+                m_vistos << texto;
+        }
+        return false;
+    }
+
+private:
+    QStringList& m_vistos;
+};
+
 void escribir(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -397,15 +417,10 @@ TEST_F(InstaladorTest, ADownloadOfSeveralChunksShowsItsProgressAndInstallsTheMod
     m_server.route(kRuta, respuesta(200, body));
     const QString carpeta = erp("Quorvela");
 
+    // What the label showed: its text each time it was painted.
     QStringList vistos;
-    QTimer espia;
-    QObject::connect(&espia, &QTimer::timeout, [&]() {
-        if (vistos.isEmpty() || vistos.back() != m_form->LblDescarga->text())
-            vistos << m_form->LblDescarga->text();
-    });
-    espia.start(0);
+    Pintadas espia(*m_form->LblDescarga, vistos);
     descargar(carpeta);
-    espia.stop();
 
     EXPECT_TRUE(vistos.contains("Descargado 1024 kb de 2500 kb")) << vistos.join(" | ").toStdString();
     EXPECT_TRUE(vistos.contains("Descargado 2048 kb de 2500 kb")) << vistos.join(" | ").toStdString();

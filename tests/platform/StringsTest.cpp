@@ -22,6 +22,56 @@ TEST(Strings, InStrAndReplaceWithTextCompare)
     EXPECT_EQ(vb::Replace("aAa", "a", "b"), QString("bAb"));
 }
 
+// A case-blind InStr finds what Qt's case-blind search finds, also where characters outside ASCII fold
+// into ASCII letters (the Kelvin sign, the long s) or sit between the letters sought.
+TEST(Strings, InStrWithTextCompareAgreesWithUnicodeFolding)
+{
+    struct Case {
+        int start;
+        QString text;
+        QString find;
+        int expected;
+    };
+    const Case cases[] = {
+        {1, "insert INTO t", "into", 8},
+        {1, "DROP TABLE x; create table x", "CREATE", 15},
+        {1, "aaab", "aab", 2},
+        {3, "abcabc", "ABC", 4},
+        {5, "abcabc", "abc", 0},
+        {7, "abcabc", "c", 0},
+        {1, "ab", "abc", 0},
+        {1, QString::fromUtf8("BACK"), "back", 1},
+        {1, QString::fromUtf8("CLAſE"), "clase", 1},
+        {1, QString::fromUtf8("Artículo número 5 ÍNDICE"), "índice", 19},
+        {1, QString::fromUtf8("ArtÍculo"), "ARTICULO", 0},
+        {1, QString::fromUtf8("x😀DELETE"), "delete", 4},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(vb::InStr(c.start, c.text, c.find, vb::Compare::Text), c.expected) << c.text.toStdString();
+        const qsizetype qt = c.text.indexOf(c.find, c.start - 1, Qt::CaseInsensitive);
+        EXPECT_EQ(c.expected, qt < 0 ? 0 : qt + 1) << c.text.toStdString();
+    }
+    // Random texts over letters that fold into one another, against Qt's own search.
+    const char16_t alphabet[] = {u'a', u'A', u'k', u'K', 0x212A, u's', u'S', 0x017F, 0x00E9, 0x00C9, u' ', 0xD83D};
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        QString text;
+        QString find;
+        for (quint32 i = 0, n = next(24); i < n; ++i)
+            text += QChar(alphabet[next(std::size(alphabet))]);
+        for (quint32 i = 0, n = 1 + next(3); i < n; ++i)
+            find += QChar(u"aAkKsS "[next(7)]);
+        const int start = 1 + static_cast<int>(next(4));
+        const qsizetype qt = start > text.size() + 1 ? -1 : text.indexOf(find, start - 1, Qt::CaseInsensitive);
+        ASSERT_EQ(vb::InStr(start, text, find, vb::Compare::Text), qt < 0 ? 0 : qt + 1)
+            << "start " << start << " in " << text.toStdString() << " for " << find.toStdString();
+    }
+}
+
 TEST(Strings, ValReadsTheLeadingNumber)
 {
     EXPECT_DOUBLE_EQ(vb::Val(" 12 34abc"), 1234.0);

@@ -2,8 +2,48 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QVarLengthArray>
+#include <algorithm>
 
 namespace vb {
+namespace {
+
+// A character as a case-blind comparison sees it: Unicode's simple case folding, as Qt applies it, with
+// ASCII folded without a table lookup. A few other characters fold into ASCII (the Kelvin sign to "k").
+char16_t folded(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+    return QChar::toCaseFolded(c);
+}
+
+bool isAscii(QStringView s)
+{
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Where the ASCII word `find` first stands in `s` from `from` on, case-blind; -1 when it does not. The
+// same answer as Qt's case-blind search, which folds every character through its tables: statements are
+// searched for keywords many times a statement, and here each character costs one compare.
+qsizetype indexOfAsciiCaseBlind(QStringView s, QStringView find, qsizetype from)
+{
+    QVarLengthArray<char16_t, 32> word;
+    for (QChar c : find)
+        word.append(folded(c.unicode()));
+    const qsizetype last = s.size() - word.size();
+    for (qsizetype i = from; i <= last; ++i) {
+        if (folded(s[i].unicode()) != word[0])
+            continue;
+        qsizetype j = 1;
+        while (j < word.size() && folded(s[i + j].unicode()) == word[j])
+            ++j;
+        if (j == word.size())
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
 
 QString LTrim(const QString& s)
 {
@@ -34,8 +74,9 @@ int InStr(int start, const QString& s, const QString& find, Compare compare)
         return 0;
     if (find.isEmpty())
         return start;
-    const auto cs = compare == Compare::Text ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    const qsizetype at = s.indexOf(find, start - 1, cs);
+    const qsizetype at = compare != Compare::Text ? s.indexOf(find, start - 1, Qt::CaseSensitive)
+                         : isAscii(find)          ? indexOfAsciiCaseBlind(s, find, start - 1)
+                                                  : s.indexOf(find, start - 1, Qt::CaseInsensitive);
     return at < 0 ? 0 : static_cast<int>(at + 1);
 }
 
