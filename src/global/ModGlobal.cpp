@@ -275,9 +275,10 @@ QByteArray scriptCreacion(const QString& base, const QString& usuario, const QSt
 
 void escribirScript(const QString& ruta, const QByteArray& contenido)
 {
-    // The script carries the new login's password, so it is readable by its owner only.
+    // The script carries the new login's password, so it is readable by its owner only. Unbuffered, so that
+    // a short write (a full disk) shows in the count; buffered, the last bytes fail unseen at the commit.
     QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly) ||
+    if (!archivo.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         !archivo.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
         archivo.write(contenido) != contenido.size() || !archivo.commit())
         throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
@@ -904,9 +905,10 @@ bool CopiarArchivo(const QString& origen, const QString& destino)
         return true;
     QFile entrada(fuente);
     // The copy is written to a temporary file beside the destination, which takes the destination's
-    // permissions and replaces it only once whole: a full disk leaves the old file as it was.
+    // permissions and replaces it only once whole: a full disk leaves the old file as it was. Unbuffered,
+    // so that every short write shows in its count (a buffered tail fails unseen at the commit).
     QSaveFile salida(destino);
-    if (!entrada.open(QIODevice::ReadOnly) || !salida.open(QIODevice::WriteOnly))
+    if (!entrada.open(QIODevice::ReadOnly) || !salida.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     // The remainder first, then whole pairs of half blocks; a 64-bit count copies any size.
     const qint64 largo = entrada.size();

@@ -89,35 +89,43 @@ TEST(CopiarArchivo, AFileCopiedOntoItselfKeepsItsContent)
     EXPECT_EQ(readFile(dir.path() + "/modulo.exe"), data);
 }
 
+// A disk that fills up part way through the new module: a large copy, and a small one whose bytes all sit
+// in the file's buffer until the end, when the short write was once taken for success.
 TEST(CopiarArchivo, ACopyThatFailsMidwayLeavesTheOldDestinationAsItWas)
 {
-    QTemporaryDir dir;
-    const QString origen = dir.path() + "/descarga.exe";
-    const QString destino = dir.path() + "/V_MV_VENTAS.EXE";
-    const QByteArray viejo = randomBytes(40960);
-    const QByteArray nuevo = randomBytes(40960);
-    writeFile(origen, nuevo);
-    writeFile(destino, viejo);
-    const auto permisos = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                          QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser |
-                          QFileDevice::ReadGroup | QFileDevice::ExeGroup;
-    ASSERT_TRUE(QFile::setPermissions(destino, permisos));
-    {
-        // A disk that fills up after 12,288 bytes of the new module.
-        kembtest::FileSizeLimit limite(12288);
-        EXPECT_FALSE(ModGlobal::CopiarArchivo(origen, destino));
-    }
-    EXPECT_EQ(readFile(destino), viejo);
-    EXPECT_EQ(QFile::permissions(destino), permisos);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase),
-              QStringList({"descarga.exe", "V_MV_VENTAS.EXE"}))
-        << "no half-written file is left beside it";
+    struct Caso {
+        int largo;
+        rlim_t lugar;
+    };
+    for (const Caso caso : {Caso{40960, 12288}, Caso{5000, 1000}}) {
+        SCOPED_TRACE(caso.largo);
+        QTemporaryDir dir;
+        const QString origen = dir.path() + "/descarga.exe";
+        const QString destino = dir.path() + "/V_MV_VENTAS.EXE";
+        const QByteArray viejo = randomBytes(caso.largo);
+        const QByteArray nuevo = randomBytes(caso.largo);
+        writeFile(origen, nuevo);
+        writeFile(destino, viejo);
+        const auto permisos = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                              QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser |
+                              QFileDevice::ReadGroup | QFileDevice::ExeGroup;
+        ASSERT_TRUE(QFile::setPermissions(destino, permisos));
+        {
+            kembtest::FileSizeLimit limite(caso.lugar);
+            EXPECT_FALSE(ModGlobal::CopiarArchivo(origen, destino));
+        }
+        EXPECT_EQ(readFile(destino), viejo);
+        EXPECT_EQ(QFile::permissions(destino), permisos);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase),
+                  QStringList({"descarga.exe", "V_MV_VENTAS.EXE"}))
+            << "no half-written file is left beside it";
 
-    // With room again the same copy replaces it whole and keeps its permissions.
-    EXPECT_TRUE(ModGlobal::CopiarArchivo(origen, destino));
-    EXPECT_EQ(readFile(destino), nuevo);
-    EXPECT_EQ(QFile::permissions(destino), permisos);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+        // With room again the same copy replaces it whole and keeps its permissions.
+        EXPECT_TRUE(ModGlobal::CopiarArchivo(origen, destino));
+        EXPECT_EQ(readFile(destino), nuevo);
+        EXPECT_EQ(QFile::permissions(destino), permisos);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    }
 }
 
 TEST(CopiarArchivo, AMissingSourceCreatesNothing)
@@ -839,6 +847,25 @@ TEST_F(Estadisticas, CrearBaseDeDatosWithoutTheFullScriptCreatesNothing)
     });
     EXPECT_FALSE(ModGlobal::CrearBaseDeDatos("srv01", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA", "MQ_ESTADISTICAS"));
     EXPECT_TRUE(ejecutadas().isEmpty());
+    EXPECT_FALSE(QFile::exists(temp.path() + "/CDB7.SQL"));
+}
+
+// A disk that fills up while the creation script is written: the cut script is not run, and the user is
+// told. The file's buffer once hid the short write, and the first half of the script ran as if whole.
+TEST_F(Estadisticas, ACreationScriptThatCannotBeWrittenWholeIsNotRun)
+{
+    kembtest::escribirArchivo(programa.path() + "/completomqe.sql",
+                              "CREATE TABLE TA_CONFIGURACION (CLAVE VARCHAR(50))\r\nGO\r\n");
+    driver.failWhen("'Spanish'", error(15010));
+    QStringList avisos;
+    operador.answerMsgBox(vb::vbAbort, [&](const kembtest::Shown& s) { avisos << s.prompt; });
+    {
+        kembtest::FileSizeLimit limite(300);
+        ModGlobal::CrearUsuario("MQ_ESTADISTICAS", "MQ_ESTADISTICAS", "QK_ZEFTORAMILDA");
+    }
+    ASSERT_EQ(avisos.size(), 1);
+    EXPECT_TRUE(avisos[0].contains("Error de acceso a la ruta o el archivo")) << avisos[0].toStdString();
+    EXPECT_EQ(ejecutadas(), QStringList({kAltaLogin}) + kRolesServidor) << ejecutadas().join('\n').toStdString();
     EXPECT_FALSE(QFile::exists(temp.path() + "/CDB7.SQL"));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/afip/TicketStore.h"
 
+#include "support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -65,6 +67,28 @@ TEST_F(TicketStoreTest, AnExpiredOrDamagedTicketIsDropped)
     damaged.write("{ no es json");
     damaged.close();
     EXPECT_FALSE(TicketStore::load("f1", "wsfe", Wsaa).has_value());
+}
+
+// A disk that fills up while a ticket is written keeps the earlier ticket whole and says the new one was
+// not kept; the file's buffer once hid the short write and left a cut ticket in place.
+TEST_F(TicketStoreTest, AFullDiskKeepsTheEarlierTicketWhole)
+{
+    const AccessTicket earlier = ticket(3600);
+    ASSERT_TRUE(TicketStore::save("f1", "wsfe", Wsaa, earlier));
+    QFile file(TicketStore::filePath("f1", "wsfe", Wsaa));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        kembtest::FileSizeLimit limit(40);
+        EXPECT_FALSE(TicketStore::save("f1", "wsfe", Wsaa, ticket(7200)));
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    const auto loaded = TicketStore::load("f1", "wsfe", Wsaa);
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(loaded->expiration, earlier.expiration);
+    EXPECT_EQ(QDir(TicketStore::folder()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
 }
 
 TEST_F(TicketStoreTest, FolderAndFileAreTheUsersOnly)

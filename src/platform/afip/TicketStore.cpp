@@ -80,10 +80,15 @@ bool TicketStore::save(const QString& fingerprint, const QString& service, const
                            {QStringLiteral("service"), service},
                            {QStringLiteral("wsaa"), normalized(wsaaUrl)}};
     const QString path = filePath(fingerprint, service, wsaaUrl);
+    // Unbuffered, so that a short write (a full disk) shows in the count and no cut ticket is kept.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    file.write(QJsonDocument(json).toJson());
+    const QByteArray text = QJsonDocument(json).toJson();
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit() && QFile::setPermissions(path, OwnerOnly);
 }
 

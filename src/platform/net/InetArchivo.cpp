@@ -35,8 +35,9 @@ void GuardarRespuesta(Inet& inet, const QString& ruta, const QString& queSeDesca
                                     .arg(estado));
     const int largo = LargoDeclarado(inet.GetHeader(QStringLiteral("Content-length")));
 
+    // Unbuffered, so that a short write (a full disk) shows in the count each write returns.
     QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
+    if (!archivo.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ruta);
     QByteArray trozo = inet.GetChunk(kTrozo);
     vb::DoEvents();
