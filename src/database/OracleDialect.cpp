@@ -581,14 +581,21 @@ bool literalesDeFecha(const QString& s, QString& salida)
     return true;
 }
 
+// A function that keeps its arguments and takes Oracle's name: `de` becomes `a` wherever it stands outside
+// a literal.
+bool renombrar(const QString& s, QString& salida, QLatin1StringView de, QLatin1StringView a)
+{
+    return reescribirFuera(s, salida, [&s, de, a](qsizetype i) -> Reemplazo {
+        if (coincide(s, i, de))
+            return {de.size(), a};
+        return {};
+    });
+}
+
 // Pass 5: CHARINDEX keeps its arguments and takes Oracle's name.
 bool busquedaDeTexto(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
-        if (coincide(s, i, "Charindex"_L1))
-            return {9, "InStr"_L1};
-        return {};
-    });
+    return renombrar(s, salida, "Charindex"_L1, "InStr"_L1);
 }
 
 // Pass 6: the two CONVERT forms, written exactly so.
@@ -643,21 +650,13 @@ bool estilo103(const QString& s, QString& salida)
 // Pass 9: SUBSTRING takes Oracle's name.
 bool subcadena(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
-        if (coincide(s, i, "SUBSTRING("_L1))
-            return {10, "SUBSTR("_L1};
-        return {};
-    });
+    return renombrar(s, salida, "SUBSTRING("_L1, "SUBSTR("_L1);
 }
 
 // Pass 10: ISNULL takes Oracle's name.
 bool nulos(const QString& s, QString& salida)
 {
-    return reescribirFuera(s, salida, [&s](qsizetype i) -> Reemplazo {
-        if (coincide(s, i, "ISNULL("_L1))
-            return {7, "NVL("_L1};
-        return {};
-    });
+    return renombrar(s, salida, "ISNULL("_L1, "NVL("_L1);
 }
 
 } // namespace
