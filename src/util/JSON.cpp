@@ -43,6 +43,11 @@ void clearFaults()
 
 // Deeper nesting is refused as the run-time refuses a call when its stack is spent, instead of exhausting it.
 constexpr int kMaxDepth = 500;
+
+// A value nested too deep after the first such fault: it is passed over whole, and the container that met it
+// ends as the first one did, without another line. Otherwise every further opening bracket of a long run
+// would be read, stored and reported once more.
+struct TooDeepAgain {};
 // How much of the rest of the text a fault line quotes.
 constexpr int kRestQuoted = 200;
 
@@ -126,12 +131,15 @@ private:
     }
     // Moves on to the closing quote, a backslash or the end of the text.
     void skipOrdinary(QChar quote);
+    // Moves past the container that opens at the position, its contents unread; to the end when it never closes.
+    void skipContainer();
     void collect(QChar c);
     int unicodeEscape() const;
 
     const QString& m_text;
     qsizetype m_position = 1;
     int m_depth = 0;
+    bool m_depthFaulted = false;
     // Every string with escapes is collected here in turn, so that the builder makes its room once per reading.
     cStringBuilder m_collected;
 };
@@ -206,6 +214,8 @@ std::shared_ptr<vb::Dictionary> Reader::ParseObject()
         const QString key = ParseKey();
         try {
             object->Add(key, ParseValue());
+        } catch (const TooDeepAgain&) {
+            return object;
         } catch (const vb::Error& e) {
             fault(e.Description() + QStringLiteral(": ") + key);
             return object;
@@ -244,9 +254,29 @@ std::shared_ptr<vb::Collection> Reader::ParseArray()
             if (m_position == before)
                 return array;
             array->Add(element);
+        } catch (const TooDeepAgain&) {
+            return array;
         } catch (const vb::Error& e) {
             fault(e.Description() + QStringLiteral(": ") + next20());
             return array;
+        }
+    }
+}
+
+void Reader::skipContainer()
+{
+    int open = 0;
+    for (; !atEnd(); ++m_position) {
+        const QChar c = current();
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            for (++m_position; !atEnd() && current() != c; ++m_position)
+                if (current() == QLatin1Char('\\'))
+                    ++m_position;
+        } else if (c == QLatin1Char('[') || c == QLatin1Char('{')) {
+            ++open;
+        } else if ((c == QLatin1Char(']') || c == QLatin1Char('}')) && --open == 0) {
+            ++m_position;
+            return;
         }
     }
 }
@@ -256,8 +286,14 @@ vb::Variant Reader::ParseValue()
     SkipBlanks();
     const QChar c = current();
     if (c == QLatin1Char('{') || c == QLatin1Char('[')) {
-        if (m_depth >= kMaxDepth)
+        if (m_depth >= kMaxDepth) {
+            if (m_depthFaulted) {
+                skipContainer();
+                throw TooDeepAgain{};
+            }
+            m_depthFaulted = true;
             throw vb::Error(28, QStringLiteral("Espacio de pila insuficiente"), QStringLiteral("JSON"));
+        }
         ++m_depth;
         const vb::Variant inner = c == QLatin1Char('{') ? vb::Variant(ParseObject()) : vb::Variant(ParseArray());
         --m_depth;

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -323,7 +324,9 @@ TEST(JSONTest, ReadsWellFormedDocumentsAsQJsonDocumentDoes)
 
 // Runs Parse in a child process that may take at most `seconds` of processor time and `megabytes` of address
 // space beyond what the test program already holds; true when the reading ended normally within them.
-bool parsesWithin(const QString& text, rlim_t seconds, rlim_t megabytes)
+// True when `work` ends normally in a child process held to `seconds` of processor time and `megabytes` of
+// address space beyond what the test program already maps.
+bool runsWithin(const std::function<void()>& work, rlim_t seconds, rlim_t megabytes)
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
@@ -347,7 +350,7 @@ bool parsesWithin(const QString& text, rlim_t seconds, rlim_t megabytes)
         setrlimit(RLIMIT_CPU, &processor);
         // The child must end here whatever happens: it holds a copy of the whole test program.
         try {
-            JSON::Parse(text);
+            work();
         } catch (...) {
             _exit(1);
         }
@@ -356,6 +359,38 @@ bool parsesWithin(const QString& text, rlim_t seconds, rlim_t megabytes)
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool parsesWithin(const QString& text, rlim_t seconds, rlim_t megabytes)
+{
+    return runsWithin([&text]() { JSON::Parse(text); }, seconds, megabytes);
+}
+
+// An answer that only opens arrays: the first level past the limit is reported, the rest is not read again
+// level by level, neither in time, nor in memory, nor in fault lines.
+TEST(JSONTest, AnAnswerOfOpeningBracketsReportsItsDepthOnce)
+{
+    const QString text(10 * 1024 * 1024, QLatin1Char('['));
+    EXPECT_TRUE(runsWithin(
+        [&text]() {
+            JSON::Parse(text);
+            (void)JSON::ErrorText().size();
+        },
+        1, 100));
+
+    ASSERT_NE(JSON::Parse(text), nullptr);
+    const QString depthFault = QStringLiteral("Espacio de pila insuficiente: ");
+    EXPECT_TRUE(JSON::ErrorText().startsWith(depthFault + QString(20, QLatin1Char('['))));
+    EXPECT_EQ(JSON::ErrorText().count(depthFault), 1);
+}
+
+// Neither the rest of a value too deep nor a second one writes another line of that kind.
+TEST(JSONTest, OnlyTheFirstValueTooDeepIsReported)
+{
+    const QString deep = QString(600, QLatin1Char('[')) + QStringLiteral("\"]\"") + QString(600, QLatin1Char(']'));
+    ASSERT_NE(JSON::Parse(QStringLiteral("{\"a\":") + deep + QStringLiteral(",\"b\":") + deep + QStringLiteral("}")),
+              nullptr);
+    EXPECT_EQ(JSON::ErrorText().count(QStringLiteral("Espacio de pila insuficiente")), 1);
 }
 
 // A malformed answer nested deep: each level quotes the word it cannot read, and each enclosing level meets
