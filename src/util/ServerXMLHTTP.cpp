@@ -1,10 +1,11 @@
 #include "util/ServerXMLHTTP.h"
 
+#include "platform/net/BoundedReply.h"
 #include "platform/net/Network.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/SynchronousWait.h"
 
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
@@ -33,7 +34,12 @@ void ServerXMLHTTP::send()
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     std::unique_ptr<QNetworkReply> reply(net::manager().sendCustomRequest(request, m_method));
-    QEventLoop loop;
+    QByteArray body;
+    net::BoundedReply bounded(*reply, MaxAnswerBytes, [&body](const QByteArray& piece) {
+        body += piece;
+        return true;
+    });
+    vb::SynchronousWait wait;
     QTimer limit;
     bool timedOut = false;
     limit.setSingleShot(true);
@@ -41,18 +47,20 @@ void ServerXMLHTTP::send()
         timedOut = true;
         reply->abort();
     });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&bounded, &net::BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
     limit.start(m_timeLimitMs);
     if (!reply->isFinished())
-        loop.exec();
+        wait.exec();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (timedOut)
         throw vb::Error(-2147012894, QStringLiteral("Se agotó el tiempo de espera de la operación"), kSource);
+    if (bounded.tooLong())
+        throw vb::Error(-2147024882, QStringLiteral("La respuesta del servidor es demasiado larga"), kSource);
     if (!status.isValid())
         throw vb::Error(-2147012867, reply->errorString(), kSource);
     m_status = status.toInt();
-    m_body = reply->readAll();
+    m_body = body;
     m_contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray().toLower();
 }
 

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using kembtest::FakeAfip;
@@ -260,4 +261,45 @@ TEST_F(ProbarCertificadoTest, TheWindowShowsTheBusyCursorWhileTheServiceAnswers)
         EXPECT_FALSE(ocupado.contains(false));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
+}
+
+// Closing the window (as the window manager asks for it) while the test waits for the service: the window
+// stays until the answer is in and shown, then closes; a second click meanwhile starts no second test.
+TEST_F(ProbarCertificadoTest, ACloseAskedForDuringTheTestTakesEffectAfterIt)
+{
+    FakeAfip fake(*s_autoridad);
+    const auto archivos = certificado(QStringLiteral("cierre"));
+    completar(fake, QStringLiteral("4"), QStringLiteral("20123456786"), archivos.certificate, archivos.key);
+    ASSERT_EQ(probar().prompt, Correcto) << "the login's ticket is kept, so the next test only queries";
+    kembtest::HttpServer lento;
+    lento.route(FakeAfip::WsfePath, [](const kembtest::HttpRequest&) {
+        QThread::msleep(800);
+        kembtest::HttpResponse r;
+        r.body = "<Envelope><Body><FECompUltimoAutorizadoResponse><FECompUltimoAutorizadoResult><PtoVta>4</PtoVta>"
+                 "<CbteTipo>1</CbteTipo><CbteNro>31</CbteNro></FECompUltimoAutorizadoResult>"
+                 "</FECompUltimoAutorizadoResponse></Body></Envelope>";
+        return r;
+    });
+    m_ventana->TxtWSFE->setText(lento.baseUrl() + FakeAfip::WsfePath);
+    m_ventana->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_ventana.get()));
+
+    bool pedido = false;
+    bool visibleTrasPedirlo = false;
+    QTimer::singleShot(300, m_ventana.get(), [&]() {
+        QTest::mouseClick(m_ventana->LblProbarCRT, Qt::LeftButton);
+        m_ventana->windowHandle()->close();
+        pedido = true;
+        visibleTrasPedirlo = m_ventana->isVisible();
+    });
+    ScriptedOperator operador;
+    operador.answerMsgBox(vb::vbOK);
+    QTest::mouseClick(m_ventana->LblProbarCRT, Qt::LeftButton);
+    EXPECT_TRUE(pedido);
+    EXPECT_TRUE(visibleTrasPedirlo);
+    ASSERT_EQ(operador.msgBoxes().size(), 1u);
+    EXPECT_EQ(operador.msgBoxes().front().prompt, Correcto);
+    EXPECT_EQ(lento.requestCount(FakeAfip::WsfePath), 1);
+    QTest::qWait(100);
+    EXPECT_FALSE(m_ventana->isVisible());
 }

@@ -1,6 +1,9 @@
 #include "platform/net/Inet.h"
 
+#include "support/HostileServer.h"
 #include "support/HttpServer.h"
+#include "support/MemoryGrowth.h"
+#include "support/WaitUntil.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -80,4 +83,33 @@ TEST(Inet, CancelStopsTheRequestWithoutAStateChange)
     inet.Cancel();
     EXPECT_FALSE(inet.StillExecuting());
     EXPECT_FALSE(states.wait(300));
+}
+
+TEST(Inet, ABodyLongerThanItsDeclaredLengthEndsInTheErrorState)
+{
+    kembtest::HostileServer hostil({1000, true});
+    Inet inet;
+    kembtest::MemoryGrowth memoria;
+    EXPECT_EQ(finalState(inet, hostil.baseUrl() + "/modulo.exe"), Inet::icError);
+    EXPECT_EQ(inet.ResponseInfo(), QStringLiteral("La respuesta del servidor es más larga que la declarada."));
+    EXPECT_EQ(inet.StatusCode(), 0);
+    EXPECT_TRUE(inet.GetChunk(1024).isEmpty());
+    EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+}
+
+// A body without end is kept on disk as it arrives, not in memory.
+TEST(Inet, ABodyWithoutEndHoldsLittleMemory)
+{
+    kembtest::HostileServer hostil({std::nullopt, false});
+    Inet inet;
+    QSignalSpy states(&inet, &Inet::StateChanged);
+    kembtest::MemoryGrowth memoria;
+    inet.setURL(hostil.baseUrl() + "/instalador.exe");
+    inet.Execute("GET");
+    EXPECT_TRUE(
+        kembtest::waitUntil([&] { return hostil.sent() > 300 * kembtest::kMegabyte || !states.isEmpty(); }, 60000));
+    EXPECT_TRUE(states.isEmpty());
+    EXPECT_TRUE(inet.StillExecuting());
+    EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+    inet.Cancel();
 }

@@ -1,7 +1,9 @@
 #include "platform/net/UrlDownload.h"
 
 #include "support/FileSizeLimit.h"
+#include "support/HostileServer.h"
 #include "support/HttpServer.h"
+#include "support/MemoryGrowth.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,3 +131,30 @@ TEST_F(UrlDownloadTest, UnreachableHostOrFolderFails)
 }
 
 } // namespace
+
+// A body without end, or longer than its declared length, is refused without replacing the file, and the
+// memory held meanwhile stays small.
+TEST_F(UrlDownloadTest, ABodyWithoutEndIsRefusedAndKeepsTheExistingFile)
+{
+    struct Caso {
+        const char* nombre;
+        kembtest::HostileServer::Answer respuesta;
+    };
+    const Caso casos[] = {
+        {"sin largo", {std::nullopt, false}},
+        {"mas largo que el declarado", {1000, true}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QFile viejo(destino());
+        ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+        viejo.write("anterior");
+        viejo.close();
+        kembtest::HostileServer hostil(c.respuesta);
+        kembtest::MemoryGrowth memoria;
+        EXPECT_EQ(net::URLDownloadToFile(hostil.baseUrl() + "/imagen.jpg", destino(), 5000), net::kInetDownloadFailure);
+        EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+        EXPECT_EQ(leer(destino()), "anterior");
+        EXPECT_EQ(archivos(), QStringList{"lista.txt"});
+    }
+}

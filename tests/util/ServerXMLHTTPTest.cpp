@@ -1,7 +1,9 @@
 #include "util/ServerXMLHTTP.h"
 
 #include "support/ErrorNumber.h"
+#include "support/HostileServer.h"
 #include "support/HttpServer.h"
+#include "support/MemoryGrowth.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +84,38 @@ TEST(ServerXMLHTTPTest, FailuresRaise)
 
     http.open(QStringLiteral("GET"), QUrl(QStringLiteral("sin-esquema")));
     EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147012891);
+}
+
+} // namespace
+
+namespace {
+
+struct Desmedida {
+    const char* nombre;
+    kembtest::HostileServer::Answer respuesta;
+};
+
+// An answer without end, with or without a declared length, is refused once it is too long, and the memory
+// held meanwhile stays small.
+TEST(ServerXMLHTTPTest, AnAnswerWithoutEndIsRefused)
+{
+    const Desmedida casos[] = {
+        {"sin largo", {std::nullopt, false}},
+        {"en trozos", {std::nullopt, true}},
+        {"mas largo que el declarado", {1000, true}},
+    };
+    for (const Desmedida& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        kembtest::HostileServer server(c.respuesta);
+        kembtest::MemoryGrowth memoria;
+        ServerXMLHTTP http;
+        http.setTimeLimit(5000);
+        http.open(QStringLiteral("GET"), QUrl(server.baseUrl() + "/maestra"));
+        EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147024882);
+        EXPECT_EQ(http.status(), 0);
+        EXPECT_TRUE(http.responseText().isEmpty());
+        EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+    }
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "platform/net/Inet.h"
 
+#include "platform/net/BoundedReply.h"
 #include "platform/net/Network.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTemporaryFile>
 #include <QUrl>
 
 Inet::Inet(QObject* parent) : QObject(parent) {}
@@ -17,11 +19,22 @@ Inet::~Inet()
 void Inet::Execute(const QString& operation)
 {
     Cancel();
-    clearResponse();
     QNetworkRequest request{QUrl(m_url)};
     request.setTransferTimeout(m_requestTimeout * 1000);
+    m_body = std::make_unique<QTemporaryFile>();
     m_reply = net::manager().sendCustomRequest(request, operation.toLatin1());
-    connect(m_reply, &QNetworkReply::finished, this, &Inet::finished);
+    if (!m_body->open()) {
+        m_body.reset();
+        m_responseInfo = QStringLiteral("No se pudo crear el archivo temporal de la descarga.");
+    }
+    m_bounded = std::make_unique<net::BoundedReply>(*m_reply, MaxBodyBytes,
+                                                    [this](const QByteArray& piece) { return keep(piece); });
+    connect(m_bounded.get(), &net::BoundedReply::finished, this, &Inet::finished);
+}
+
+bool Inet::keep(const QByteArray& piece)
+{
+    return m_body && m_body->write(piece) == piece.size();
 }
 
 void Inet::finished()
@@ -29,15 +42,24 @@ void Inet::finished()
     QNetworkReply* reply = m_reply;
     m_reply.clear();
     reply->deleteLater();
+    // It is the sender of this call, so it goes once the call is over.
+    net::BoundedReply* bounded = m_bounded.release();
+    bounded->deleteLater();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) {
+    if (bounded->tooLong())
+        m_responseInfo = QStringLiteral("La respuesta del servidor es más larga que la declarada.");
+    else if (bounded->sinkFailed() && m_responseInfo.isEmpty())
+        m_responseInfo = QStringLiteral("No se pudo guardar la respuesta en el archivo temporal.");
+    else if (!status.isValid())
         m_responseInfo = reply->errorString();
+    if (!m_responseInfo.isEmpty()) {
+        m_body.reset();
         emit StateChanged(icError);
         return;
     }
     m_statusCode = status.toInt();
     m_headers = reply->rawHeaderPairs();
-    m_body = reply->readAll();
+    m_body->seek(0);
     emit StateChanged(icResponseCompleted);
 }
 
@@ -51,9 +73,7 @@ QString Inet::GetHeader(const QString& name) const
 
 QByteArray Inet::GetChunk(int size)
 {
-    const QByteArray chunk = m_body.mid(m_read, size);
-    m_read += chunk.size();
-    return chunk;
+    return m_body && m_statusCode != 0 ? m_body->read(size) : QByteArray();
 }
 
 void Inet::Cancel()
@@ -61,6 +81,7 @@ void Inet::Cancel()
     if (m_reply) {
         QNetworkReply* reply = m_reply;
         m_reply.clear();
+        m_bounded.reset();
         reply->disconnect(this);
         reply->abort();
         reply->deleteLater();
@@ -73,6 +94,5 @@ void Inet::clearResponse()
     m_statusCode = 0;
     m_responseInfo.clear();
     m_headers.clear();
-    m_body.clear();
-    m_read = 0;
+    m_body.reset();
 }

@@ -1,14 +1,21 @@
 // The Internet transfer control: one HTTP request at a time through the program's network manager.
 // The whole response is received before the state changes to icResponseCompleted; GetChunk then hands
-// the body out piece by piece, as the control does.
+// the body out piece by piece, as the control does. The body is kept in a temporary file as it arrives, so a
+// large download holds no more memory than a small one.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class QNetworkReply;
+class QTemporaryFile;
+
+namespace net {
+class BoundedReply;
+}
 
 class Inet : public QObject {
     Q_OBJECT
@@ -16,10 +23,14 @@ class Inet : public QObject {
 public:
     enum State : int {
         icNone = 0,
-        // The request failed before a response arrived (host not found, connection refused, time-out).
+        // The request failed before a response arrived (host not found, connection refused, time-out), or the body
+        // went past its declared length or past MaxBodyBytes.
         icError = 11,
         icResponseCompleted = 12,
     };
+
+    // The longest body taken when the response declares no length.
+    static constexpr qint64 MaxBodyBytes = 512LL * 1024 * 1024;
 
     explicit Inet(QObject* parent = nullptr);
     ~Inet() override;
@@ -50,13 +61,14 @@ signals:
 private:
     void finished();
     void clearResponse();
+    bool keep(const QByteArray& piece);
 
     QString m_url;
     int m_requestTimeout = 60;
     QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<net::BoundedReply> m_bounded;
     int m_statusCode = 0;
     QString m_responseInfo;
     QList<QPair<QByteArray, QByteArray>> m_headers;
-    QByteArray m_body;
-    qsizetype m_read = 0;
+    std::unique_ptr<QTemporaryFile> m_body;
 };

@@ -1,8 +1,9 @@
 #include "platform/net/UrlDownload.h"
 
+#include "platform/net/BoundedReply.h"
 #include "platform/net/Network.h"
+#include "platform/vb/SynchronousWait.h"
 
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSaveFile>
@@ -26,24 +27,19 @@ long URLDownloadToFile(const QString& url, const QString& fileName, int timeLimi
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return kInetDownloadFailure;
-    bool complete = true;
-    const auto save = [&file, &complete](const QByteArray& data) {
-        complete = complete && file.write(data) == data.size();
-    };
-
     std::unique_ptr<QNetworkReply> reply(manager().get(QNetworkRequest(QUrl(url))));
-    QEventLoop loop;
+    BoundedReply bounded(*reply, kDownloadMaxBytes,
+                         [&file](const QByteArray& piece) { return file.write(piece) == piece.size(); });
+    vb::SynchronousWait wait;
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&]() { save(reply->readAll()); });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&bounded, &BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
     limit.start(timeLimitMs);
     if (!reply->isFinished())
-        loop.exec();
-    save(reply->readAll());
+        wait.exec();
 
-    if (!complete || !succeeded(*reply)) {
+    if (bounded.tooLong() || bounded.sinkFailed() || !succeeded(*reply)) {
         file.cancelWriting();
         return kInetDownloadFailure;
     }
