@@ -3,7 +3,9 @@
 #include "platform/afip/TicketStore.h"
 #include "platform/afip/XmlFields.h"
 #include "support/FakeAfip.h"
+#include "support/HostileServer.h"
 #include "support/HttpServer.h"
+#include "support/MemoryGrowth.h"
 #include "support/TestAuthority.h"
 
 #include <QDir>
@@ -272,6 +274,32 @@ TEST_F(ClsFacturaElectronicaTest, AServiceThatNeverAnswersEndsAtTheTimeLimit)
     EXPECT_TRUE(client.UltimoError().contains("no respondió dentro del tiempo límite"));
 }
 
+// An answer without end, or longer than it declares, is refused as unexpected once it passes a few
+// megabytes, and the memory held meanwhile stays small.
+TEST_F(ClsFacturaElectronicaTest, AnAnswerWithoutEndIsRefusedAsUnexpected)
+{
+    struct Caso {
+        const char* nombre;
+        kembtest::HostileServer::Answer respuesta;
+    };
+    const Caso casos[] = {
+        {"sin largo", {std::nullopt, false}},
+        {"mas largo que el declarado", {2000, true}},
+    };
+    const auto f = files(QStringLiteral("sin-fin"));
+    afip::SoapTransport::setTimeoutOverride(10000);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        kembtest::HostileServer hostil(c.respuesta);
+        kembtest::MemoryGrowth memoria;
+        ClsFacturaElectronica client;
+        EXPECT_FALSE(client.Autenticar(f.certificate, f.key, hostil.baseUrl() + FakeAfip::WsaaPath));
+        EXPECT_EQ(client.UltimoError(),
+                  QString("El servicio de autenticación dio una respuesta inesperada (HTTP 200)."));
+        EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+    }
+}
+
 TEST_F(ClsFacturaElectronicaTest, AnUnreachableServiceIsReported)
 {
     QTcpServer closed;
@@ -375,6 +403,31 @@ TEST_F(ClsFacturaElectronicaTest, WorksOverTlsWithATrustedAuthority)
     ASSERT_TRUE(probar(fake, f, error, &numero)) << error.toStdString();
     EXPECT_EQ(numero, 55.0);
     EXPECT_EQ(fake.logins(), 1);
+}
+
+TEST_F(ClsFacturaElectronicaTest, ARefusedCertificateIsNamedOnce)
+{
+    TestAuthority::Subject server;
+    server.commonName = QStringLiteral("127.0.0.1");
+    server.ipAddresses = {QStringLiteral("127.0.0.1")};
+    server.validFrom = -10 * 86400;
+    server.validTo = -86400;
+    const TestAuthority::Issued issued = s_authority->issue(server);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(issued.certificatePem, QSsl::Pem));
+    tls.setPrivateKey(QSslKey(issued.keyPem, QSsl::Rsa));
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    FakeAfip fake(*s_authority, tls);
+    afip::SoapTransport::setExtraCaCertificates({s_authority->certificate()});
+
+    QString error;
+    EXPECT_FALSE(probar(fake, files(QStringLiteral("vence")), error));
+    const QString reason = QSslError(QSslError::CertificateExpired).errorString();
+    EXPECT_TRUE(error.startsWith(QString("No se pudo comunicar con el servicio %1: ").arg(fake.wsaaUrl())))
+        << error.toStdString();
+    EXPECT_TRUE(error.endsWith(reason + QLatin1Char('.'))) << error.toStdString();
+    EXPECT_EQ(error.count(reason), 1) << error.toStdString();
+    EXPECT_EQ(fake.loginRequests(), 0);
 }
 
 TEST_F(ClsFacturaElectronicaTest, ADeeplyNestedAnswerIsRefusedAtOnceAsUnexpected)

@@ -1,12 +1,14 @@
 #include "platform/afip/SoapTransport.h"
 
+#include "platform/net/BoundedReply.h"
 #include "platform/net/Network.h"
+#include "platform/vb/SynchronousWait.h"
 
-#include <QEventLoop>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -28,6 +30,17 @@ QList<QSslCertificate>& extraCaCertificates()
 struct DeleteLater {
     void operator()(QObject* o) const { o->deleteLater(); }
 };
+
+// The reply's own text often already names the certificate problem that refused the connection: each reason is
+// given once.
+QString failureText(const QString& replyText, const QStringList& sslProblems)
+{
+    QString text = replyText;
+    for (const QString& problem : sslProblems)
+        if (!text.contains(problem))
+            text += QStringLiteral(". ") + problem;
+    return text;
+}
 
 QString seconds(int ms)
 {
@@ -82,21 +95,25 @@ SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, con
         request.setSslConfiguration(sslConfigurationFor(url));
 
     std::unique_ptr<QNetworkReply, DeleteLater> reply(net::manager().post(request, envelope));
-    QString sslProblems;
+    QStringList sslProblems;
     QObject::connect(reply.get(), &QNetworkReply::sslErrors, reply.get(),
                      [&sslProblems](const QList<QSslError>& errors) {
                          for (const QSslError& e : errors)
-                             sslProblems += QStringLiteral(" ") + e.errorString() + QLatin1Char('.');
+                             sslProblems.append(e.errorString());
                      });
-    QEventLoop loop;
+    QByteArray body;
+    net::BoundedReply bounded(*reply, MaxAnswerBytes, [&body](const QByteArray& piece) {
+        body += piece;
+        return true;
+    });
+    vb::SynchronousWait wait;
     QTimer limit;
     limit.setSingleShot(true);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&bounded, &net::BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
+    QObject::connect(&limit, &QTimer::timeout, &wait, &vb::SynchronousWait::quit);
     limit.start(timeoutMs());
-    // The window keeps painting while it waits, but takes no clicks that could start a second request.
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        wait.exec();
 
     SoapReply answer;
     if (!reply->isFinished()) {
@@ -106,10 +123,12 @@ SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, con
         return answer;
     }
     answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.body = reply->readAll();
+    // An answer cut at the limit is no answer the caller can read: it is handed on empty.
+    if (!bounded.tooLong())
+        answer.body = body;
     if (answer.httpStatus == 0)
-        answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.%3")
-                           .arg(url.toString(), reply->errorString(), sslProblems);
+        answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.")
+                           .arg(url.toString(), failureText(reply->errorString(), sslProblems));
     return answer;
 }
 

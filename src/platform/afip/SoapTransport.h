@@ -1,4 +1,5 @@
-// Posts a SOAP request and waits for the answer with a time limit, keeping the window's event loop running.
+// Posts a SOAP request and waits for the answer with a time limit and a length limit; the windows keep painting
+// meanwhile but take no input.
 #pragma once
 
 #include <QByteArray>
@@ -30,6 +31,8 @@ public:
     static bool needsLegacySecurityLevel(const QString& host);
 
     static constexpr int DefaultTimeoutMs = 30000;
+    // The services answer a few kilobytes; a longer answer is handed on with no body.
+    static constexpr qint64 MaxAnswerBytes = 4 * 1024 * 1024;
     static int timeoutMs();
     // Only tests call these: a shorter time limit (0 restores the default) and authorities trusted besides
     // the system's (an empty list restores the system's alone).
