@@ -21,7 +21,7 @@ public:
     using Sink = std::function<bool(const QByteArray& piece)>;
 
     // Bytes the reply may hold unread, and the most taken in one piece.
-    static constexpr qint64 ReadBufferSize = 64 * 1024;
+    static constexpr qint64 ReadBufferSize = 1024 * 1024;
 
     // Watches `reply` (which must outlive this object) from now on; `limit` is the longest body accepted.
     BoundedReply(QNetworkReply& reply, qint64 limit, Sink sink);

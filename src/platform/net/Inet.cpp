@@ -23,7 +23,10 @@ void Inet::Execute(const QString& operation)
     request.setTransferTimeout(m_requestTimeout * 1000);
     m_body = std::make_unique<QTemporaryFile>();
     m_reply = net::manager().sendCustomRequest(request, operation.toLatin1());
-    if (!m_body->open()) {
+    // Unbuffered, so that a short write (a full disk) shows in the count each write returns; the temporary
+    // file takes open modes only through the device's own open.
+    QIODevice& spool = *m_body;
+    if (!spool.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_body.reset();
         m_responseInfo = QStringLiteral("No se pudo crear el archivo temporal de la descarga.");
     }
@@ -49,7 +52,7 @@ void Inet::finished()
     if (bounded->tooLong())
         m_responseInfo = QStringLiteral("La respuesta del servidor es más larga que la declarada.");
     else if (bounded->sinkFailed() && m_responseInfo.isEmpty())
-        m_responseInfo = QStringLiteral("No se pudo guardar la respuesta en el archivo temporal.");
+        m_responseInfo = QStringLiteral("Disco lleno");
     else if (!status.isValid())
         m_responseInfo = reply->errorString();
     if (!m_responseInfo.isEmpty()) {
