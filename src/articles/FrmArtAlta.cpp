@@ -10,7 +10,9 @@
 #include "platform/vb/Collection.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/Controls.h"
+#include "platform/vb/Currency.h"
 #include "platform/vb/Dictionary.h"
+#include "platform/vb/Error.h"
 #include "platform/vb/ErrorAction.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/Strings.h"
@@ -400,6 +402,17 @@ void FrmArtAlta::AltaArticulos()
         return;
     }
 
+    // A price the currency cannot hold is refused before the article is written, not halfway through.
+    vb::Currency importePrecio;
+    if (!pIdLista.isEmpty()) {
+        try {
+            importePrecio = funciones.TextoANumero(campo(QStringLiteral("precio"))->text());
+        } catch (const vb::Error& e) {
+            vb::MsgBox(e.Description());
+            return;
+        }
+    }
+
     CodArtNuevo.clear();
     QString id;
     try {
@@ -433,7 +446,6 @@ void FrmArtAlta::AltaArticulos()
                                 "Precio4,Precio5,TipoLista) VALUES (") +
                  literal(pIdLista) + QLatin1Char(',') + literal(descripcion) + QLatin1Char(',') + literal(rellenado) +
                  QStringLiteral(",1,0,0,0,0,0,'V')"))) {
-        const vb::Currency importePrecio = funciones.TextoANumero(campo(QStringLiteral("precio"))->text());
         ejecutar(QStringLiteral("UPDATE V_MA_PRECIOS SET PRECIO") + vb::Trim(clase) + QLatin1Char('=') +
                  db.SQLValue(vb::Variant(importePrecio), QStringLiteral("@")).toString() +
                  QStringLiteral(" WHERE IDARTICULO=") + literal(rellenado) + QStringLiteral(" AND IDLISTA=") +

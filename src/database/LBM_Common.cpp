@@ -25,13 +25,17 @@ const ClsUtilidades& funciones()
 QStringList items(const QString& texto)
 {
     QStringList out;
-    for (const QString& linea : texto.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts))
+    for (const QString& linea : texto.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts)) {
+        // A line of blanks holds no item, as an empty line does.
+        if (linea.trimmed().isEmpty())
+            continue;
         for (const QString& item : linea.split(QLatin1Char(','))) {
             QString t = item.trimmed();
             if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')))
                 t = t.mid(1, t.size() - 2);
             out << t;
         }
+    }
     return out;
 }
 
@@ -79,8 +83,13 @@ void RegistrarConexion(const QString& nombre, const QString& baseDatos, const QS
 
 std::vector<Registro> LeerConexiones()
 {
+    return LeerConexiones(RutaBases());
+}
+
+std::vector<Registro> LeerConexiones(const QString& ruta)
+{
     std::vector<Registro> registros;
-    QFile archivo(RutaBases());
+    QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly))
         return registros;
     const QStringList todos = items(vb::fromAnsi(archivo.readAll()));

@@ -20,5 +20,7 @@ QString RutaBases();
 
 // The records of the file as comma-separated items, five to a record (none when the file is missing).
 std::vector<Registro> LeerConexiones();
+// The same, from the file at `ruta`: the one a search found under another case of the name.
+std::vector<Registro> LeerConexiones(const QString& ruta);
 
 } // namespace LBM_Common

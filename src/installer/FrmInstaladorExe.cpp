@@ -489,14 +489,15 @@ void FrmInstaladorExe::volverARuta()
 void FrmInstaladorExe::AutorizaEInserta()
 {
     RutaSistema = vb::App::Path();
-    if (!existeEnCarpeta(agregarBarra(RutaSistema), QStringLiteral("BASES.txt"))) {
+    const QString bases = rutaEnCarpeta(agregarBarra(RutaSistema), QStringLiteral("BASES.txt"));
+    if (!ModGlobal::ExisteArchivo(bases)) {
         vb::MsgBox(QStringLiteral("No existe el archivo de bases. No se puede continuar.\r\n"
                                   "Comuníquese con el soporte técnico de Pelvaro."),
                    vb::vbCritical, QStringLiteral("Aviso al Operador"));
         return;
     }
     std::vector<LBM_Common::Registro> registros;
-    vb::ResumeNext([&]() { registros = LBM_Common::LeerConexiones(); });
+    vb::ResumeNext([&]() { registros = LBM_Common::LeerConexiones(bases); });
     for (const LBM_Common::Registro& registro : registros)
         registrarEnBase(registro);
 }

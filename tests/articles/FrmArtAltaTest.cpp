@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QUrlQuery>
@@ -86,6 +87,15 @@ protected:
     {
         return filas("SELECT IdArticulo, CodigoBarra, Descripcion, IdUnidad FROM V_MA_ARTICULOS "
                      "ORDER BY IdArticulo");
+    }
+    // What the database's own client reads, beside the layer that wrote it.
+    QString segunSqlite3(const QString& sql)
+    {
+        QProcess cliente;
+        cliente.start(QStringLiteral("sqlite3"), {base->name(), sql});
+        if (!cliente.waitForFinished(10000) || cliente.exitCode() != 0)
+            return QStringLiteral("<sqlite3 failed: ") + QString::fromLocal8Bit(cliente.readAllStandardError()) + '>';
+        return QString::fromUtf8(cliente.readAllStandardOutput()).trimmed();
     }
     QStringList precios()
     {
@@ -281,6 +291,63 @@ TEST_F(ArtAlta, WithAPriceListThePriceOfTheConfiguredClassIsSetAndTheMasterServi
     // Written as a number, whatever the locale's decimal separator (a "," would end the statement's value).
     EXPECT_EQ(filas("SELECT Precio2 * 2, typeof(Precio2) FROM V_MA_PRECIOS"), QStringList{"2469|real"});
     EXPECT_EQ(avisos(), (QList<QPair<QString, QString>>{{"7790001", "YERBA 1KG"}}));
+}
+
+TEST_F(ArtAlta, APriceTheCurrencyCannotHoldIsRefusedBeforeAnythingIsWritten)
+{
+    for (const char* precio : {"9999999999999999", "1e20", "-1e20", "1234567890123456,5"}) {
+        ScriptedOperator op;
+        op.answerMsgBox(vb::vbOK, [](const Shown& s) {
+            EXPECT_EQ(s.prompt, QStringLiteral("Desbordamiento"));
+            EXPECT_EQ(s.buttons, vb::vbOKOnly);
+            EXPECT_EQ(s.title, vb::App::EXEName());
+        });
+        FrmArtAlta w;
+        w.pIdLista = QStringLiteral("L1");
+        campo(w, 0)->setText(QStringLiteral("7790001"));
+        campo(w, 1)->setText(QStringLiteral("CARO"));
+        campo(w, 2)->setText(QLatin1String(precio));
+        kembtest::whenShown<FrmArtAlta>([](FrmArtAlta* d) {
+            QTest::keyClick(campo(*d, 2), Qt::Key_F2);
+            if (d->isVisible())
+                d->done(-1);
+        });
+        EXPECT_EQ(w.exec(), QDialog::Accepted) << precio;
+        EXPECT_TRUE(op.allAnswered()) << precio;
+        EXPECT_EQ(w.CodArtNuevo, QString()) << precio;
+        EXPECT_EQ(segunSqlite3("SELECT (SELECT count(*) FROM V_MA_ARTICULOS) || '|' || "
+                               "(SELECT count(*) FROM V_MA_PRECIOS)"),
+                  QStringLiteral("0|0"))
+            << precio;
+        EXPECT_TRUE(avisos().isEmpty()) << precio;
+    }
+}
+
+TEST_F(ArtAlta, EnterClicksTheFocusedButton)
+{
+    struct Case {
+        const char* boton;
+        int resultado;
+        int articulos;
+    };
+    for (const Case& c : {Case{"CmdCancelar", QDialog::Rejected, 0}, Case{"CmdAlta", QDialog::Accepted, 1}}) {
+        base->exec("DELETE FROM V_MA_ARTICULOS");
+        FrmArtAlta w;
+        campo(w, 0)->setText(QStringLiteral("7790001"));
+        campo(w, 1)->setText(QStringLiteral("FIDEOS"));
+        const QString nombre = QLatin1String(c.boton);
+        kembtest::whenShown<FrmArtAlta>([nombre](FrmArtAlta* d) {
+            auto* boton = d->findChild<QPushButton*>(nombre);
+            boton->setFocus();
+            QTest::keyClick(boton, Qt::Key_Return);
+            // Ends a window the key left open, so a failure shows as a wrong result and not as a hang.
+            if (d->isVisible())
+                d->done(-1);
+        });
+        EXPECT_EQ(w.exec(), c.resultado) << c.boton;
+        EXPECT_EQ(w.pAceptar, c.resultado == QDialog::Accepted) << c.boton;
+        EXPECT_EQ(articulos().size(), c.articulos) << c.boton;
+    }
 }
 
 TEST_F(ArtAlta, ADuplicateBarcodeAsksFirst)

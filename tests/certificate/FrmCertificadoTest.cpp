@@ -449,6 +449,16 @@ TEST_F(FrmCertificadoTest, FileChoosersFillTheirBoxesAndLeaveThemOnCancel)
     EXPECT_EQ(operador.shown()[2].prompt, "CLAVE PRIVADA (*.KEY)|*.KEY");
 }
 
+TEST_F(FrmCertificadoTest, EnterClicksTheFocusedButton)
+{
+    FrmCertificado& v = abrir();
+    operador.answerOpenFile("/k/privada.key");
+    v.CmdBuscarCRT[0]->setFocus();
+    QTest::keyClick(v.CmdBuscarCRT[0], Qt::Key_Return);
+    EXPECT_EQ(v.TxtRutaKey->text(), "/k/privada.key");
+    EXPECT_TRUE(operador.allAnswered());
+}
+
 TEST_F(FrmCertificadoTest, LinksOpenTheGuideTheSiteAndTheAdvertisement)
 {
     servidor.route(enSitio("lista.txt"), respuesta(200, "a.png\r\n"));

@@ -12,6 +12,8 @@
 #include "support/ScriptedOperator.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -199,4 +201,31 @@ TEST_F(RegistroTest, AModuleNotKnownTouchesNoDatabase)
     EXPECT_TRUE(m_servidor.connections().isEmpty());
     EXPECT_EQ(menu(ventas), QStringList{});
     EXPECT_EQ(tareas(ventas), QStringList{});
+}
+
+// The file is read under whatever case of its name the existence test found, and a line of blanks in it
+// is passed over like an empty line.
+TEST_F(RegistroTest, TheConnectionsFileIsReadUnderAnyCaseOfItsName)
+{
+    TestDatabase& ventas = base("ventas1");
+    ventas.exec("INSERT INTO TA_USUARIOS VALUES ('ana', 'QB417ZT', '1')");
+    LBM_Common::RegistrarConexion("VENTAS1 / SRV01", "ventas1", "ana", "x", "srv01", "", false);
+    QFile registrado(LBM_Common::RutaBases());
+    ASSERT_TRUE(registrado.open(QIODevice::ReadOnly));
+    const QByteArray registro = registrado.readAll();
+    registrado.close();
+    ASSERT_TRUE(registrado.remove());
+    for (const char* nombre : {"bases.txt", "Bases.Txt"}) {
+        const QString ruta = QDir(m_programa.path()).filePath(QLatin1String(nombre));
+        QFile archivo(ruta);
+        ASSERT_TRUE(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        archivo.write("   \r\n\t \r\n" + registro + "  \r\n");
+        archivo.close();
+        ventas.exec("DELETE FROM TA_MENU");
+        m_form.AutorizaEInserta();
+        EXPECT_EQ(menu(ventas), QStringList{kFilaMenu}) << nombre;
+        EXPECT_EQ(tareas(ventas), QStringList{"ana|QB417ZT|D6001"}) << nombre;
+        ASSERT_TRUE(QFile::remove(ruta));
+    }
+    EXPECT_EQ(m_servidor.connections().size(), 2);
 }

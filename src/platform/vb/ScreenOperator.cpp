@@ -74,13 +74,24 @@ int answerOf(QMessageBox::StandardButton b)
     }
 }
 
+// One entry of the chooser's list: the description as written, with the patterns Qt reads from its last
+// parentheses added only when the description does not already end with them.
+QString qtFilterEntry(const QString& description, const QString& patterns)
+{
+    const QString inParentheses =
+        QStringLiteral("(%1)").arg(QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    if (description.trimmed().endsWith(inParentheses))
+        return description;
+    return description + QLatin1Char(' ') + inParentheses;
+}
+
 // "Desc (*.a)|*.a|Other|*.b" becomes Qt's "Desc (*.a);;Other (*.b)".
 QString qtFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        out << qtFilterEntry(parts[i], parts[i + 1]);
     return out.join(QStringLiteral(";;"));
 }
 
