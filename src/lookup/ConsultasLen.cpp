@@ -41,12 +41,25 @@ QString campo(const QString& texto, qsizetype& pos)
     return valor;
 }
 
-bool soloFinesDeLinea(const QString& texto, qsizetype pos)
+bool soloBlancos(const QString& texto, qsizetype pos)
 {
     for (; pos < texto.size(); ++pos)
-        if (texto[pos] != QLatin1Char('\r') && texto[pos] != QLatin1Char('\n') && texto[pos] != QLatin1Char(' '))
+        if (texto[pos] != QLatin1Char('\r') && texto[pos] != QLatin1Char(' '))
             return false;
     return true;
+}
+
+// One line's record: its two fields, and nothing after them. A line that holds fewer or more is damaged.
+bool registroDeLinea(const QString& linea, Registro& registro)
+{
+    qsizetype pos = 0;
+    if (soloBlancos(linea, pos))
+        return false;
+    registro.tabla = campo(linea, pos);
+    if (soloBlancos(linea, pos))
+        return false;
+    registro.anchos = campo(linea, pos);
+    return soloBlancos(linea, pos);
 }
 
 } // namespace
@@ -66,16 +79,12 @@ std::vector<Registro> Leer(const QString& ruta)
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly))
         throw vb::Error(53, QStringLiteral("No se ha encontrado el archivo"));
-    const QString texto = vb::fromAnsi(archivo.readAll());
+    // Line by line, so that a damaged line costs only its own record instead of shifting every later one.
     std::vector<Registro> registros;
-    qsizetype pos = 0;
-    while (!soloFinesDeLinea(texto, pos)) {
+    for (const QString& linea : vb::fromAnsi(archivo.readAll()).split(QLatin1Char('\n'))) {
         Registro r;
-        r.tabla = campo(texto, pos);
-        if (soloFinesDeLinea(texto, pos))
-            break;
-        r.anchos = campo(texto, pos);
-        registros.push_back(r);
+        if (registroDeLinea(linea, r))
+            registros.push_back(r);
     }
     return registros;
 }
@@ -84,7 +93,8 @@ void Escribir(QIODevice& archivo, const Registro& registro)
 {
     const QString linea =
         QStringLiteral("\"") + registro.tabla + QStringLiteral("\",\"") + registro.anchos + QStringLiteral("\"\r\n");
-    if (archivo.write(vb::toAnsi(linea)) < 0)
+    const QByteArray bytes = vb::toAnsi(linea);
+    if (archivo.write(bytes) != bytes.size())
         throw vb::Error(57, QStringLiteral("Error de E/S de dispositivo"));
 }
 

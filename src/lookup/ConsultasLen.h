@@ -18,8 +18,8 @@ struct Registro {
 QString RutaArchivo();
 QString RutaAuxiliar();
 
-// The records in file order; a last field without its pair is dropped. Throws vb::Error when the file
-// cannot be read.
+// The records in file order, one per line; a line that does not hold exactly two fields is passed over.
+// Throws vb::Error when the file cannot be read.
 std::vector<Registro> Leer(const QString& ruta);
 // Writes one record as the run-time's Write # does: both fields quoted, a comma between, CR LF after.
 void Escribir(QIODevice& archivo, const Registro& registro);

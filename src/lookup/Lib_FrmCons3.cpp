@@ -2,6 +2,7 @@
 
 #include "database/DB_Dll.h"
 #include "global/ModGlobal.h"
+#include "lookup/CondicionConsulta.h"
 #include "lookup/ConsultasLen.h"
 #include "lookup/ControlesConsulta.h"
 #include "lookup/TeclasVB.h"
@@ -110,9 +111,15 @@ QString literal(const QString& valor)
     return QString(valor).replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
-// Cell quantities are read in the user's locale (or with "." as decimal point), so a quantity written
-// with the locale's decimal comma reads back whole.
+// A cell's quantity is the leading number of its text with a period as decimal point, whatever the
+// locale: "1.000" is one, and "1,0" (written back in a decimal-comma locale) is one as well.
 double numero(const QString& texto)
+{
+    return vb::Val(texto);
+}
+
+// A typed quantity is formatted as the run-time formats a text: read in the user's locale first.
+double numeroEscrito(const QString& texto)
 {
     return ClsUtilidades().TextoANumero(texto).toDouble();
 }
@@ -175,6 +182,9 @@ void Lib_FrmCons3::disenar()
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
     ListView1->setAllColumnsShowFocus(true);
+    // Every row has the list's one bold font, so rows are of one height: moving to a row found by a search
+    // then needs no layout of every row above it.
+    ListView1->setUniformRowHeights(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setSectionsClickable(true);
@@ -534,22 +544,34 @@ void Lib_FrmCons3::HScroll1_Change()
     picFields->move(-enPixeles(HScroll1->value()), picFields->y());
 }
 
+// The temporary file is written unbuffered, so that a short write (a full disk) shows at once, and it
+// replaces the main file only when whole: a failed rewrite leaves the main file as it was.
 void Lib_FrmCons3::GrabarAnchos()
 {
     const QString principal = ConsultasLen::RutaArchivo();
     const QString auxiliar = ConsultasLen::RutaAuxiliar();
-    QFile temporal(auxiliar);
-    if (!temporal.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
+    std::vector<ConsultasLen::Registro> registros;
     if (ModGlobal::ExisteArchivo(principal))
         for (const ConsultasLen::Registro& r : ConsultasLen::Leer(principal))
             if (r.tabla.compare(NombreTabla, Qt::CaseInsensitive) != 0)
-                ConsultasLen::Escribir(temporal, r);
+                registros.push_back(r);
     std::vector<double> anchos;
     for (int i = 0; i < ListView1->columnCount(); ++i)
         anchos.push_back(enTwips(ListView1->columnWidth(i)));
-    ConsultasLen::Escribir(temporal, {NombreTabla, ConsultasLen::ListaAnchos(anchos)});
-    temporal.close();
+    registros.push_back({NombreTabla, ConsultasLen::ListaAnchos(anchos)});
+    QFile temporal(auxiliar);
+    if (!temporal.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
+    try {
+        for (const ConsultasLen::Registro& r : registros)
+            ConsultasLen::Escribir(temporal, r);
+        temporal.close();
+        if (temporal.error() != QFileDevice::NoError)
+            throw vb::Error(57, QStringLiteral("Error de E/S de dispositivo"));
+    } catch (const vb::Error&) {
+        temporal.remove();
+        throw;
+    }
     if (QFile::exists(principal) && !QFile::remove(principal))
         throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo"));
     if (!QFile::rename(auxiliar, principal))
@@ -618,6 +640,7 @@ void Lib_FrmCons3::CmbSearch_KeyDown(int Index, int KeyCode, int)
     case TeclasVB::vbKeyPageUp:
         ListView1_KeyDown(KeyCode, 0);
         ListView1->setFocus();
+        seleccionarActual();
         break;
     default:
         break;
@@ -625,9 +648,11 @@ void Lib_FrmCons3::CmbSearch_KeyDown(int Index, int KeyCode, int)
 }
 
 // Turns the box's text into a LIKE condition on its column, added before any GROUP BY / ORDER BY tail,
-// and loads the window again.
+// and loads the window again. A window without a statement (an option picker) has nothing to filter.
 void Lib_FrmCons3::filtrar(int Index)
 {
+    if (vb::Trim(SQL).isEmpty())
+        return;
     QComboBox* caja = CmbSearch[Index];
     QString grupo;
     QString prefijo;
@@ -652,17 +677,19 @@ void Lib_FrmCons3::filtrar(int Index)
         prefijo = QStringLiteral("stk_ma_articulos.");
     if (vb::InStr(SQLBase, QStringLiteral("v_ma_articulos."), Compare::Text) > 0)
         prefijo = QStringLiteral("v_ma_articulos.");
-    const QString union_ = vb::InStr(SQL, QStringLiteral("where"), Compare::Text) > 0 ? QStringLiteral(" and ")
-                                                                                      : QStringLiteral(" where ");
+    const bool conCondicion = vb::InStr(SQL, QStringLiteral("where"), Compare::Text) > 0;
+    const QString union_ = conCondicion ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    if (conCondicion)
+        SQLBase = CondicionConsulta::EncerrarCondicion(SQLBase);
     const QString campo = caja->property("Tag").toString();
     if (CfgUsaConsultaLIKE) {
         const QString texto = vb::Replace(caja->currentText(), QStringLiteral(" "), QStringLiteral("%"));
-        SQL = SQLBase + union_ + prefijo + campo + QStringLiteral(" like '%") + literal(texto) + QStringLiteral("%' ") +
-              SQLSufijo;
+        SQL = SQLBase + union_ + prefijo + campo +
+              CondicionConsulta::Like(QStringLiteral("%") + texto + QStringLiteral("%")) + SQLSufijo;
     } else {
         caja->setEditText(Utilidades.Reemplazar(caja->currentText(), QStringLiteral("*"), QStringLiteral("%")));
-        SQL = SQLBase + union_ + prefijo + campo + QStringLiteral(" like '") + literal(caja->currentText()) +
-              QStringLiteral("%' ") + SQLSufijo;
+        SQL = SQLBase + union_ + prefijo + campo + CondicionConsulta::Like(caja->currentText() + QStringLiteral("%")) +
+              SQLSufijo;
     }
     caja->setEditText(QString());
     SQLBase = SQL;
@@ -752,6 +779,16 @@ void Lib_FrmCons3::CmdAceptar_Click()
                  manejar);
 }
 
+// The row the list draws as current (the first one when it has just taken the focus) is the chosen one.
+void Lib_FrmCons3::seleccionarActual()
+{
+    QTreeWidgetItem* actual = ListView1->currentItem();
+    if (!actual)
+        actual = ListView1->topLevelItem(0);
+    if (actual && !actual->isSelected())
+        ListView1->setCurrentItem(actual);
+}
+
 void Lib_FrmCons3::CmdCancelar_Click()
 {
     vb::ResumeNext([&] { ValorDevuelto = QString(); });
@@ -797,9 +834,10 @@ void Lib_FrmCons3::ListView1_KeyDown(int KeyCode, int Shift)
         [&] {
             if (KeyCode == TeclasVB::vbKeySpace && CheckBoxes)
                 return;
-            if (KeyCode == TeclasVB::vbKeyReturn)
+            if (KeyCode == TeclasVB::vbKeyReturn) {
+                seleccionarActual();
                 CmdAceptar_Click();
-            else if ((KeyCode == TeclasVB::vbKeyInsert || KeyCode == TeclasVB::vbKeyDelete) && UsaCantidades)
+            } else if ((KeyCode == TeclasVB::vbKeyInsert || KeyCode == TeclasVB::vbKeyDelete) && UsaCantidades)
                 cantidad(KeyCode, Shift);
             else
                 agregarALaBusqueda(KeyCode);
@@ -826,8 +864,7 @@ void Lib_FrmCons3::cantidad(int KeyCode, int Shift)
     if (KeyCode == TeclasVB::vbKeyInsert && Shift == TeclasVB::vbShiftMask) {
         const QString entrada = vb::InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."),
                                              QStringLiteral("Carga de Datos"), item->text(q));
-        const double valor = numero(entrada);
-        item->setText(q, valor == 0 ? QStringLiteral("0.00") : formato(valor, 2));
+        item->setText(q, numero(entrada) == 0 ? QStringLiteral("0.00") : formato(numeroEscrito(entrada), 2));
         tildar(true);
     } else if (KeyCode == TeclasVB::vbKeyInsert && Shift == 0) {
         item->setText(q, formato(numero(item->text(q)) + 1, 1));

@@ -126,6 +126,7 @@ private:
     void GrabarAnchos();
     void alinearCaja(int columna, double ancho);
     QString valorColumna(QTreeWidgetItem* item, int columna, const QString& actual) const;
+    void seleccionarActual();
     void filtrar(int Index);
     void cantidad(int KeyCode, int Shift);
     void agregarALaBusqueda(int KeyCode);

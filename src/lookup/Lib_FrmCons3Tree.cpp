@@ -2,6 +2,7 @@
 
 #include "database/DB_Dll.h"
 #include "global/ModGlobal.h"
+#include "lookup/CondicionConsulta.h"
 #include "lookup/ControlesConsulta.h"
 #include "lookup/TeclasVB.h"
 #include "platform/ado/Recordset.h"
@@ -143,17 +144,14 @@ QTreeWidgetItem* Lib_FrmCons3Tree::agregar(const QString& padre, const QString& 
     return nodo;
 }
 
-// The longest key already in the tree that the new key starts with (the first of equally long ones).
+// The longest key already in the tree that the new key starts with. Keys are unique without regard to case,
+// so the new key's own prefixes, longest first, are looked up in the key index: no two nodes can tie.
 QString Lib_FrmCons3Tree::padreAutomatico(const QString& claveNueva) const
 {
-    QString mejor = kRaiz;
-    for (const QTreeWidgetItem* nodo : m_nodos) {
-        const QString candidata = clave(nodo);
-        if (candidata.size() > mejor.size() &&
-            claveNueva.left(candidata.size()).compare(candidata, Qt::CaseInsensitive) == 0)
-            mejor = candidata;
-    }
-    return mejor;
+    for (qsizetype largo = claveNueva.size(); largo > kRaiz.size(); --largo)
+        if (const QTreeWidgetItem* nodo = Nodo(claveNueva.left(largo)))
+            return clave(nodo);
+    return kRaiz;
 }
 
 // ---- load step and builders ----
@@ -238,6 +236,9 @@ void Lib_FrmCons3Tree::armar(const QString& rutina,
                 break;
         }
     db.CierraRecordset(rs);
+    // The first node is current once the tree is built, so Enter right away hands it back.
+    if (!m_nodos.empty())
+        TreeV->setCurrentItem(m_nodos.front());
 }
 
 void Lib_FrmCons3Tree::Form_Unload()
@@ -287,11 +288,12 @@ void Lib_FrmCons3Tree::filtrar()
             m_cola = vb::Mid(SQL, orden);
     });
     vb::ResumeNext([&] {
-        const QString texto = QString(caja->currentText()).replace(QLatin1Char('\''), QStringLiteral("''"));
-        SQL = m_cabeza +
-              (vb::InStr(SQL, QStringLiteral("where"), Compare::Text) > 0 ? QStringLiteral(" and ")
-                                                                          : QStringLiteral(" where ")) +
-              caja->property("Tag").toString() + QStringLiteral(" like '%") + texto + QStringLiteral("%' ") + m_cola;
+        const bool conCondicion = vb::InStr(SQL, QStringLiteral("where"), Compare::Text) > 0;
+        if (conCondicion)
+            m_cabeza = CondicionConsulta::EncerrarCondicion(m_cabeza);
+        SQL = m_cabeza + (conCondicion ? QStringLiteral(" and ") : QStringLiteral(" where ")) +
+              caja->property("Tag").toString() +
+              CondicionConsulta::Like(QStringLiteral("%") + caja->currentText() + QStringLiteral("%")) + m_cola;
     });
     vb::ResumeNext([&] { caja->setEditText(QString()); });
     vb::ResumeNext([&] { m_cabeza = SQL; });
@@ -362,11 +364,11 @@ void Lib_FrmCons3Tree::CmdAceptar_Click()
     }
     QString codigo;
     vb::RunSteps({[&] {
+                      // An empty tree has no node to hand back: accepting it does nothing.
                       const QTreeWidgetItem* nodo = TreeV->currentItem();
-                      if (!nodo)
-                          throw vb::Error(91, QStringLiteral("Variable de objeto o de bloque With no establecida"));
-                      codigo = codigoDe(nodo);
-                      return true;
+                      if (nodo)
+                          codigo = codigoDe(nodo);
+                      return nodo != nullptr;
                   },
                   [&] {
                       bool hallado = false;

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -42,6 +43,16 @@ TEST_F(ConsultasLenArchivo, RecordsAreReadFieldByField)
     EXPECT_EQ(registros[1].anchos, "15|");
     EXPECT_EQ(registros[2].tabla, "SUELTA");
     EXPECT_EQ(registros[2].anchos, "30|");
+}
+
+TEST_F(ConsultasLenArchivo, EachLineIsOneRecordAndADamagedLineIsPassedOver)
+{
+    const QString ruta = escribir("\"A\",\"15|\"\r\n\"SOLA\"\r\n\"B\",\"30|\"\r\n\"C\",\"45|\",\"DE MAS\"\r\n"
+                                  "\"ABIERTA,\"60|\r\n\r\n\"D\",\"75|\"\r\n");
+    QStringList leidos;
+    for (const ConsultasLen::Registro& r : ConsultasLen::Leer(ruta))
+        leidos << r.tabla + "=" + r.anchos;
+    EXPECT_EQ(leidos, (QStringList{"A=15|", "B=30|", "D=75|"}));
 }
 
 TEST_F(ConsultasLenArchivo, AMissingFileIsAnError)

@@ -245,6 +245,24 @@ TEST_F(LibClsCons3, ALayoutFilterDefaultsToTheExtraCondition)
         << "a column list still starting with a comma gives no sort column and no ORDER BY";
 }
 
+TEST_F(LibClsCons3, AnF5FilterNarrowsALayoutFilterWithAnOr)
+{
+    base.exec("CREATE TABLE ARTICULOS (CODIGO VARCHAR(10), RUBRO VARCHAR(10))");
+    base.exec("INSERT INTO ARTICULOS VALUES ('A1', 'R1'), ('A2', 'R2'), ('B1', 'R1'), ('B3', 'R3')");
+    Lib_ClsCons3 c;
+    c.gUsarMascarasConsultas = true;
+    c.gRutaMascaraConsultas = mascaras({{"ARTICULOS", "CODIGO|RUBRO", "RUBRO='R2' OR RUBRO='R1'"}});
+    QStringList filtrados;
+    sentencia([&] { c.ConsultaSearch("ARTICULOS"); },
+              [&](Lib_FrmCons3* w) {
+                  w->CmbSearch[0]->setEditText("B");
+                  QTest::keyClick(w->CmbSearch[0], Qt::Key_F5);
+                  filtrados = columna(*w, 0);
+                  w->CmdCancelar_Click();
+              });
+    EXPECT_EQ(filtrados, (QStringList{"B1"}));
+}
+
 TEST_F(LibClsCons3, ALayoutWithOneColumnAndNoSortFieldStopsTheLookup)
 {
     Lib_ClsCons3 c;
@@ -411,6 +429,34 @@ TEST_F(LibClsCons3, ConsultaDesdeArchivoShowsTheFileLines)
         QTest::keyClick(w->ListView1, Qt::Key_Escape);
     });
     EXPECT_EQ(c.ConsultaDesdeArchivo("Archivo", carpeta.filePath("VACIO.TXT")), "");
+}
+
+TEST_F(LibClsCons3, F5InAPickerWithoutAStatementDoesNothing)
+{
+    escribir("LISTA.TXT", "uno\r\ntres\r\notro\r\n");
+    Lib_ClsCons3 c;
+    const std::vector<std::function<QString()>> pickers = {
+        [&] {
+            return c.MenuOpciones("Opciones", {"uno", "tres", "otro"});
+        },
+        [&] {
+            return c.CheckOpciones("Opciones", nullptr, {"0uno", "0tres", "0otro"});
+        },
+        [&] { return c.ConsultaDesdeArchivo("Opciones", carpeta.filePath("LISTA.TXT")); }};
+    for (const auto& picker : pickers) {
+        QStringList filas;
+        QString sql;
+        kembtest::whenShown<Lib_FrmCons3>([&](Lib_FrmCons3* w) {
+            QTest::keyClicks(w->CmbSearch[0], "tr");
+            QTest::keyClick(w->CmbSearch[0], Qt::Key_F5);
+            filas = columna(*w, 0);
+            sql = w->SQL;
+            w->CmdCancelar_Click();
+        });
+        picker();
+        EXPECT_EQ(filas, (QStringList{"uno", "tres", "otro"}));
+        EXPECT_EQ(sql, "");
+    }
 }
 
 TEST_F(LibClsCons3, ConsultaDesdeArchivoWithoutTheFileSaysSo)

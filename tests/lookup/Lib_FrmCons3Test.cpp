@@ -3,6 +3,7 @@
 #include "ListaConsulta.h"
 #include "platform/vb/Constants.h"
 #include "platform/vb/Twips.h"
+#include "support/FileSizeLimit.h"
 #include "support/ModalDriver.h"
 #include "support/WaitUntil.h"
 
@@ -240,6 +241,7 @@ TEST_F(Articulos, ArticleRowsAreColouredByStockLevel)
         EXPECT_EQ(item(*f, i)->foreground(3).color(), esperado[i]);
         EXPECT_TRUE(item(*f, i)->font(2).bold());
     }
+    EXPECT_TRUE(f->ListView1->uniformRowHeights()) << "a search keystroke lays out no row above its match";
 }
 
 TEST_F(Articulos, RowsOfAViewWithoutStockFieldsStayUncoloured)
@@ -345,6 +347,37 @@ TEST_F(LibFrmCons3, AFailedRewriteIsShownToTheOperator)
     auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
     f->Form_Unload();
     EXPECT_EQ(archivo("CONSULTASLEN.MQT"), "<sin archivo>");
+}
+
+TEST_F(LibFrmCons3, AFullDiskWhileSavingKeepsTheWidthsFileAsItWas)
+{
+    const QByteArray antes = "\"CLIENTES\",\"1785|3150|\"\r\n\"OTRA\",\"30|45|\"\r\n\"TERCERA\",\"600|\"\r\n";
+    escribir("CONSULTASLEN.MQT", antes);
+    operador.answerMsgBox(vb::vbOK, [](const Shown& s) {
+        EXPECT_EQ(s.prompt, "Error de E/S de dispositivo");
+        EXPECT_EQ(s.buttons, vb::vbCritical);
+        EXPECT_EQ(s.title, "Aviso al Operador");
+    });
+    auto f = cargar("SELECT CODIGO FROM CLIENTES", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    f->ListView1->setColumnWidth(0, 40);
+    {
+        const kembtest::FileSizeLimit disco(40);
+        f->Form_Unload();
+    }
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT").toLatin1(), antes);
+    EXPECT_FALSE(QFile::exists(carpeta.filePath("CONSULTASLEN.AUX")));
+}
+
+TEST_F(LibFrmCons3, ADamagedLineOfTheWidthsFileCostsOnlyItself)
+{
+    escribir("CONSULTASLEN.MQT", "\"OTRA\",\"30|45|\"\r\n\"ROTA\r\n\"clientes\",\"1785|3150|\"\r\n"
+                                 "\"PROVEEDORES\",\"600|\"\r\n");
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) { f.GrabarCfg = true; });
+    EXPECT_EQ(f->ListView1->columnWidth(0), 119);
+    EXPECT_EQ(f->ListView1->columnWidth(1), 210);
+    f->Form_Unload();
+    EXPECT_EQ(archivo("CONSULTASLEN.MQT").toStdString(),
+              "\"OTRA\",\"30|45|\"\r\n\"PROVEEDORES\",\"600|\"\r\n\"CLIENTES\",\"1785|3150|\"\r\n");
 }
 
 TEST_F(LibFrmCons3, TheWindowSizesItselfToItsColumns)
@@ -493,9 +526,17 @@ INSTANTIATE_TEST_SUITE_P(
                true,
                0,
                "roja",
-               "SELECT DESCRIPCION, COUNT(*) AS N FROM V_MA_ARTICULOS WHERE IDARTICULO > 'A1'  and DESCRIPCION like "
+               "SELECT DESCRIPCION, COUNT(*) AS N FROM V_MA_ARTICULOS WHERE (IDARTICULO > 'A1')  and DESCRIPCION like "
                "'%roja%' GROUP BY DESCRIPCION ORDER BY DESCRIPCION ",
                {"la casa roja"}},
+        Filtro{"SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS WHERE IDARTICULO='A2' OR IDARTICULO='A1' ORDER BY "
+               "IDARTICULO",
+               true,
+               1,
+               "roja",
+               "SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS WHERE (IDARTICULO='A2' OR IDARTICULO='A1')  and "
+               "DESCRIPCION like '%roja%' ORDER BY IDARTICULO ",
+               {"A1"}},
         Filtro{"SELECT IDARTICULO AS ORDERS FROM V_MA_ARTICULOS",
                false,
                0,
@@ -529,7 +570,7 @@ TEST_F(LibFrmCons3, FiltersAccumulateUntilNuevaBusqueda)
     EXPECT_EQ(columna(*f, 0), (QStringList{"C1"}));
     f->CmbSearch[0]->setEditText("c");
     f->CmbSearch_KeyDown(0, 116, 0);
-    EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE FROM CLIENTES  where NOMBRE like 'a%'   and CODIGO like 'c%'  ");
+    EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE FROM CLIENTES  where (NOMBRE like 'a%')  and CODIGO like 'c%'  ");
     f->CmdNueva_Click();
     EXPECT_EQ(f->SQL, "SELECT CODIGO, NOMBRE FROM CLIENTES  ");
     EXPECT_EQ(columna(*f, 0), (QStringList{"C2", "C1", "C3"}));
@@ -668,6 +709,33 @@ TEST_F(LibFrmCons3, EnterAndDoubleClickInTheListAccept)
     EXPECT_EQ(f->ValorDevuelto.toString(), "C2");
 }
 
+TEST_F(LibFrmCons3, EnterAfterDownHandsBackTheRowShownAsCurrent)
+{
+    auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES", [](Lib_FrmCons3& f) { f.CampoDevuelto = "CODIGO"; });
+    f->show();
+    QApplication::setActiveWindow(f.get());
+    const auto elegir = [&](const QString& tecleado) {
+        f->show();
+        QApplication::setActiveWindow(f.get());
+        f->ValorDevuelto = vb::Variant("previo");
+        f->CmbSearch[0]->setFocus();
+        if (!tecleado.isEmpty())
+            QTest::keyClicks(f->CmbSearch[0], tecleado);
+        QTest::keyClick(f->CmbSearch[0], Qt::Key_Down);
+        EXPECT_TRUE(f->ListView1->hasFocus());
+        QTest::keyClick(f->ListView1, Qt::Key_Return);
+        EXPECT_FALSE(f->isVisible());
+        return f->ValorDevuelto.toString();
+    };
+    EXPECT_EQ(elegir({}), "C2") << "fresh load: the first row";
+    EXPECT_EQ(elegir("C1"), "C1") << "the row the typing search moved to";
+    f->show();
+    f->CmbSearch[1]->setEditText("a");
+    f->CmbSearch_KeyDown(1, 116, 0);
+    ASSERT_EQ(columna(*f, 0), (QStringList{"C1"}));
+    EXPECT_EQ(elegir({}), "C1") << "after F5";
+}
+
 TEST_F(LibFrmCons3, KeysTypedInTheListGoOnInTheLastSearchBox)
 {
     auto f = cargar("SELECT CODIGO, NOMBRE FROM CLIENTES");
@@ -720,6 +788,23 @@ TEST_F(Cantidades, DeleteAndInsertStepTheQuantity)
     EXPECT_EQ(item(*f, 1)->text(1), "2,0") << "the locale's own decimal comma reads back";
 }
 
+TEST_F(Cantidades, AQuantityIsReadWithAPeriodAsDecimalPoint)
+{
+    auto f = lista();
+    struct Caso {
+        const char* celda;
+        Qt::Key tecla;
+        const char* resultado;
+    };
+    for (const Caso& c : {Caso{"1.000", Qt::Key_Insert, "2,0"}, Caso{"2.5", Qt::Key_Insert, "3,5"},
+                          Caso{"1.000", Qt::Key_Delete, "0.00"}, Caso{"3,75", Qt::Key_Delete, "2,0"}}) {
+        item(*f, 0)->setText(1, c.celda);
+        f->ListView1->setCurrentItem(item(*f, 0));
+        QTest::keyClick(f->ListView1, c.tecla);
+        EXPECT_EQ(item(*f, 0)->text(1), c.resultado) << c.celda;
+    }
+}
+
 TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
 {
     auto f = lista();
@@ -728,7 +813,7 @@ TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
         const char* entrada;
         const char* celda;
     };
-    for (const Caso& c : {Caso{"", "0.00"}, Caso{"2,5", "2,50"}, Caso{"0,5", "0,50"}, Caso{"abc", "0.00"}}) {
+    for (const Caso& c : {Caso{"", "0.00"}, Caso{"2,5", "2,50"}, Caso{"0,5", "0.00"}, Caso{"abc", "0.00"}}) {
         operador.answerInput(c.entrada);
         item(*f, 0)->setCheckState(0, Qt::Unchecked);
         QTest::keyClick(f->ListView1, Qt::Key_Insert, Qt::ShiftModifier);
@@ -822,6 +907,74 @@ TEST_F(LibFrmCons3, AModalLookupIsDrivenFromTheKeyboard)
     f->exec();
     EXPECT_EQ(f->ValorDevuelto.toString(), "C2");
 }
+
+// F5 filters run on each engine the tests reach: typed text matches literally, % and _ stay wildcards,
+// and the statement's own condition is narrowed as a whole.
+class FiltroEnMotores : public ::testing::TestWithParam<kembtest::Engine> {
+protected:
+    void SetUp() override
+    {
+        if (const QString por = kembtest::TestDatabase::unavailable(GetParam()); !por.isEmpty())
+            GTEST_SKIP() << por.toStdString();
+        base = std::make_unique<kembtest::TestDatabase>(GetParam());
+        vb::App::setPath(carpeta.path());
+        DB_Dll& db = ModGlobal::gDB();
+        db.gCnn->Open(base->connectionString());
+        db.gOpenFlag = true;
+        db.gEsAdmin = true;
+        base->exec("CREATE TABLE RUTAS (CODIGO VARCHAR(10), RUTA VARCHAR(40))");
+        base->exec("INSERT INTO RUTAS VALUES ('R1', 'C:\\dir\\file'), ('R2', 'C:dirfile'), "
+                   "('R3', 'C:\\dir\\otro'), ('R4', 'D:\\dir\\file')");
+    }
+    void TearDown() override
+    {
+        ModGlobal::gDB() = DB_Dll();
+        vb::App::setPath(QString());
+    }
+    QStringList filtrar(const QString& sql, bool like, const QString& texto)
+    {
+        Lib_FrmCons3 f;
+        f.SQL = sql;
+        f.CfgUsaConsultaLIKE = like;
+        f.Form_Load();
+        f.CmbSearch[1]->setEditText(texto);
+        f.CmbSearch_KeyDown(1, 116, 0);
+        QStringList codigos;
+        for (int i = 0; i < f.ListView1->topLevelItemCount(); ++i)
+            codigos << f.ListView1->topLevelItem(i)->text(0);
+        codigos.sort();
+        return codigos;
+    }
+    std::unique_ptr<kembtest::TestDatabase> base;
+    QTemporaryDir carpeta;
+    kembtest::ScriptedOperator operador;
+};
+
+TEST_P(FiltroEnMotores, TypedTextMatchesLiterallyWithItsWildcards)
+{
+    struct Caso {
+        bool like;
+        const char* texto;
+        QStringList codigos;
+    };
+    for (const Caso& c : {Caso{true, "C:\\dir\\file", {"R1"}}, Caso{false, "C:\\dir", {"R1", "R3"}},
+                          Caso{false, "C:_dir", {"R1", "R3"}}, Caso{false, "%:\\dir\\f", {"R1", "R4"}},
+                          Caso{true, "dir file", {"R1", "R2", "R4"}}})
+        EXPECT_EQ(filtrar("SELECT CODIGO, RUTA FROM RUTAS ORDER BY CODIGO", c.like, c.texto), c.codigos) << c.texto;
+    EXPECT_TRUE(operador.allAnswered());
+}
+
+TEST_P(FiltroEnMotores, AConditionWithAnOrIsNarrowedAsAWhole)
+{
+    EXPECT_EQ(
+        filtrar("SELECT CODIGO, RUTA FROM RUTAS WHERE CODIGO = 'R2' OR CODIGO = 'R1' ORDER BY CODIGO", true, "\\"),
+        (QStringList{"R1"}));
+    EXPECT_TRUE(operador.allAnswered());
+}
+
+INSTANTIATE_TEST_SUITE_P(LibFrmCons3, FiltroEnMotores,
+                         ::testing::Values(kembtest::Engine::SQLite, kembtest::Engine::PostgreSQL),
+                         [](const auto& info) { return kembtest::engineName(info.param); });
 
 // ---- registering a new record ----
 

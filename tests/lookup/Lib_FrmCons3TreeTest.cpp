@@ -84,6 +84,40 @@ TEST_F(LibFrmCons3Tree, ALongerCodeAddedFirstDoesNotAdoptAShorterOne)
     EXPECT_EQ(forma(*f), (QStringList{"A<", "A10<A", "A1<A"}));
 }
 
+// The parent rule read literally: of all keys already added, in order, the longest that the new key starts
+// with (any case), the first of equally long ones; the root when none.
+QStringList formaDeReferencia(const QStringList& codigos)
+{
+    QStringList claves{"A"};
+    QStringList out{"A<"};
+    for (const QString& codigo : codigos) {
+        const QString nueva = "A" + codigo;
+        QString padre = "A";
+        for (const QString& candidata : claves)
+            if (candidata.size() > padre.size() && nueva.startsWith(candidata, Qt::CaseInsensitive))
+                padre = candidata;
+        claves << nueva;
+        out << nueva + "<" + padre;
+    }
+    return out;
+}
+
+TEST_F(LibFrmCons3Tree, TheTreeHasTheShapeOfTheParentRule)
+{
+    // Gaps (1 then 1234), orphans (55 without 5), equally long codes (12 and 13 before 123), other cases
+    // (ab before ABC), longer codes first (999 before 9) and codes sharing only their first characters.
+    const QStringList codigos = {"1",    "1234", "12",  "13", "123",  "12345", "55",   "551", "ab", "ABC",
+                                 "aBcD", "999",  "9",   "99", "9999", "2",     "21",   "211", "3",  "1235",
+                                 "13x",  "x13",  "551", "5",  "56",   "ABD",   "abc1", "Ab",  "1"};
+    QStringList unicos;
+    for (const QString& c : codigos)
+        if (!unicos.contains(c, Qt::CaseInsensitive))
+            unicos << c;
+    cuentas(unicos);
+    auto f = arbol("SELECT CODIGO, DESCRIPCION FROM CUENTAS");
+    EXPECT_EQ(forma(*f), formaDeReferencia(unicos));
+}
+
 TEST_F(LibFrmCons3Tree, AnEmptyResultShowsOnlyTheRoot)
 {
     auto f = arbol("SELECT CODIGO, DESCRIPCION FROM CUENTAS");
@@ -156,8 +190,37 @@ TEST_F(LibFrmCons3Tree, F5NarrowsByDescriptionBeforeTheOrderBy)
     EXPECT_EQ(forma(*g), (QStringList{"A<", "A4<A"}));
     g->CmbSearch[0]->setEditText("x");
     g->CmbSearch_KeyDown(116, 0);
-    EXPECT_EQ(g->SQL,
-              "SELECT CODIGO, DESCRIPCION FROM CUENTAS where Descripcion like '%d''an%'  and Descripcion like '%x%' ");
+    EXPECT_EQ(
+        g->SQL,
+        "SELECT CODIGO, DESCRIPCION FROM CUENTAS where (Descripcion like '%d''an%')  and Descripcion like '%x%' ");
+}
+
+TEST_F(LibFrmCons3Tree, F5NarrowsAConditionWithAnOrAsAWhole)
+{
+    base.exec("INSERT INTO CUENTAS VALUES ('1', 'Caja'), ('2', 'Banco'), ('3', 'Caja chica'), ('4', 'C:\\caja')");
+    auto f = arbol("SELECT CODIGO, DESCRIPCION FROM CUENTAS WHERE CODIGO = '2' OR CODIGO = '1' ORDER BY CODIGO");
+    f->CmbSearch[0]->setEditText("caja");
+    QTest::keyClick(f->CmbSearch[0], Qt::Key_F5);
+    EXPECT_EQ(f->SQL, "SELECT CODIGO, DESCRIPCION FROM CUENTAS WHERE (CODIGO = '2' OR CODIGO = '1')  and Descripcion "
+                      "like '%caja%' ORDER BY CODIGO");
+    EXPECT_EQ(forma(*f), (QStringList{"A<", "A1<A"}));
+
+    auto g = arbol("SELECT CODIGO, DESCRIPCION FROM CUENTAS ORDER BY CODIGO");
+    g->CmbSearch[0]->setEditText(":\\");
+    QTest::keyClick(g->CmbSearch[0], Qt::Key_F5);
+    EXPECT_EQ(forma(*g), (QStringList{"A<", "A4<A"})) << "a typed backslash matches itself";
+}
+
+TEST_F(LibFrmCons3Tree, EnterOnAnEmptyTreeDoesNothing)
+{
+    auto f = arbol("SELECT CODIGO, DESCRIPCION FROM CUENTAS", "CODIGO");
+    f->Form_Unload();
+    f->ValorDevuelto = vb::Variant("previo");
+    f->show();
+    QApplication::setActiveWindow(f.get());
+    QTest::keyClick(f->TreeV, Qt::Key_Return);
+    EXPECT_EQ(f->ValorDevuelto.toString(), "previo");
+    EXPECT_TRUE(f->isVisible());
 }
 
 TEST_F(LibFrmCons3Tree, TickingANodeTicksSixLevelsOfItsBranch)
@@ -224,6 +287,26 @@ TEST_F(Cuentas, ASingleCodeComesFromTheCostCentresThenTheAccounts)
     const vb::Variant ninguno = elegir("3");
     EXPECT_EQ(ninguno.type(), vb::Variant::Type::String);
     EXPECT_EQ(ninguno.toString(), "");
+}
+
+TEST_F(Cuentas, EnterRightAfterOpeningHandsBackTheFirstNode)
+{
+    auto f = arbol("SELECT CODIGO, DESCRIPCION FROM CUENTAS", "CODIGO");
+    EXPECT_EQ(f->TreeV->currentItem(), f->Nodos().front());
+    f->ValorDevuelto = vb::Variant("previo");
+    kembtest::whenShown<Lib_FrmCons3Tree>([](Lib_FrmCons3Tree* w) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Return);
+    });
+    f->exec();
+    EXPECT_EQ(f->ValorDevuelto.type(), vb::Variant::Type::String);
+    EXPECT_EQ(f->ValorDevuelto.toString(), "") << "the root's empty code is in neither table";
+
+    f->TreeV->setCurrentItem(f->Nodo("A2"));
+    kembtest::whenShown<Lib_FrmCons3Tree>([](Lib_FrmCons3Tree* w) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Return);
+    });
+    f->exec();
+    EXPECT_EQ(f->ValorDevuelto.toString(), "2 ");
 }
 
 TEST_F(LibFrmCons3Tree, ASingleFamilyIsLookedUpAndAnotherFieldLeavesTheValue)
