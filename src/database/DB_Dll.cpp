@@ -67,6 +67,7 @@ std::optional<long> codigoTipo(const vb::Variant& tipo)
     case vb::Variant::Type::Long:
     case vb::Variant::Type::Double:
     case vb::Variant::Type::Currency:
+    case vb::Variant::Type::Decimal:
         valor = tipo.toDouble();
         break;
     case vb::Variant::Type::String: {
@@ -115,6 +116,7 @@ double numeroDe(const vb::Variant& valor)
     case vb::Variant::Type::Long:
     case vb::Variant::Type::Double:
     case vb::Variant::Type::Currency:
+    case vb::Variant::Type::Decimal:
         return valor.toDouble();
     default:
         return vb::Val(valor.toString());
@@ -169,6 +171,8 @@ QString textoDeValor(const vb::Variant& valor)
     case vb::Variant::Type::Double:
     case vb::Variant::Type::Currency:
         return QLocale::c().toString(valor.toDouble(), 'f', QLocale::FloatingPointShortest);
+    case vb::Variant::Type::Decimal:
+        return valor.toDecimal().toString(QLatin1Char('.'));
     default:
         return valor.toString();
     }

@@ -933,6 +933,21 @@ TEST_F(DbDllConsultas, BuscaMaximoOfADateWithType7IsTheDate)
     EXPECT_EQ(base.BuscaMaximo("t", "fecha").toDouble(), 31);
 }
 
+// A decimal column's value is its number, not the leading number of its text with a decimal comma.
+TEST_F(DbDllConsultas, BuscaMaximoOfADecimalIsItsNumber)
+{
+    if (const QString why = TestDatabase::unavailable(Engine::PostgreSQL); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    TestDatabase pg(Engine::PostgreSQL);
+    pg.exec("CREATE TABLE t (importe NUMERIC(12,2))");
+    pg.exec("INSERT INTO t VALUES (12.5), (1234.56)");
+    DB_Dll& base = db();
+    base.gCnn->Close();
+    base.gCnn->Open(pg.connectionString());
+    EXPECT_EQ(base.BuscaMaximo("t", "importe", 3).toDouble(), 1234.56);
+    EXPECT_EQ(base.BuscaUltimoCodigo("t", "importe").toDouble(), 1234.56);
+}
+
 TEST_F(DbDllConsultas, TheExistenceTestsBuildTheirStatements)
 {
     struct Caso {

@@ -236,7 +236,7 @@ TEST_P(AdoConnection, OneOfTwoIdenticalRowsIsNotToldApartAndNoneChanges)
     EXPECT_EQ(rows.rows[1][0].toString(), "Ana");
 }
 
-// A value the record set cannot hold exactly (the fraction of a second) does not hide a row with a key.
+// Rows that hold the same values apart from their key are told apart by it.
 TEST_P(AdoConnection, ARowWithAKeyIsFoundByItsKey)
 {
     const bool servidor = GetParam() == Engine::PostgreSQL;

@@ -31,6 +31,8 @@ std::string describe(const vb::Variant& v)
         return "Double " + QString::number(v.toDouble(), 'g', 17).toStdString();
     case vb::Variant::Type::Date:
         return "Date " + QString::number(v.toDate().serial(), 'g', 17).toStdString();
+    case vb::Variant::Type::Decimal:
+        return "Decimal " + v.toDecimal().toString(QLatin1Char('.')).toStdString();
     case vb::Variant::Type::String: {
         const QString text = v.toString();
         return "String of " + std::to_string(text.size()) + " \"" + text.left(40).toStdString() + "\"";
@@ -102,7 +104,8 @@ std::vector<Case> sqliteCases()
     std::vector<Case> cases = {
         {"date and time", "TIMESTAMP", "'2024-03-15 10:20:30'", dateOf(2024, 3, 15, 10, 20, 30)},
         {"date alone in a timestamp", "TIMESTAMP", "'2024-03-15'", dateOf(2024, 3, 15)},
-        {"fraction of a second dropped", "TIMESTAMP", "'2024-03-15 23:59:59.999'", dateOf(2024, 3, 15, 23, 59, 59)},
+        {"fraction of a second kept", "TIMESTAMP", "'2024-03-15 23:59:59.999'",
+         vb::Date::fromDateAndMicroseconds(QDate(2024, 3, 15), 86'399'999'000)},
         {"time after a T is dropped", "TIMESTAMP", "'2024-03-15T10:20:30'", dateOf(2024, 3, 15)},
         {"time out of range is dropped", "TIMESTAMP", "'2024-03-15 24:00:00'", dateOf(2024, 3, 15)},
         {"time without seconds is dropped", "TIMESTAMP", "'2024-03-15 10:20'", dateOf(2024, 3, 15)},
@@ -151,16 +154,17 @@ std::vector<Case> postgresCases()
 {
     std::vector<Case> cases = {
         {"date and time", "TIMESTAMP", "'2024-03-15 10:20:30'", dateOf(2024, 3, 15, 10, 20, 30)},
-        {"fraction of a second dropped", "TIMESTAMP", "'2024-03-15 23:59:59.75'", dateOf(2024, 3, 15, 23, 59, 59)},
+        {"fraction of a second kept", "TIMESTAMP", "'2024-03-15 23:59:59.75'",
+         vb::Date::fromDateAndMicroseconds(QDate(2024, 3, 15), 86'399'750'000)},
         {"midnight", "TIMESTAMP", "'2024-03-15 00:00:00'", dateOf(2024, 3, 15)},
         {"date before the zero date", "TIMESTAMP", "'1850-06-01 18:00:00'", dateOf(1850, 6, 1, 18)},
         {"date column", "DATE", "'2024-03-15'", dateOf(2024, 3, 15)},
         {"endless date is the last second", "TIMESTAMP", "'infinity'", dateOf(9999, 12, 31, 23, 59, 59)},
         {"NULL date", "DATE", "NULL", vb::Variant::Null()},
-        {"decimal", "NUMERIC(12,2)", "1234.56", 1234.56},
-        {"negative decimal", "NUMERIC(12,2)", "-0.5", -0.5},
+        {"decimal", "NUMERIC(12,2)", "1234.56", vb::Decimal::parse("1234.56")},
+        {"negative decimal", "NUMERIC(12,2)", "-0.5", vb::Decimal::parse("-0.5")},
         {"decimal of many digits", "NUMERIC(30,10)", "12345678901234567890.0123456789",
-         12345678901234567890.0123456789},
+         vb::Decimal::parse("12345678901234567890.0123456789")},
         {"NULL decimal", "NUMERIC(12,2)", "NULL", vb::Variant::Null()},
         {"integer beyond a double", "BIGINT", "9007199254740993", 9007199254740993LL},
         {"negative integer", "INTEGER", "-5", -5LL},

@@ -25,6 +25,8 @@ public:
     QString currentCatalog() override { return m_inner->currentCatalog(); }
     void setCurrentCatalog(const QString& name) override { m_inner->setCurrentCatalog(name); }
     QStringList primaryKey(const QString& table) override { return m_inner->primaryKey(table); }
+    std::vector<ado::ColumnOrigin> columnOrigins(const QString& sql) override { return m_inner->columnOrigins(sql); }
+    QString identifierQuote() override { return m_inner->identifierQuote(); }
     void close() override { m_inner->close(); }
     ado::Diagnostics takeWarnings() override { return m_inner->takeWarnings(); }
 

@@ -27,6 +27,10 @@ public:
     {
         return inner().execute(SqlServerDialect::rewrite(sql), timeout);
     }
+    std::vector<ado::ColumnOrigin> columnOrigins(const QString& sql) override
+    {
+        return inner().columnOrigins(SqlServerDialect::rewrite(sql));
+    }
 };
 
 } // namespace

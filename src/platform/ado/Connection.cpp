@@ -131,6 +131,16 @@ QStringList Connection::primaryKey(const QString& table)
     return openSession().primaryKey(table);
 }
 
+std::vector<ColumnOrigin> Connection::columnOrigins(const QString& sql)
+{
+    return openSession().columnOrigins(sql);
+}
+
+QString Connection::identifierQuote()
+{
+    return openSession().identifierQuote();
+}
+
 Recordset Connection::Execute(const QString& commandText, long* recordsAffected, long)
 {
     ResultSet result = run(commandText);

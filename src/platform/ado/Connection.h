@@ -55,6 +55,9 @@ public:
     ResultSet run(const QString& sql, const std::vector<Parameter>& parameters);
     // The columns that identify a row of the table (see Session::primaryKey).
     QStringList primaryKey(const QString& table);
+    // See Session::columnOrigins and Session::identifierQuote.
+    std::vector<ColumnOrigin> columnOrigins(const QString& sql);
+    QString identifierQuote();
 
 private:
     Connection() = default;

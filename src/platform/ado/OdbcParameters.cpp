@@ -4,6 +4,7 @@
 #include "platform/ado/OdbcText.h"
 
 #include <QLocale>
+#include <QTime>
 #include <algorithm>
 
 namespace ado {
@@ -70,17 +71,30 @@ QString exactText(const vb::Variant& value)
     return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
 }
 
+// The fraction of a second as the engines write it themselves: none for a whole second, milliseconds when
+// the value has no finer part, else microseconds. A row is then found by the value as it was read.
+QString fractionText(qint64 microseconds)
+{
+    if (microseconds == 0)
+        return QString();
+    if (microseconds % 1000 == 0)
+        return QStringLiteral(".%1").arg(microseconds / 1000, 3, 10, QLatin1Char('0'));
+    return QStringLiteral(".%1").arg(microseconds, 6, 10, QLatin1Char('0'));
+}
+
 // The ODBC literal forms of a date, a time and a timestamp. Every driver reads them, and the SQLite driver
 // stores them as written, as the rows typed in by statements have them (from a timestamp structure it
 // would store milliseconds that such rows never have).
 QString dateText(const vb::Date& date, Kind kind)
 {
-    const QDateTime dt = date.toDateTime();
+    const QString day = date.calendarDay().toString(QStringLiteral("yyyy-MM-dd"));
     if (kind == Kind::Date)
-        return dt.toString(QStringLiteral("yyyy-MM-dd"));
-    if (kind == Kind::Time)
-        return dt.toString(QStringLiteral("HH:mm:ss"));
-    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return day;
+    const qint64 microseconds = date.microsecondsOfDay();
+    const QString clock =
+        QTime::fromMSecsSinceStartOfDay(static_cast<int>(microseconds / 1000)).toString(QStringLiteral("HH:mm:ss")) +
+        fractionText(microseconds % 1'000'000);
+    return kind == Kind::Time ? clock : day + QLatin1Char(' ') + clock;
 }
 
 // Precision and scale of a number written by exactText.
@@ -180,8 +194,14 @@ void OdbcParameters::describe(Value& v, Kind kind, long definedSize)
         break;
     case Kind::Integer:
     case Kind::Real:
-    case Kind::Timestamp:
         v.columnSize = 19;
+        break;
+    case Kind::Timestamp:
+        // "yyyy-MM-dd HH:mm:ss" and the fraction with its point.
+        v.decimalDigits = v.text.size() > 20 && v.text[19] == QLatin1Char('.')
+                              ? static_cast<SQLSMALLINT>(v.text.size() - 20)
+                              : SQLSMALLINT{0};
+        v.columnSize = static_cast<SQLULEN>(std::max<qsizetype>(v.text.size(), 19));
         break;
     case Kind::Boolean:
         v.columnSize = 1;

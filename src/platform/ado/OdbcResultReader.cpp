@@ -2,8 +2,10 @@
 
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/OdbcText.h"
+#include "platform/vb/Error.h"
 
 #include <QDate>
+#include <QLocale>
 #include <QTime>
 #include <algorithm>
 #include <optional>
@@ -38,7 +40,7 @@ std::optional<QString> readText(const OdbcHandle& stmt, SQLUSMALLINT column)
             return std::nullopt;
         const qsizetype capacity = static_cast<qsizetype>(sizeof buffer / sizeof(SQLWCHAR)) - 1;
         const qsizetype got = indicator == SQL_NO_TOTAL || indicator / 2 > capacity ? capacity : indicator / 2;
-        value += fromOdbc(buffer, got);
+        value.append(QStringView(reinterpret_cast<const char16_t*>(buffer), got));
         if (rc == SQL_SUCCESS)
             break;
     }
@@ -56,6 +58,21 @@ int digitsAt(QStringView text, qsizetype from, qsizetype count)
         value = value * 10 + (c - u'0');
     }
     return value;
+}
+
+// The fraction of a second written as "." and digits at `from`, in microseconds (later digits cut off);
+// 0 when there is none.
+qint64 microsecondsAt(QStringView text, qsizetype from)
+{
+    if (from >= text.size() || text[from] != u'.')
+        return 0;
+    qint64 micro = 0;
+    int places = 0;
+    for (qsizetype i = from + 1; i < text.size() && places < 6 && text[i] >= u'0' && text[i] <= u'9'; ++i, ++places)
+        micro = micro * 10 + (text[i].unicode() - u'0');
+    for (; places < 6; ++places)
+        micro *= 10;
+    return micro;
 }
 
 // Whether a day exists in the calendar QDate follows: the Gregorian one, also before its adoption.
@@ -102,7 +119,10 @@ bool canonicalTimestamp(QStringView text, vb::Date& date)
     const int seconds = digitsAt(text, 17, 2);
     if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
         return false;
-    date = vb::Date::fromDateAndSeconds(calendarDay, hours * 3600 + minutes * 60 + seconds);
+    const int wholeSeconds = hours * 3600 + minutes * 60 + seconds;
+    const qint64 micro = microsecondsAt(text, 19);
+    date = micro == 0 ? vb::Date::fromDateAndSeconds(calendarDay, wholeSeconds)
+                      : vb::Date::fromDateAndMicroseconds(calendarDay, wholeSeconds * 1'000'000LL + micro);
     return true;
 }
 
@@ -121,6 +141,21 @@ bool dateFromText(QStringView text, vb::Date& date)
                            : QTime();
     date = vb::Date::fromDateAndSeconds(calendarDay, time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
     return true;
+}
+
+// A decimal column's text as ADO hands it out, a Decimal with every digit; a value beyond what a Decimal
+// holds (or a NaN) keeps the nearest double, text that is no number stays text.
+void storeExact(Rows::Writer& row, size_t column, QStringView text)
+{
+    try {
+        return row.setDecimal(column, vb::Decimal::parse(text.toString()));
+    } catch (const vb::Error&) {
+    }
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (ok)
+        return row.setDouble(column, value);
+    row.setText(column, text);
 }
 
 void storeText(Rows::Writer& row, size_t column, QStringView text, bool date)
@@ -161,8 +196,9 @@ OdbcResultReader::Reading OdbcResultReader::readingFor(int adoType)
         return Reading::Integer;
     case adSingle:
     case adDouble:
-    case adNumeric:
         return Reading::Real;
+    case adNumeric:
+        return Reading::Exact;
     case adBoolean:
         return Reading::Boolean;
     case adDBDate:
@@ -235,6 +271,7 @@ void OdbcResultReader::bind(const std::vector<SQLULEN>& columnSizes)
             break;
         case Reading::Text:
         case Reading::Timestamp:
+        case Reading::Exact:
             cell.text.resize(static_cast<size_t>(textCapacity(columnSizes[i - 1])) + 1);
             m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_WCHAR, cell.text.data(),
                                     static_cast<SQLLEN>(cell.text.size() * sizeof(SQLWCHAR)), &cell.indicator),
@@ -271,12 +308,15 @@ void OdbcResultReader::storeBound(Rows::Writer& row, SQLUSMALLINT column)
         return row.setDouble(at, static_cast<double>(cell.real));
     case Reading::Text:
     case Reading::Timestamp:
+    case Reading::Exact:
         break;
     }
     if (truncated(cell.indicator, cell.text))
         return storeFetched(row, column);
     const QStringView text(reinterpret_cast<const char16_t*>(cell.text.data()),
                            static_cast<qsizetype>(cell.indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
+    if (cell.reading == Reading::Exact)
+        return storeExact(row, at, text);
     storeText(row, at, text, cell.reading == Reading::Timestamp);
 }
 
@@ -306,11 +346,14 @@ void OdbcResultReader::storeFetched(Rows::Writer& row, SQLUSMALLINT column)
     }
     case Reading::Text:
     case Reading::Timestamp:
+    case Reading::Exact:
         break;
     }
     const auto text = readText(m_stmt, column);
     if (!text)
         return row.setNull(at);
+    if (reading == Reading::Exact)
+        return storeExact(row, at, *text);
     storeText(row, at, *text, reading == Reading::Timestamp);
 }
 

@@ -21,7 +21,7 @@ public:
     ResultSet read();
 
 private:
-    enum class Reading { Integer, Real, Text, Timestamp, Boolean };
+    enum class Reading { Integer, Real, Exact, Text, Timestamp, Boolean };
     // Where the driver leaves one column's value of the fetched row.
     struct Cell {
         Reading reading = Reading::Text;

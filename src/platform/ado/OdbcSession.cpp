@@ -39,6 +39,16 @@ ResultSet reshape(ResultSet&& odbc, const std::vector<std::pair<int, QString>>& 
     return out;
 }
 
+// A text attribute of a described column; empty when the driver has none.
+QString columnAttribute(const OdbcHandle& stmt, SQLUSMALLINT column, SQLUSMALLINT field)
+{
+    SQLWCHAR text[256] = {};
+    SQLSMALLINT bytes = 0;
+    Diagnostics ignored;
+    stmt.check(SQLColAttributeW(stmt.get(), column, field, text, sizeof text, &bytes, nullptr), ignored);
+    return fromOdbc(text, std::clamp<qsizetype>(bytes / 2, 0, 255));
+}
+
 } // namespace
 
 OdbcSession::OdbcSession(SQLHANDLE environment, const QString& connectionString, int loginTimeoutSeconds)
@@ -242,6 +252,45 @@ QStringList OdbcSession::primaryKey(const QString& table)
         key.clear(); // a driver that cannot tell leaves the row to be found by its values
     }
     return key;
+}
+
+// Asked of a prepared statement: what a record set reads needs no base names, only an edit of it does.
+std::vector<ColumnOrigin> OdbcSession::columnOrigins(const QString& sql)
+{
+    std::vector<ColumnOrigin> origins;
+    try {
+        OdbcHandle stmt(SQL_HANDLE_STMT, m_dbc.get());
+        Diagnostics ignored;
+        stmt.check(SQLPrepareW(stmt.get(), toOdbc(sql), static_cast<SQLINTEGER>(sql.size())), ignored);
+        SQLSMALLINT count = 0;
+        stmt.check(SQLNumResultCols(stmt.get(), &count), ignored);
+        bool named = false;
+        for (SQLUSMALLINT i = 1; i <= count; ++i) {
+            ColumnOrigin origin{columnAttribute(stmt, i, SQL_DESC_SCHEMA_NAME),
+                                columnAttribute(stmt, i, SQL_DESC_BASE_TABLE_NAME),
+                                columnAttribute(stmt, i, SQL_DESC_BASE_COLUMN_NAME)};
+            named = named || !origin.table.isEmpty();
+            origins.push_back(std::move(origin));
+        }
+        if (!named)
+            origins.clear();
+    } catch (const DriverError&) {
+        origins.clear(); // a statement the driver cannot describe names no table
+    }
+    return origins;
+}
+
+QString OdbcSession::identifierQuote()
+{
+    if (!m_identifierQuote) {
+        SQLWCHAR quote[8] = {};
+        SQLSMALLINT bytes = 0;
+        const SQLRETURN rc = SQLGetInfoW(m_dbc.get(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &bytes);
+        // A blank is how a driver says it quotes no identifier.
+        const QString text = SQL_SUCCEEDED(rc) ? fromOdbc(quote, std::clamp<qsizetype>(bytes / 2, 0, 7)) : QString();
+        m_identifierQuote = text.trimmed();
+    }
+    return *m_identifierQuote;
 }
 
 void OdbcSession::close()

@@ -23,6 +23,8 @@ public:
     QString currentCatalog() override;
     void setCurrentCatalog(const QString& name) override;
     QStringList primaryKey(const QString& table) override;
+    std::vector<ColumnOrigin> columnOrigins(const QString& sql) override;
+    QString identifierQuote() override;
     void close() override;
     Diagnostics takeWarnings() override;
 
@@ -43,6 +45,7 @@ private:
     Diagnostics m_warnings;
     bool m_manualCommit = false;
     std::optional<bool> m_rereadsBoundColumns;
+    std::optional<QString> m_identifierQuote;
 };
 
 } // namespace ado

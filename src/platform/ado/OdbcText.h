@@ -9,9 +9,10 @@ namespace ado {
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16");
 
+// The characters as they are: a leading U+FEFF or U+FFFE is text here, not a byte-order mark.
 inline QString fromOdbc(const SQLWCHAR* text, qsizetype length)
 {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+    return QString(reinterpret_cast<const QChar*>(text), length);
 }
 
 // A pointer to the string's UTF-16 data for an input argument; valid while `text` lives.

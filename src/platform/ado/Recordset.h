@@ -1,5 +1,5 @@
 // ADO's Recordset with a client cursor: the rows are read when it opens; AddNew and field changes are
-// written to the base table (the first table after FROM) by Update.
+// written by Update to the one table the changed fields come from, as the driver names it.
 #pragma once
 
 #include "platform/ado/Field.h"
@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace ado {
 
@@ -85,12 +86,30 @@ private:
         std::vector<Parameter> parameters;
     };
     Parameter parameter(size_t column, const vb::Variant& value) const;
-    Statement insertStatement() const;
-    // The positions of the base table's key columns, when the record set holds them all with values.
-    std::vector<size_t> keyColumns();
+    // Where each field comes from, asked of the driver at the first edit. A driver that names no table at
+    // all leaves the table after FROM, for a statement that reads that one table alone.
+    const std::vector<ColumnOrigin>& origins();
+    // The one table the changed fields (for a new row without any, the fields) come from; raises 3251 when
+    // they come from more than one, or from none the driver can name.
+    ColumnOrigin editedTable();
+    bool belongsTo(size_t column, const ColumnOrigin& table);
+    // A column's or table's name as a statement writes it.
+    QString columnName(size_t column);
+    QString tableName(const ColumnOrigin& table);
+    Statement insertStatement(const ColumnOrigin& table);
+    // The positions of the table's key columns, when the record set holds them all with values.
+    std::vector<size_t> keyColumns(const ColumnOrigin& table);
+    // The table's columns and their ADO types, as the driver lists them (asked once).
+    const std::vector<std::pair<QString, int>>& tableColumns(const ColumnOrigin& table);
+    // Raises 3251 when a changed field names no column of the table: a driver that gives a field's label
+    // for its base column (SQLite's, for an alias) cannot say where the field is written.
+    void requireChangedColumnsOf(const ColumnOrigin& table);
+    // Raises 3251 when the table has a column that compares but is not in the record set: without a key,
+    // the row would not be told from others that differ only there.
+    void requireEveryComparableColumn(const ColumnOrigin& table);
     // What finds the row as it was read: its key when `key` names one, else every value that compares.
-    Statement rowCondition(const std::vector<size_t>& key) const;
-    void updateRow();
+    Statement rowCondition(const ColumnOrigin& table, const std::vector<size_t>& key);
+    void updateRow(const ColumnOrigin& table);
 
     std::shared_ptr<Connection> m_connection;
     bool m_open = false;
@@ -99,7 +118,13 @@ private:
     long m_position = 0;
     long m_cursorType = adOpenForwardOnly;
     long m_lockType = adLockReadOnly;
-    QString m_baseTable;
+    QString m_sql;
+    QString m_tableAfterFrom; // of a statement that reads one table alone
+    std::optional<std::vector<ColumnOrigin>> m_origins;
+    bool m_namedByDriver = false;
+    QString m_quote;
+    QString m_tableColumnsOf; // the table whose columns m_tableColumns holds
+    std::vector<std::pair<QString, int>> m_tableColumns;
     long m_editMode = adEditNone;
     Row m_original;
     std::vector<bool> m_changed;

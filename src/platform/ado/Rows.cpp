@@ -112,6 +112,11 @@ void Rows::Writer::setText(size_t column, QStringView text)
         put(column, Tag::Other, m_rows.keepOther(text.toString()));
 }
 
+void Rows::Writer::setDecimal(size_t column, const vb::Decimal& value)
+{
+    put(column, Tag::Other, m_rows.keepOther(value));
+}
+
 Rows::Rows(std::initializer_list<std::initializer_list<vb::Variant>> rows)
 {
     for (const auto& row : rows)

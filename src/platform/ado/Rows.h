@@ -90,6 +90,7 @@ public:
             put(column, Tag::Date, std::bit_cast<std::uint64_t>(value.serial()));
         }
         void setText(size_t column, QStringView text);
+        void setDecimal(size_t column, const vb::Decimal& value);
 
     private:
         friend class Rows;

@@ -24,6 +24,14 @@ struct Parameter {
     long definedSize = 0;
 };
 
+// Where a column of a result comes from: the table and column it reads, as the driver names them; empty
+// names for a value the statement computes.
+struct ColumnOrigin {
+    QString schema;
+    QString table;
+    QString column;
+};
+
 class Session {
 public:
     virtual ~Session() = default;
@@ -43,6 +51,11 @@ public:
     // The columns that tell one row of `table` from the others (its primary key, else a unique identifier the
     // driver names); empty when the table has none or the driver cannot tell.
     virtual QStringList primaryKey(const QString& table) = 0;
+    // The origin of each column of the result `sql` would give, asked of the driver without running it;
+    // empty when the driver names no base table at all (or cannot describe the statement).
+    virtual std::vector<ColumnOrigin> columnOrigins(const QString&) { return {}; }
+    // What the driver encloses an identifier in; empty when it quotes none.
+    virtual QString identifierQuote() { return {}; }
     // Ends the connection: an open transaction is rolled back first, as a dropped connection would have it.
     // Throws DriverError when the driver refuses to disconnect; the session is then still connected.
     virtual void close() = 0;

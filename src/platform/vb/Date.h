@@ -15,11 +15,16 @@ public:
     static Date fromDate(const QDate& d);
     // A date and a time of day in whole seconds, with no time zone in between.
     static Date fromDateAndSeconds(const QDate& d, int secondsOfDay);
+    // A date and a time of day in microseconds, as a database keeps fractions of a second.
+    static Date fromDateAndMicroseconds(const QDate& d, qint64 microsecondsOfDay);
     static Date Now();
 
     constexpr double serial() const { return m_serial; }
     constexpr bool isZero() const { return m_serial == 0.0; }
     QDateTime toDateTime() const;
+    // The calendar day and the time of day to the nearest microsecond, with no time zone in between.
+    QDate calendarDay() const;
+    qint64 microsecondsOfDay() const;
     // The date part only (time of day dropped).
     Date datePart() const;
 

@@ -117,6 +117,17 @@ void Decimal::roundOffOneDecimal()
 
 double Decimal::toDouble() const
 {
+    // A whole number and a power of ten that doubles hold exactly give the nearest double in one division,
+    // as reading the digits would; other values are read from their digits.
+    constexpr int kExactPowers = 22;
+    constexpr Magnitude kExactWhole = Magnitude{1} << 53;
+    if (m_magnitude < kExactWhole && m_scale <= kExactPowers) {
+        double power = 1;
+        for (int i = 0; i < m_scale; ++i)
+            power *= 10;
+        const double value = static_cast<double>(m_magnitude) / power;
+        return m_negative ? -value : value;
+    }
     return toString(QLatin1Char('.')).toDouble();
 }
 
