@@ -67,6 +67,22 @@ protected:
         return authority.issueFiles(subject, m_dir.path(), name);
     }
 
+    // The TLS settings of a service on 127.0.0.1 whose certificate this authority issued for the given time.
+    static QSslConfiguration serverTls(qint64 validFrom = -3600, qint64 validTo = 365 * 24 * 3600)
+    {
+        TestAuthority::Subject server;
+        server.commonName = QStringLiteral("127.0.0.1");
+        server.ipAddresses = {QStringLiteral("127.0.0.1")};
+        server.validFrom = validFrom;
+        server.validTo = validTo;
+        const TestAuthority::Issued issued = s_authority->issue(server);
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(issued.certificatePem, QSsl::Pem));
+        tls.setPrivateKey(QSslKey(issued.keyPem, QSsl::Rsa));
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        return tls;
+    }
+
     // One test of the certificate, as the assistant runs it: a new client, login, then the query.
     static bool probar(const FakeAfip& fake, const TestAuthority::Files& f, QString& error, double* numero = nullptr)
     {
@@ -378,15 +394,7 @@ TEST_F(ClsFacturaElectronicaTest, TheQueryNeedsALoginAnAddressAndACuit)
 
 TEST_F(ClsFacturaElectronicaTest, WorksOverTlsWithATrustedAuthority)
 {
-    TestAuthority::Subject server;
-    server.commonName = QStringLiteral("127.0.0.1");
-    server.ipAddresses = {QStringLiteral("127.0.0.1")};
-    const TestAuthority::Issued issued = s_authority->issue(server);
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setLocalCertificate(QSslCertificate(issued.certificatePem, QSsl::Pem));
-    tls.setPrivateKey(QSslKey(issued.keyPem, QSsl::Rsa));
-    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
-    FakeAfip fake(*s_authority, tls);
+    FakeAfip fake(*s_authority, serverTls());
     ASSERT_TRUE(fake.wsaaUrl().startsWith("https://127.0.0.1:"));
     fake.setLastVoucher(2, 1, 55);
     const auto f = files(QStringLiteral("tls"));
@@ -407,17 +415,7 @@ TEST_F(ClsFacturaElectronicaTest, WorksOverTlsWithATrustedAuthority)
 
 TEST_F(ClsFacturaElectronicaTest, ARefusedCertificateIsNamedOnce)
 {
-    TestAuthority::Subject server;
-    server.commonName = QStringLiteral("127.0.0.1");
-    server.ipAddresses = {QStringLiteral("127.0.0.1")};
-    server.validFrom = -10 * 86400;
-    server.validTo = -86400;
-    const TestAuthority::Issued issued = s_authority->issue(server);
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setLocalCertificate(QSslCertificate(issued.certificatePem, QSsl::Pem));
-    tls.setPrivateKey(QSslKey(issued.keyPem, QSsl::Rsa));
-    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
-    FakeAfip fake(*s_authority, tls);
+    FakeAfip fake(*s_authority, serverTls(-10 * 86400, -86400));
     afip::SoapTransport::setExtraCaCertificates({s_authority->certificate()});
 
     QString error;
