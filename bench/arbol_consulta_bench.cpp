@@ -31,7 +31,7 @@ struct Nodo {
 std::vector<Nodo> plan(int cuantos)
 {
     std::vector<Nodo> nodos;
-    const std::function<void(const QString&, int, int)> bajar = [&](const QString& prefijo, int padre, int nivel) {
+    const std::function<void(QString, int, int)> bajar = [&](QString prefijo, int padre, int nivel) {
         for (int i = 1; i <= 10 && static_cast<int>(nodos.size()) < cuantos; ++i) {
             nodos.push_back({prefijo + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')), padre});
             if (nivel < 5)

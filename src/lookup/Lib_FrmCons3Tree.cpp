@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStringBuilder>
 #include <QTreeWidget>
 
 using vb::Compare;
@@ -148,9 +149,16 @@ QTreeWidgetItem* Lib_FrmCons3Tree::agregar(const QString& padre, const QString& 
 // so the new key's own prefixes, longest first, are looked up in the key index: no two nodes can tie.
 QString Lib_FrmCons3Tree::padreAutomatico(const QString& claveNueva) const
 {
-    for (qsizetype largo = claveNueva.size(); largo > kRaiz.size(); --largo)
-        if (const QTreeWidgetItem* nodo = Nodo(claveNueva.left(largo)))
+    // The index holds keys in upper case; each prefix is looked up over the same characters, uncopied. A key
+    // whose upper case has another length (a letter that becomes two) has its prefixes raised one by one.
+    const QString mayusculas = claveNueva.toUpper();
+    const bool mismoLargo = mayusculas.size() == claveNueva.size();
+    for (qsizetype largo = claveNueva.size(); largo > kRaiz.size(); --largo) {
+        const QTreeWidgetItem* nodo = mismoLargo ? m_claves.value(QString::fromRawData(mayusculas.constData(), largo))
+                                                 : Nodo(claveNueva.left(largo));
+        if (nodo)
             return clave(nodo);
+    }
     return kRaiz;
 }
 
@@ -217,9 +225,10 @@ void Lib_FrmCons3Tree::armar(const QString& rutina,
                           rs.MoveFirst();
                           for (; !rs.Eof(); rs.MoveNext()) {
                               std::vector<vb::Variant> fila;
+                              fila.reserve(static_cast<size_t>(rs.FieldCount()));
                               for (int c = 0; c < rs.FieldCount(); ++c)
                                   fila.push_back(rs.Fields(c).Value());
-                              filas.push_back(fila);
+                              filas.push_back(std::move(fila));
                           }
                           return true;
                       }},
@@ -229,8 +238,10 @@ void Lib_FrmCons3Tree::armar(const QString& rutina,
             const auto nodo = [&] {
                 const QString codigo = utilidades.ValorCampo(fila.at(0)).toString();
                 const QString descripcion = utilidades.ValorCampo(fila.at(1)).toString();
-                const QString claveNueva = kRaiz + codigo;
-                agregar(padre(claveNueva, fila), claveNueva, codigo + QStringLiteral(" - ") + descripcion);
+                // Built in one allocation of their own size: appending to a text read from the record set
+                // would copy its whole storage once per node.
+                const QString claveNueva = kRaiz % codigo;
+                agregar(padre(claveNueva, fila), claveNueva, codigo % QStringLiteral(" - ") % descripcion);
             };
             if (vb::RunStatement(nodo, manejar) == vb::Flow::Leave)
                 break;
