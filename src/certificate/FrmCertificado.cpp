@@ -16,6 +16,7 @@
 #include "platform/vb/Ansi.h"
 #include "platform/vb/App.h"
 #include "platform/vb/Constants.h"
+#include "platform/vb/Error.h"
 #include "platform/vb/ErrorAction.h"
 #include "platform/vb/Interaction.h"
 #include "platform/vb/MsgBox.h"
@@ -728,9 +729,13 @@ bool FrmCertificado::GenerarClave(QString& MensajeError, QString& RutaKey, QStri
     const QString enCarpeta = funciones.AgregarBarra(carpeta);
     // The earlier key and request are moved aside, so that the existence tests pass only for files this run
     // made; a run that fails puts them back, and the user stays on the pair the path boxes name.
+    // A pair that cannot be moved aside would be written over: that stops the generation, whatever the answer.
     RespaldoClaves anteriores(enCarpeta);
-    if (!paso([&]() { anteriores.Respaldar(); }))
-        return false;
+    try {
+        anteriores.Respaldar();
+    } catch (const vb::Error& error) {
+        return detener(error.Description());
+    }
 
     espera.TextosEspera(0, QStringLiteral("Generando certificados."), QString::fromLatin1(kClave));
     if (!paso([&]() {
