@@ -70,17 +70,19 @@ QString exactText(const vb::Variant& value)
     return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
 }
 
-// The ODBC literal forms of a date, a time and a timestamp. Every driver reads them, and the SQLite driver
-// stores them as written, as the rows typed in by statements have them (from a timestamp structure it
-// would store milliseconds that such rows never have).
+// The ODBC literal forms of a date, a time and a timestamp, from the calendar day and clock time alone.
+// Every driver reads them, and the SQLite driver stores them as written, as the rows typed in by
+// statements have them (from a timestamp structure it would store milliseconds that such rows never
+// have); a fraction of a second is written only when the value has one.
 QString dateText(const vb::Date& date, Kind kind)
 {
-    const QDateTime dt = date.toDateTime();
     if (kind == Kind::Date)
-        return dt.toString(QStringLiteral("yyyy-MM-dd"));
+        return date.date().toString(QStringLiteral("yyyy-MM-dd"));
+    const QTime time = date.time();
+    const QString clock = time.toString(time.msec() != 0 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
     if (kind == Kind::Time)
-        return dt.toString(QStringLiteral("HH:mm:ss"));
-    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return clock;
+    return date.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + clock;
 }
 
 // Precision and scale of a number written by exactText.
@@ -167,6 +169,14 @@ void OdbcParameters::assign(Value& v, const vb::Variant& x, Kind kind)
         v.indicator = static_cast<SQLLEN>(v.text.size() * sizeof(SQLWCHAR));
 }
 
+// A time or timestamp written by dateText: its whole seconds, and the milliseconds when it has them.
+void OdbcParameters::describeClock(Value& v, SQLULEN wholeSeconds)
+{
+    const bool fraction = v.text.size() > static_cast<qsizetype>(wholeSeconds);
+    v.columnSize = fraction ? wholeSeconds + 4 : wholeSeconds;
+    v.decimalDigits = fraction ? 3 : 0;
+}
+
 // The column size and decimal digits the driver is told: what the value needs, within the column's own.
 void OdbcParameters::describe(Value& v, Kind kind, long definedSize)
 {
@@ -180,7 +190,6 @@ void OdbcParameters::describe(Value& v, Kind kind, long definedSize)
         break;
     case Kind::Integer:
     case Kind::Real:
-    case Kind::Timestamp:
         v.columnSize = 19;
         break;
     case Kind::Boolean:
@@ -190,7 +199,8 @@ void OdbcParameters::describe(Value& v, Kind kind, long definedSize)
         v.columnSize = 10;
         break;
     case Kind::Time:
-        v.columnSize = 8;
+    case Kind::Timestamp:
+        describeClock(v, kind == Kind::Time ? 8 : 19);
         break;
     }
 }

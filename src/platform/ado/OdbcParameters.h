@@ -38,6 +38,7 @@ private:
     static Value convert(const Parameter& parameter);
     static void assign(Value& v, const vb::Variant& value, Kind kind);
     static void describe(Value& v, Kind kind, long definedSize);
+    static void describeClock(Value& v, SQLULEN wholeSeconds);
 
     std::vector<Value> m_values;
 };
