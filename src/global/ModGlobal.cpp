@@ -698,8 +698,10 @@ vb::Date FechaServidor()
                              true);
     });
     vb::ResumeNext([&] {
-        if (!rs.Eof())
-            servidor = vb::Date::fromDateTime(rs.Fields(QStringLiteral("fecha")).Value().toDate().toDateTime());
+        if (!rs.Eof()) {
+            const vb::Date leida = rs.Fields(QStringLiteral("fecha")).Value().toDate();
+            servidor = vb::Date::fromDateAndSeconds(leida.date(), leida.time().msecsSinceStartOfDay() / 1000);
+        }
     });
     vb::ResumeNext([&] { gDB().CierraRecordset(rs); });
     // A statement that could not run at all also falls back, rather than giving the zero date.

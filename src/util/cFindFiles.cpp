@@ -88,7 +88,7 @@ bool enumeratesThisFolder(const QString& pattern)
 
 vb::Date timeOfDay(const vb::Date& moment)
 {
-    const QTime t = moment.toDateTime().time();
+    const QTime t = moment.time();
     return vb::Date((t.hour() * 60 + t.minute()) / 1440.0);
 }
 

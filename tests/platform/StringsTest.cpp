@@ -110,7 +110,8 @@ TEST(Date, ZeroDateAndSerials)
     EXPECT_TRUE(vb::Date().isZero());
     const vb::Date d = vb::Date::fromDateTime(QDateTime(QDate(2025, 12, 31), QTime(18, 0)));
     EXPECT_DOUBLE_EQ(d.serial(), 46022.75);
-    EXPECT_EQ(d.toDateTime(), QDateTime(QDate(2025, 12, 31), QTime(18, 0)));
+    EXPECT_EQ(d.date(), QDate(2025, 12, 31));
+    EXPECT_EQ(d.time(), QTime(18, 0));
     EXPECT_DOUBLE_EQ(d.datePart().serial(), 46022.0);
 }
 

@@ -2,12 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vb {
 namespace {
 
 const QDate kEpoch(1899, 12, 30);
 constexpr double kMicrosecondsPerDay = 86400.0 * 1000000.0;
+constexpr qint64 kMsecsPerDay = 86400000;
+
+// The calendar day of a serial and its time of day in whole `unit`s of milliseconds, rounded to the
+// nearest: a time that rounds up to midnight belongs to the next day.
+std::pair<QDate, qint64> split(double serial, qint64 unit)
+{
+    const double whole = std::trunc(serial);
+    const qint64 unitsPerDay = kMsecsPerDay / unit;
+    qint64 units = std::llround(std::fabs(serial - whole) * static_cast<double>(unitsPerDay));
+    QDate day = kEpoch.addDays(static_cast<qint64>(whole));
+    if (units >= unitsPerDay) {
+        day = day.addDays(1);
+        units = 0;
+    }
+    return {day, units * unit};
+}
 
 } // namespace
 
@@ -41,13 +58,20 @@ Date Date::Now()
     return fromDateTime(QDateTime::currentDateTime());
 }
 
-QDateTime Date::toDateTime() const
+QDate Date::date() const
 {
-    const double whole = std::trunc(m_serial);
-    const double fraction = std::fabs(m_serial - whole);
-    const QDate date = kEpoch.addDays(static_cast<qint64>(whole));
-    const int seconds = static_cast<int>(std::llround(fraction * 86400.0));
-    return QDateTime(date, QTime(0, 0).addSecs(seconds));
+    return split(m_serial, 1).first;
+}
+
+QTime Date::time() const
+{
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(split(m_serial, 1).second));
+}
+
+Date Date::roundedToSeconds() const
+{
+    const auto [day, msecs] = split(m_serial, 1000);
+    return fromDateAndSeconds(day, static_cast<int>(msecs / 1000));
 }
 
 QDate Date::calendarDay() const

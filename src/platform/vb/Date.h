@@ -2,7 +2,9 @@
 // The zero date (serial 0) stands for "no date".
 #pragma once
 
+#include <QDate>
 #include <QDateTime>
+#include <QTime>
 #include <compare>
 
 namespace vb {
@@ -21,10 +23,15 @@ public:
 
     constexpr double serial() const { return m_serial; }
     constexpr bool isZero() const { return m_serial == 0.0; }
-    QDateTime toDateTime() const;
     // The calendar day and the time of day to the nearest microsecond, with no time zone in between.
     QDate calendarDay() const;
     qint64 microsecondsOfDay() const;
+    // The calendar day and the clock time (to the millisecond) the serial stands for, with no time zone
+    // in between: a local date and time would not exist at an hour the local clock skips.
+    QDate date() const;
+    QTime time() const;
+    // The same moment to the nearest second, as dates are shown; 23:59:59.6 goes on to the next day.
+    Date roundedToSeconds() const;
     // The date part only (time of day dropped).
     Date datePart() const;
 

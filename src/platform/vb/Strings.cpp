@@ -156,11 +156,16 @@ QString timeTextFormat()
 
 QString CStr(const Date& value)
 {
-    const QDateTime dt = value.toDateTime();
-    const QString fecha = QLocale().toString(dt.date(), dateTextFormat());
-    if (dt.time() == QTime(0, 0))
+    const Date shown = value.roundedToSeconds();
+    const QTime hora = shown.time();
+    const QString horaTexto = QLocale().toString(hora, timeTextFormat());
+    // A time of day alone (on the zero date) is written without a date, a date at midnight without a time.
+    if (shown.datePart().isZero() && hora != QTime(0, 0))
+        return horaTexto;
+    const QString fecha = QLocale().toString(shown.date(), dateTextFormat());
+    if (hora == QTime(0, 0))
         return fecha;
-    return fecha + QLatin1Char(' ') + QLocale().toString(dt.time(), timeTextFormat());
+    return fecha + QLatin1Char(' ') + horaTexto;
 }
 
 } // namespace vb

@@ -29,7 +29,8 @@ double Val(const QString& s);
 // Number and date text in the user's locale.
 QString CStr(double value);
 // A date as the locale writes it (day/month/year order in es_AR) with the year in four digits and, when it has
-// a time of day, that time to the second: "31/1/2020", "31/1/2020 14:05:09". Read back, it keeps its century.
+// a time of day, that time to the second: "31/1/2020", "31/1/2020 14:05:09"; a time on the zero date alone:
+// "14:05:09". Read back, it keeps its century.
 QString CStr(const Date& value);
 // The formats CStr writes a date and a time of day with, which Variant reads back.
 QString dateTextFormat();

@@ -3,7 +3,10 @@
 #include "platform/vb/Error.h"
 #include "platform/vb/Strings.h"
 
+#include <QLocale>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace vb {
@@ -17,6 +20,101 @@ namespace {
 [[noreturn]] void noDefaultValue()
 {
     throw Error(438, QStringLiteral("El objeto no admite esta propiedad o método"));
+}
+
+[[noreturn]] void overflow()
+{
+    throw Error(6, QStringLiteral("Desbordamiento"));
+}
+
+long long roundedToLongLong(double value)
+{
+    const double whole = std::round(value);
+    // 2^63 itself no longer fits; NaN fails the test as well.
+    constexpr double kLimite = 9223372036854775808.0;
+    if (!(whole >= -kLimite && whole < kLimite))
+        overflow();
+    return static_cast<long long>(whole);
+}
+
+bool isAsciiDigits(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A whole number written in digits, read without a double in between (which keeps only 53 bits); nothing
+// when the text holds a fraction or no number. Digits beyond 64 bits overflow.
+std::optional<long long> wholeNumber(const QString& text, const QLocale& locale)
+{
+    bool ok = false;
+    const long long whole = locale.toLongLong(text, &ok);
+    if (ok)
+        return whole;
+    const bool withSign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+    if (isAsciiDigits(QStringView(text).sliced(withSign ? 1 : 0)))
+        overflow();
+    return std::nullopt;
+}
+
+// To the nearest whole, half away from zero as for every other value, counted in ten-thousandths so that
+// no digit is lost on the way.
+long long wholeCurrency(vb::Currency value)
+{
+    const std::int64_t units = value.raw() / 10000;
+    const std::int64_t rest = value.raw() % 10000;
+    return units + (rest >= 5000 ? 1 : rest <= -5000 ? -1 : 0);
+}
+
+// The text split after the words a date written in `dateFormat` takes: the date and what follows it.
+std::pair<QString, QString> splitAfterDate(const QString& text, const QString& dateFormat)
+{
+    qsizetype at = -1;
+    for (qsizetype words = dateFormat.count(QLatin1Char(' ')) + 1; words > 0; --words) {
+        at = text.indexOf(QLatin1Char(' '), at + 1);
+        if (at < 0)
+            return {text, QString()};
+    }
+    return {text.left(at), text.mid(at + 1).trimmed()};
+}
+
+// A calendar day in CStr's form (four-digit year) or the locale's short form, typed by hand.
+QDate dayFromText(const QString& text, const QLocale& locale)
+{
+    const QDate completa = locale.toDate(text, dateTextFormat());
+    if (completa.isValid())
+        return completa;
+    const QString corto = locale.dateFormat(QLocale::ShortFormat);
+    const QDate dia = locale.toDate(text, corto);
+    // Qt reads a two-digit year as 19yy; the run-time reads 00-29 as 2000-2029 and 30-99 as 1930-1999.
+    if (dia.isValid() && !corto.contains(QStringLiteral("yyyy")) && dia.year() < 1930)
+        return dia.addYears(100);
+    return dia;
+}
+
+QTime clockFromText(const QString& text, const QLocale& locale)
+{
+    const QTime conSegundos = locale.toTime(text, timeTextFormat());
+    return conSegundos.isValid() ? conSegundos : locale.toTime(text, locale.timeFormat(QLocale::ShortFormat));
+}
+
+// A date, a date and a time, or a time alone as CStr writes them or the locale's short forms have them,
+// read as calendar day and clock time: no local date and time is made, which would not exist (or would
+// move) at an hour the local clock skips.
+std::optional<vb::Date> dateFromText(const QString& text)
+{
+    const QLocale locale;
+    const auto [dayText, clockText] = splitAfterDate(text, dateTextFormat());
+    const QDate day = dayFromText(dayText, locale);
+    if (!day.isValid()) {
+        const QTime alone = clockFromText(text, locale);
+        if (!alone.isValid())
+            return std::nullopt;
+        return vb::Date::fromDateAndSeconds(vb::Date().date(), alone.msecsSinceStartOfDay() / 1000);
+    }
+    const QTime clock = clockText.isEmpty() ? QTime(0, 0) : clockFromText(clockText, locale);
+    if (!clock.isValid())
+        return std::nullopt;
+    return vb::Date::fromDateAndSeconds(day, clock.msecsSinceStartOfDay() / 1000);
 }
 
 } // namespace
@@ -115,12 +213,23 @@ double Variant::toDouble() const
 
 long long Variant::toLongLong() const
 {
-    const double whole = std::round(toDouble());
-    // 2^63 itself no longer fits; NaN fails the test as well.
-    constexpr double kLimite = 9223372036854775808.0;
-    if (!(whole >= -kLimite && whole < kLimite))
-        throw Error(6, QStringLiteral("Desbordamiento"));
-    return static_cast<long long>(whole);
+    switch (type()) {
+    case Type::Long:
+        return std::get<long long>(m_value);
+    case Type::Currency:
+        return wholeCurrency(std::get<vb::Currency>(m_value));
+    case Type::String:
+        if (const auto whole = wholeNumber(std::get<QString>(m_value).trimmed(), QLocale()))
+            return *whole;
+        break;
+    case Type::Decimal:
+        if (const auto whole = wholeNumber(std::get<vb::Decimal>(m_value).toString(QLatin1Char('.')), QLocale::c()))
+            return *whole;
+        break;
+    default:
+        break;
+    }
+    return roundedToLongLong(toDouble());
 }
 
 bool Variant::toBool() const
@@ -135,25 +244,9 @@ vb::Date Variant::toDate() const
     if (type() == Type::Date)
         return std::get<vb::Date>(m_value);
     if (type() == Type::String) {
-        const QString texto = std::get<QString>(m_value).trimmed();
-        const QLocale locale;
-        // CStr's own forms (four-digit year) first, then the locale's short forms, typed by hand.
-        const QString conHora = dateTextFormat() + QLatin1Char(' ');
-        for (const QString& formato :
-             {conHora + timeTextFormat(), conHora + locale.timeFormat(QLocale::ShortFormat), dateTextFormat()}) {
-            const QDateTime dt = locale.toDateTime(texto, formato);
-            if (dt.isValid())
-                return vb::Date::fromDateTime(dt);
-        }
-        QDateTime dt = locale.toDateTime(texto, QLocale::ShortFormat);
-        if (!dt.isValid())
-            dt = QDateTime(locale.toDate(texto, QLocale::ShortFormat), QTime(0, 0));
-        if (!dt.isValid())
-            throw Error(13, QStringLiteral("No coinciden los tipos"));
-        // Qt reads a two-digit year as 19yy; the run-time reads 00-29 as 2000-2029 and 30-99 as 1930-1999.
-        if (!locale.dateFormat(QLocale::ShortFormat).contains(QStringLiteral("yyyy")) && dt.date().year() < 1930)
-            dt = dt.addYears(100);
-        return vb::Date::fromDateTime(dt);
+        if (const auto fecha = dateFromText(std::get<QString>(m_value).trimmed()))
+            return *fecha;
+        throw Error(13, QStringLiteral("No coinciden los tipos"));
     }
     return vb::Date(toDouble());
 }
