@@ -255,6 +255,24 @@ TEST_P(AdoConnection, ARowWithAKeyIsFoundByItsKey)
     EXPECT_EQ(rows.rows[1][0].toString(), "Luis");
 }
 
+// An empty set has no first or last row: moving there raises 3021, a loop that tests EOF first runs no turn.
+TEST_P(AdoConnection, MoveFirstAndMoveLastOnAnEmptySetRaiseNoCurrentRecord)
+{
+    ado::Recordset rs;
+    rs.Open("select * from clientes where codigo = 99", cn, ado::adOpenKeyset, ado::adLockOptimistic);
+    EXPECT_EQ(errorNumber([&] { rs.MoveFirst(); }), 3021);
+    EXPECT_EQ(errorNumber([&] { rs.MoveLast(); }), 3021);
+    int turns = 0;
+    for (; !rs.Eof(); rs.MoveNext())
+        ++turns;
+    EXPECT_EQ(turns, 0);
+    rs.AddNew();
+    rs.Fields("codigo").setValue(99);
+    rs.Fields("nombre").setValue("Ana");
+    EXPECT_EQ(errorNumber([&] { rs.MoveFirst(); }), 0);
+    EXPECT_EQ(rs.Fields("nombre").Value().toString(), "Ana");
+}
+
 TEST_P(AdoConnection, AddNewAndUpdateWriteTheBaseTable)
 {
     cn->Execute("INSERT INTO clientes VALUES (1, 'Ana', 1)");

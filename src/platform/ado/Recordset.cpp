@@ -136,6 +136,7 @@ void Recordset::MoveFirst()
 {
     requireOpen();
     finishEdit();
+    requireRows();
     m_position = 0;
 }
 
@@ -152,7 +153,15 @@ void Recordset::MoveLast()
 {
     requireOpen();
     finishEdit();
-    m_position = m_rows.empty() ? 0 : static_cast<long>(m_rows.size()) - 1;
+    requireRows();
+    m_position = static_cast<long>(m_rows.size()) - 1;
+}
+
+// An empty set has no first or last row to move to.
+void Recordset::requireRows() const
+{
+    if (m_rows.empty())
+        raise(RunTimeError::NoCurrentRecord, kSource);
 }
 
 long Recordset::RecordCount() const

@@ -76,6 +76,7 @@ public:
 
 private:
     void requireOpen() const;
+    void requireRows() const;
     void requireCurrent() const;
     // Raises 3704 when closed, 3265 otherwise.
     [[noreturn]] void noSuchField() const;
