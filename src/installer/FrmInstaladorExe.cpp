@@ -468,6 +468,7 @@ void FrmInstaladorExe::instalarModulo()
     const QString destino = rutaEnCarpeta(agregarBarra(RutaSistema), NombreExe);
     const bool instalado =
         ModGlobal::ExisteArchivo(ArchivoTemporal) && ModGlobal::CopiarArchivo(ArchivoTemporal, destino);
+    Label8->setText(instalado ? QStringLiteral("Descarga Correcta") : QStringLiteral("Descarga Incorrecta"));
     LblEstadoDesc->setText(instalado ? kExito : kFracaso);
 }
 

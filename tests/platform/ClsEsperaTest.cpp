@@ -1,5 +1,8 @@
 #include "platform/dorvik/ClsEspera.h"
 
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 TEST(ClsEspera, ShowChangeAndHide)
@@ -15,5 +18,26 @@ TEST(ClsEspera, ShowChangeAndHide)
     EXPECT_EQ(espera.textos(), QStringList({"Verificando datos...", "Procesando", ""}));
     espera.OcultarEspera();
     EXPECT_FALSE(espera.visible());
+    espera.OcultarEspera();
+}
+
+// The wait window opens over the middle of the window that asked for it, not in a corner of the screen.
+TEST(ClsEspera, OpensCentredOnTheWindowThatAskedForIt)
+{
+    QWidget llamador;
+    llamador.setGeometry(700, 400, 600, 400);
+    llamador.show();
+    llamador.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&llamador));
+    ClsEspera espera;
+    espera.MostrarEspera("Cargando", 0);
+    const QWidget* ventana = nullptr;
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "Espera")
+            ventana = w;
+    ASSERT_NE(ventana, nullptr);
+    const QPoint centro = ventana->frameGeometry().center();
+    const QPoint esperado = llamador.frameGeometry().center();
+    EXPECT_LE((centro - esperado).manhattanLength(), 8) << centro.x() << "," << centro.y();
     espera.OcultarEspera();
 }

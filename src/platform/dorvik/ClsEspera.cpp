@@ -2,7 +2,9 @@
 
 #include "platform/vb/Interaction.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -31,10 +33,27 @@ void ClsEspera::MostrarEspera(const QString& titulo, int)
     if (!m_ventana)
         crear();
     m_ventana->setWindowTitle(titulo);
-    if (!m_ventana->isVisible())
+    if (!m_ventana->isVisible()) {
+        centrar();
         m_ventana->show();
+    }
     // Paint it now: the caller goes on with work that keeps the event loop busy.
     vb::DoEvents();
+    m_ventana->repaint();
+}
+
+// Over the middle of the window that asked for it, or of the screen when none is active.
+void ClsEspera::centrar()
+{
+    const QWidget* llamador = QApplication::activeWindow();
+    QRect zona;
+    if (llamador && llamador != m_ventana)
+        zona = llamador->frameGeometry();
+    else if (const QScreen* pantalla = QGuiApplication::primaryScreen())
+        zona = pantalla->availableGeometry();
+    QRect marco = m_ventana->frameGeometry();
+    marco.moveCenter(zona.center());
+    m_ventana->move(marco.topLeft());
 }
 
 void ClsEspera::TextosEspera(int, const QString& linea1, const QString& linea2, const QString& linea3)

@@ -24,6 +24,7 @@ public:
 
 private:
     void crear();
+    void centrar();
 
     QPointer<QWidget> m_ventana;
     QLabel* m_lineas[3] = {nullptr, nullptr, nullptr};

@@ -58,6 +58,10 @@ void GuardarRespuesta(Inet& inet, const QString& ruta, const QString& queSeDesca
                                    .arg(queSeDescarga)
                                    .arg(escritos)
                                    .arg(largo));
+    // Nothing that is downloaded here is whole at 0 bytes; an empty body never replaces an earlier file.
+    if (escritos == 0)
+        throw vb::Error(35753, QStringLiteral("La descarga del %1 llegó vacía: no se recibió ningún byte.")
+                                   .arg(queSeDescarga));
     if (!archivo.commit())
         throw vb::Error(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ruta);
 }
