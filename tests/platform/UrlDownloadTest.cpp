@@ -153,7 +153,7 @@ TEST_F(UrlDownloadTest, ABodyWithoutEndIsRefusedAndKeepsTheExistingFile)
         kembtest::HostileServer hostil(c.respuesta);
         kembtest::MemoryGrowth memoria;
         EXPECT_EQ(net::URLDownloadToFile(hostil.baseUrl() + "/imagen.jpg", destino(), 5000), net::kInetDownloadFailure);
-        EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+        EXPECT_LT(memoria.peak(), kembtest::growthLimit(64));
         EXPECT_EQ(leer(destino()), "anterior");
         EXPECT_EQ(archivos(), QStringList{"lista.txt"});
     }

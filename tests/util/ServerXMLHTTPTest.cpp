@@ -114,7 +114,7 @@ TEST(ServerXMLHTTPTest, AnAnswerWithoutEndIsRefused)
         EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147024882);
         EXPECT_EQ(http.status(), 0);
         EXPECT_TRUE(http.responseText().isEmpty());
-        EXPECT_LT(memoria.peak(), 64 * kembtest::kMegabyte);
+        EXPECT_LT(memoria.peak(), kembtest::growthLimit(64));
     }
 }
 
