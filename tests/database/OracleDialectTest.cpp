@@ -1,6 +1,8 @@
 #include "database/OracleDialect.h"
 #include "database/DB_Dll.h"
 
+#include "support/ScopedTimeZone.h"
+
 #include <ctime>
 #include <gtest/gtest.h>
 
@@ -22,30 +24,6 @@ void comprobar(Casos casos)
     for (const auto& [entrada, salida] : casos)
         EXPECT_EQ(traducir(QString::fromUtf8(entrada)).toStdString(), salida) << entrada;
 }
-
-// Runs a test body in another local time zone and gives the machine's back afterwards.
-class ZonaLocal {
-public:
-    explicit ZonaLocal(const char* zona) : m_anterior(qgetenv("TZ")), m_habia(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", zona);
-        tzset();
-    }
-    ~ZonaLocal()
-    {
-        if (m_habia)
-            qputenv("TZ", m_anterior);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-    ZonaLocal(const ZonaLocal&) = delete;
-    ZonaLocal& operator=(const ZonaLocal&) = delete;
-
-private:
-    QByteArray m_anterior;
-    bool m_habia;
-};
 
 TEST(OracleDialect, WorkedExamplesAndEdgeCases)
 {
@@ -279,7 +257,7 @@ TEST(OracleDialect, TypedTextStaysInsideItsLiteral)
 // Buenos Aires on the days summer time began.
 TEST(OracleDialect, DateWithTimeInADaylightSavingGap)
 {
-    const ZonaLocal zona("America/Argentina/Buenos_Aires");
+    const kembtest::ScopedTimeZone zona("America/Argentina/Buenos_Aires");
     comprobar({
         {"SELECT A FROM T WHERE F >= '19/10/2008 0:30' AND G < '2007-12-30 0:15:00' AND H = '30/12/07 0:59'",
          "SELECT A FROM T WHERE F >= TO_DATE('19/10/2008','DD/MM/YYYY') AND G < TO_DATE('30/12/2007','DD/MM/YYYY') "

@@ -9,6 +9,8 @@
 
 #include <QDate>
 #include <ctime>
+#include "support/ScopedTimeZone.h"
+
 #include <gtest/gtest.h>
 
 using kembtest::Engine;
@@ -292,28 +294,6 @@ TEST_P(RecordsetReading, AWideRowKeepsEveryColumnInPlace)
     }
 }
 
-// Sets the process's time zone while it lives.
-class TimeZone {
-public:
-    explicit TimeZone(const char* name) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
-    {
-        qputenv("TZ", name);
-        tzset();
-    }
-    ~TimeZone()
-    {
-        if (m_had)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
-};
-
 // A stored date and time is the same wherever the program runs, also at an hour that the local clock
 // skips when summer time starts (midnight of 19 October 2008 in Argentina, for one).
 TEST_P(RecordsetReading, ADateReadsTheSameInEveryTimeZone)
@@ -332,7 +312,7 @@ TEST_P(RecordsetReading, ADateReadsTheSameInEveryTimeZone)
         expected.push_back(dateOf(2008, 10, 19));
     }
     for (const char* zone : {"UTC", "America/Argentina/Buenos_Aires", "America/Sao_Paulo", "Europe/Madrid"}) {
-        const TimeZone local(zone);
+        const kembtest::ScopedTimeZone local(zone);
         ado::Recordset rs = cn->Execute("SELECT v FROM t ORDER BY id");
         for (size_t i = 0; i < expected.size(); ++i, rs.MoveNext())
             EXPECT_TRUE(rs.Fields(0).Value() == expected[i])
