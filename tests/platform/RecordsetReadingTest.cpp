@@ -5,12 +5,11 @@
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/Recordset.h"
 #include "support/EngineConnection.h"
+#include "support/ScopedTimeZone.h"
 #include "support/TestDatabase.h"
 
 #include <QDate>
 #include <ctime>
-#include "support/ScopedTimeZone.h"
-
 #include <gtest/gtest.h>
 
 using kembtest::Engine;
