@@ -1,12 +1,9 @@
 #include "platform/afip/SoapTransport.h"
-#include "platform/net/Network.h"
+#include "platform/net/HttpExchange.h"
 #include "support/LegacyTlsServer.h"
 #include "support/TestAuthority.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <gtest/gtest.h>
 
 using afip::SoapTransport;
@@ -67,18 +64,12 @@ TEST_F(SoapTransportTest, TheLegacyLevelReachesADhServerThatTheDefaultRefuses)
     EXPECT_EQ(server->handshakes(), 0);
 
     // The configuration the transport gives a tax authority host, used on this connection, gets through.
-    net::manager().clearConnectionCache();
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml"));
-    request.setSslConfiguration(SoapTransport::sslConfigurationFor(QUrl("https://wsaahomo.afip.gov.ar/")));
-    std::unique_ptr<QNetworkReply> reply(net::manager().post(request, QByteArray("<x/>")));
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_EQ(reply->error(), QNetworkReply::NoError) << reply->errorString().toStdString();
-    EXPECT_EQ(reply->readAll(), QByteArray("<ok/>"));
+    const net::HttpAnswer through =
+        net::HttpExchange::post(url, {{"Content-Type", "text/xml"}}, "<x/>",
+                                SoapTransport::sslConfigurationFor(QUrl("https://wsaahomo.afip.gov.ar/")), 1024, 10000);
+    EXPECT_EQ(through.status, 200) << through.error.toStdString();
+    EXPECT_EQ(through.body, QByteArray("<ok/>"));
     EXPECT_EQ(server->answered(), 1);
-    net::manager().clearConnectionCache();
 
     // And nothing leaked into other connections.
     const afip::SoapReply again = SoapTransport::post(url, QByteArray(), "<x/>");

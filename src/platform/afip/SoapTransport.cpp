@@ -1,16 +1,8 @@
 #include "platform/afip/SoapTransport.h"
 
-#include "platform/net/BoundedReply.h"
-#include "platform/net/Network.h"
-#include "platform/vb/SynchronousWait.h"
+#include "platform/net/HttpExchange.h"
 
 #include <QLocale>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QStringList>
-#include <QTimer>
-#include <memory>
 
 namespace afip {
 namespace {
@@ -25,21 +17,6 @@ QList<QSslCertificate>& extraCaCertificates()
 {
     static QList<QSslCertificate> certificates;
     return certificates;
-}
-
-struct DeleteLater {
-    void operator()(QObject* o) const { o->deleteLater(); }
-};
-
-// The reply's own text often already names the certificate problem that refused the connection: each reason is
-// given once.
-QString failureText(const QString& replyText, const QStringList& sslProblems)
-{
-    QString text = replyText;
-    for (const QString& problem : sslProblems)
-        if (!text.contains(problem))
-            text += QStringLiteral(". ") + problem;
-    return text;
 }
 
 QString seconds(int ms)
@@ -62,8 +39,6 @@ void SoapTransport::setTimeoutOverride(int ms)
 void SoapTransport::setExtraCaCertificates(const QList<QSslCertificate>& certificates)
 {
     extraCaCertificates() = certificates;
-    // Connections kept open from earlier requests still carry the old trust.
-    net::manager().clearConnectionCache();
 }
 
 bool SoapTransport::needsLegacySecurityLevel(const QString& host)
@@ -85,50 +60,22 @@ QSslConfiguration SoapTransport::sslConfigurationFor(const QUrl& url)
 
 SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, const QByteArray& envelope)
 {
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml; charset=utf-8"));
-    request.setRawHeader("SOAPAction", '"' + soapAction + '"');
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    if (url.scheme() == QLatin1String("https"))
-        request.setSslConfiguration(sslConfigurationFor(url));
-
-    std::unique_ptr<QNetworkReply, DeleteLater> reply(net::manager().post(request, envelope));
-    QStringList sslProblems;
-    QObject::connect(reply.get(), &QNetworkReply::sslErrors, reply.get(),
-                     [&sslProblems](const QList<QSslError>& errors) {
-                         for (const QSslError& e : errors)
-                             sslProblems.append(e.errorString());
-                     });
-    QByteArray body;
-    net::BoundedReply bounded(*reply, MaxAnswerBytes, [&body](const QByteArray& piece) {
-        body += piece;
-        return true;
-    });
-    vb::SynchronousWait wait;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&bounded, &net::BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
-    QObject::connect(&limit, &QTimer::timeout, &wait, &vb::SynchronousWait::quit);
-    limit.start(timeoutMs());
-    if (!reply->isFinished())
-        wait.exec();
-
+    const net::HttpExchange::Headers headers = {{"Content-Type", "text/xml; charset=utf-8"},
+                                                {"SOAPAction", '"' + soapAction + '"'}};
+    const QSslConfiguration ssl =
+        url.scheme() == QLatin1String("https") ? sslConfigurationFor(url) : QSslConfiguration();
+    const net::HttpAnswer http = net::HttpExchange::post(url, headers, envelope, ssl, MaxAnswerBytes, timeoutMs());
     SoapReply answer;
-    if (!reply->isFinished()) {
-        reply->abort();
+    if (http.timedOut) {
         answer.error = QStringLiteral("El servicio %1 no respondió dentro del tiempo límite de %2 segundos.")
                            .arg(url.toString(), seconds(timeoutMs()));
         return answer;
     }
-    answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // An answer cut at the limit is no answer the caller can read: it is handed on empty.
-    if (!bounded.tooLong())
-        answer.body = body;
+    answer.httpStatus = http.status;
+    answer.body = http.body;
     if (answer.httpStatus == 0)
-        answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.")
-                           .arg(url.toString(), failureText(reply->errorString(), sslProblems));
+        answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.").arg(url.toString(), http.error);
     return answer;
 }
 
