@@ -244,6 +244,21 @@ TEST(Rows, TextsHandedOutAreTheirOwn)
         EXPECT_EQ(later[r][0].toString(), textOf(r, 0));
 }
 
+// A text handed out is as long as its characters and no longer: what a caller keeps or builds from it (a
+// label, a key with more appended) takes no capacity from the place the text had among the others.
+TEST(Rows, ATextHandedOutHoldsExactlyItsCharacters)
+{
+    ado::Rows rows;
+    for (size_t r = 0; r < 3000; ++r)
+        rows.appendRow(1).setText(0, textOf(r, 0));
+    for (size_t r : {size_t(1), size_t(1500), size_t(2999)}) {
+        QString text = rows[r][0].toString();
+        EXPECT_EQ(text.capacity(), text.size()) << "row " << r;
+        text.append(QStringLiteral("-hoja"));
+        EXPECT_LE(text.capacity(), 2 * text.size() + 16) << "row " << r;
+    }
+}
+
 TEST(Rows, ReadingAndWritingOutsideTheRowsIsRefused)
 {
     ado::Rows rows = {{1, QStringLiteral("a")}, {2, QStringLiteral("b")}};

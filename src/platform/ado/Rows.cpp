@@ -16,13 +16,12 @@ constexpr size_t kTextChunkChars = kChunkBytes / sizeof(char16_t);
 constexpr size_t kLongestPackedText = kTextChunkChars / 4;
 // Bytes of one value: its payload and its tag.
 constexpr size_t kValueBytes = sizeof(std::uint64_t) + sizeof(std::uint8_t);
-// What the spare chunks of each kind may hold at most between results.
-constexpr size_t kKeptChunks = 256;
+// The most spare chunks kept between results.
+constexpr size_t kKeptChunks = 512;
 
-// Spare pieces of memory handed from a store that is done to the next one. Fresh memory from the system
+// Spare chunks of memory handed from a store that is done to the next one. Fresh memory from the system
 // costs a page fault per page on first use, far more than reading the rows into it. The spares live as long
 // as the program: a store may be dropped during the program's own end.
-template <class Piece>
 class Spares {
 public:
     static Spares& instance()
@@ -31,18 +30,18 @@ public:
         return *spares;
     }
 
-    std::optional<Piece> take()
+    std::optional<void*> take()
     {
         const std::lock_guard lock(m_mutex);
         if (m_kept.empty())
             return std::nullopt;
-        const Piece piece = m_kept.back();
+        void* const piece = m_kept.back();
         m_kept.pop_back();
         return piece;
     }
 
     // False when there are spares enough: the caller frees the piece.
-    bool keep(Piece piece)
+    bool keep(void* piece)
     {
         const std::lock_guard lock(m_mutex);
         if (m_kept.size() >= kKeptChunks)
@@ -55,42 +54,21 @@ private:
     Spares() = default;
 
     std::mutex m_mutex;
-    std::vector<Piece> m_kept;
+    std::vector<void*> m_kept;
 };
 
 void* takeBlock(size_t bytes)
 {
     if (bytes <= kChunkBytes)
-        if (const auto spare = Spares<void*>::instance().take())
+        if (const auto spare = Spares::instance().take())
             return *spare;
     return ::operator new(std::max(bytes, kChunkBytes));
 }
 
 void dropBlock(void* block, size_t bytes)
 {
-    if (bytes > kChunkBytes || !Spares<void*>::instance().keep(block))
+    if (bytes > kChunkBytes || !Spares::instance().keep(block))
         ::operator delete(block);
-}
-
-Rows::TextChunk takeTextChunk()
-{
-    if (const auto spare = Spares<Rows::TextChunk>::instance().take())
-        return *spare;
-    const auto [header, data] = QTypedArrayData<char16_t>::allocate(kTextChunkChars);
-    if (!header)
-        throw std::bad_alloc();
-    return {header, data};
-}
-
-// Texts handed out share their chunk: the last one of them frees it. A chunk no text holds any longer
-// becomes a spare.
-void dropTextChunk(Rows::TextChunk chunk)
-{
-    if (chunk.header->deref())
-        return;
-    chunk.header->ref();
-    if (!Spares<Rows::TextChunk>::instance().keep(chunk))
-        QTypedArrayData<char16_t>::deallocate(chunk.header);
 }
 
 } // namespace
@@ -178,8 +156,8 @@ void Rows::release()
 {
     for (std::uint8_t* block : m_blocks)
         dropBlock(block, blockBytes());
-    for (const TextChunk& chunk : m_texts)
-        dropTextChunk(chunk);
+    for (char16_t* chunk : m_texts)
+        dropBlock(chunk, kChunkBytes);
     m_blocks.clear();
     m_texts.clear();
     m_others.clear();
@@ -209,9 +187,9 @@ void Rows::copyFrom(const Rows& other)
         std::memcpy(copy, block, blockBytes());
         m_blocks.push_back(copy);
     }
-    for (const TextChunk& chunk : other.m_texts) {
-        const TextChunk copy = takeTextChunk();
-        std::memcpy(copy.data, chunk.data, kTextChunkChars * sizeof(char16_t));
+    for (const char16_t* chunk : other.m_texts) {
+        auto* copy = static_cast<char16_t*>(takeBlock(kChunkBytes));
+        std::memcpy(copy, chunk, kChunkBytes);
         m_texts.push_back(copy);
     }
     m_textUsed = other.m_textUsed;
@@ -327,17 +305,14 @@ std::uint64_t Rows::packText(QStringView text)
     const auto length = static_cast<size_t>(text.size());
     if (length == 0)
         return 0;
-    // Each text ends in a NUL, as a QString's characters do.
-    if (m_texts.empty() || m_textUsed + length + 1 > kTextChunkChars) {
-        m_texts.push_back(takeTextChunk());
+    if (m_texts.empty() || m_textUsed + length > kTextChunkChars) {
+        m_texts.push_back(static_cast<char16_t*>(takeBlock(kChunkBytes)));
         m_textUsed = 0;
     }
-    char16_t* place = m_texts.back().data + m_textUsed;
-    std::memcpy(place, text.utf16(), length * sizeof(char16_t));
-    place[length] = u'\0';
+    std::memcpy(m_texts.back() + m_textUsed, text.utf16(), length * sizeof(char16_t));
     const std::uint64_t payload =
         static_cast<std::uint64_t>(m_texts.size() - 1) << 32 | static_cast<std::uint64_t>(m_textUsed) << 16 | length;
-    m_textUsed += length + 1;
+    m_textUsed += length;
     return payload;
 }
 

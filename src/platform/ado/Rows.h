@@ -1,8 +1,8 @@
 // The rows of a result in a compact store: each value takes a tag and eight bytes, texts are packed
 // side by side, and the memory comes in large chunks that are recycled from one result to the next, so
 // reading many rows neither allocates per row or per text nor asks the system for fresh memory each time.
-// Values are handed out as vb::Variant copies (a text shares the store's memory); a row is seen through a
-// RowView.
+// Values are handed out as vb::Variant copies (a text as a string of its own, exactly as long as it is, so
+// that what callers keep or build from it holds no part of the store); a row is seen through a RowView.
 #pragma once
 
 #include "platform/vb/Variant.h"
@@ -108,12 +108,6 @@ public:
         std::uint8_t* m_tags;
     };
 
-    // A block of texts, allocated as a QString's characters are, so that a text handed out can share it.
-    struct TextChunk {
-        QTypedArrayData<char16_t>* header;
-        char16_t* data;
-    };
-
     Rows() = default;
     // Rows written out, each with as many values as the first.
     Rows(std::initializer_list<std::initializer_list<vb::Variant>> rows);
@@ -171,7 +165,7 @@ private:
     // Each block holds m_rowsPerBlock rows: their payloads, then their tags.
     std::vector<std::uint8_t*> m_blocks;
     // Texts side by side; a text's payload gives its chunk, place and length.
-    std::vector<TextChunk> m_texts;
+    std::vector<char16_t*> m_texts;
     size_t m_textUsed = 0; // characters used in the last text chunk
     // Values that fit no eight bytes (and every value set after the rows were read).
     std::vector<vb::Variant> m_others;
@@ -200,11 +194,8 @@ inline vb::Variant Rows::value(size_t row, size_t column) const
         const size_t length = payload & 0xFFFF;
         if (length == 0)
             return vb::Variant(QStringLiteral(""));
-        // The text shares its chunk rather than being copied out of it.
-        const TextChunk& chunk = m_texts[payload >> 32];
-        chunk.header->ref();
-        return vb::Variant(QString(
-            QString::DataPointer(chunk.header, chunk.data + (payload >> 16 & 0xFFFF), static_cast<qsizetype>(length))));
+        const char16_t* text = m_texts[payload >> 32] + (payload >> 16 & 0xFFFF);
+        return vb::Variant(QString(reinterpret_cast<const QChar*>(text), static_cast<qsizetype>(length)));
     }
     case Tag::Other:
         return m_others[payload];
