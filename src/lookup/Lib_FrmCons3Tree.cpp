@@ -22,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QStringBuilder>
 #include <QTreeWidget>
+#include <algorithm>
 
 using vb::Compare;
 
@@ -129,7 +130,8 @@ void Lib_FrmCons3Tree::limpiar()
 // Adds a node under the node `padre`: error 35602 when the key is taken, 35601 when the parent is missing.
 QTreeWidgetItem* Lib_FrmCons3Tree::agregar(const QString& padre, const QString& claveNueva, const QString& texto)
 {
-    if (Nodo(claveNueva))
+    const QString llave = claveNueva.toUpper();
+    if (m_claves.contains(llave))
         throw vb::Error(35602, QStringLiteral("La clave no es única en la colección"), QStringLiteral("TreeView"));
     QTreeWidgetItem* arriba = padre.isNull() ? nullptr : Nodo(padre);
     if (!padre.isNull() && !arriba)
@@ -141,7 +143,7 @@ QTreeWidgetItem* Lib_FrmCons3Tree::agregar(const QString& padre, const QString& 
     if (CheckBoxes)
         nodo->setCheckState(0, Qt::Unchecked);
     m_nodos.push_back(nodo);
-    m_claves.insert(claveNueva.toUpper(), nodo);
+    m_claves.insert(llave, nodo);
     return nodo;
 }
 
@@ -205,13 +207,16 @@ void Lib_FrmCons3Tree::armar(const QString& rutina,
     DB_Dll& db = ModGlobal::gDB();
     ClsUtilidades utilidades;
     ado::Recordset rs;
-    std::vector<std::vector<vb::Variant>> filas;
     const auto manejar = [&](const vb::Error& e) { return ModGlobal::TratamientoErrores(e, std::nullopt, rutina); };
+    // The nodes are hung under the root while it is out of the tree, so that the view is not told of each one
+    // as it comes; the root goes back, expanded, however the build ends.
+    QTreeWidgetItem* raiz = nullptr;
     const vb::Flow flujo =
         vb::RunSteps({[&] {
                           limpiar();
                           TreeV->setRootIsDecorated(true);
-                          agregar(QString(), kRaiz, QStringLiteral("Consulta..."))->setExpanded(true);
+                          raiz = agregar(QString(), kRaiz, QStringLiteral("Consulta..."));
+                          TreeV->takeTopLevelItem(TreeV->indexOfTopLevelItem(raiz));
                           return true;
                       },
                       [&] {
@@ -223,29 +228,35 @@ void Lib_FrmCons3Tree::armar(const QString& rutina,
                           rs.MoveFirst();
                           rs.MoveLast();
                           rs.MoveFirst();
-                          for (; !rs.Eof(); rs.MoveNext()) {
-                              std::vector<vb::Variant> fila;
-                              fila.reserve(static_cast<size_t>(rs.FieldCount()));
-                              for (int c = 0; c < rs.FieldCount(); ++c)
-                                  fila.push_back(rs.Fields(c).Value());
-                              filas.push_back(std::move(fila));
-                          }
                           return true;
                       }},
                      manejar);
-    if (flujo == vb::Flow::Next)
-        for (const auto& fila : filas) {
-            const auto nodo = [&] {
-                const QString codigo = utilidades.ValorCampo(fila.at(0)).toString();
-                const QString descripcion = utilidades.ValorCampo(fila.at(1)).toString();
-                // Built in one allocation of their own size: appending to a text read from the record set
-                // would copy its whole storage once per node.
-                const QString claveNueva = kRaiz % codigo;
-                agregar(padre(claveNueva, fila), claveNueva, codigo % QStringLiteral(" - ") % descripcion);
-            };
-            if (vb::RunStatement(nodo, manejar) == vb::Flow::Leave)
-                break;
-        }
+    // Each row's values are taken as its node is built, into one vector used again for every row: the rows
+    // are not held a second time beside the record set's own.
+    std::vector<vb::Variant> fila;
+    if (flujo == vb::Flow::Next) {
+        const auto nodos = static_cast<size_t>(std::max(0L, rs.RecordCount())) + m_nodos.size();
+        m_nodos.reserve(nodos);
+        m_claves.reserve(static_cast<qsizetype>(nodos));
+    }
+    for (; flujo == vb::Flow::Next && !rs.Eof(); rs.MoveNext()) {
+        fila.clear();
+        for (int c = 0; c < rs.FieldCount(); ++c)
+            fila.push_back(rs.Fields(c).Value());
+        const auto nodo = [&] {
+            const QString codigo = utilidades.ValorCampo(fila.at(0)).toString();
+            const QString descripcion = utilidades.ValorCampo(fila.at(1)).toString();
+            // Each built in one allocation of its own size.
+            const QString claveNueva = kRaiz % codigo;
+            agregar(padre(claveNueva, fila), claveNueva, codigo % QStringLiteral(" - ") % descripcion);
+        };
+        if (vb::RunStatement(nodo, manejar) == vb::Flow::Leave)
+            break;
+    }
+    if (raiz) {
+        TreeV->insertTopLevelItem(0, raiz);
+        raiz->setExpanded(true);
+    }
     db.CierraRecordset(rs);
     // The first node is current once the tree is built, so Enter right away hands it back.
     if (!m_nodos.empty())
