@@ -66,21 +66,30 @@ HttpAnswerReader::State HttpAnswerReader::finish()
     return m_state;
 }
 
+std::optional<QByteArray> HttpAnswerReader::gather(QByteArrayView bytes, QByteArrayView terminator, qsizetype limit,
+                                                   qsizetype& used)
+{
+    // The terminator may straddle two pieces: look again from a little before the new bytes.
+    const qsizetype before = m_pending.size();
+    m_pending.append(bytes.first(std::min<qsizetype>(bytes.size(), limit + terminator.size() - before)));
+    const qsizetype at = m_pending.indexOf(terminator, std::max<qsizetype>(0, before - (terminator.size() - 1)));
+    if (at < 0) {
+        if (m_pending.size() > limit)
+            end(State::Malformed);
+        used = bytes.size();
+        return std::nullopt;
+    }
+    used = at + terminator.size() - before;
+    QByteArray whole = m_pending.first(at);
+    m_pending.clear();
+    return whole;
+}
+
 qsizetype HttpAnswerReader::readHead(QByteArrayView bytes)
 {
-    // The end of the head may straddle two pieces: look again from a little before the new bytes.
-    const qsizetype before = m_pending.size();
-    m_pending.append(bytes.first(std::min<qsizetype>(bytes.size(), MaxHeadBytes + kHeadEnd.size() - before)));
-    const qsizetype at = m_pending.indexOf(kHeadEnd, std::max<qsizetype>(0, before - (kHeadEnd.size() - 1)));
-    if (at < 0) {
-        if (m_pending.size() > MaxHeadBytes)
-            end(State::Malformed);
-        return bytes.size();
-    }
-    const qsizetype used = at + kHeadEnd.size() - before;
-    const QByteArray head = m_pending.first(at);
-    m_pending.clear();
-    if (!parseHead(head))
+    qsizetype used = 0;
+    const std::optional<QByteArray> head = gather(bytes, kHeadEnd, MaxHeadBytes, used);
+    if (head && !parseHead(*head))
         end(State::Malformed);
     return used;
 }
@@ -130,17 +139,11 @@ bool HttpAnswerReader::parseHead(QByteArrayView head)
 
 qsizetype HttpAnswerReader::readLine(QByteArrayView bytes, qsizetype limit)
 {
-    const qsizetype before = m_pending.size();
-    m_pending.append(bytes.first(std::min<qsizetype>(bytes.size(), limit + kLineEnd.size() - before)));
-    const qsizetype at = m_pending.indexOf(kLineEnd, std::max<qsizetype>(0, before - 1));
-    if (at < 0) {
-        if (m_pending.size() > limit)
-            end(State::Malformed);
-        return bytes.size();
-    }
-    const qsizetype used = at + kLineEnd.size() - before;
-    const QByteArray line = m_pending.first(at);
-    m_pending.clear();
+    qsizetype used = 0;
+    const std::optional<QByteArray> whole = gather(bytes, kLineEnd, limit, used);
+    if (!whole)
+        return used;
+    const QByteArray& line = *whole;
     switch (m_part) {
     case Part::ChunkSize:
         if (!startChunk(line))

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QtGlobal>
+#include <optional>
 
 namespace net {
 
@@ -34,6 +35,10 @@ private:
     enum class Part { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailers, Done };
     enum class Framing { Length, Chunked, UntilClose };
 
+    // The bytes up to `terminator`, once it has come (at most `limit` of them); `used` says how many of
+    // `bytes` were taken.
+    std::optional<QByteArray> gather(QByteArrayView bytes, QByteArrayView terminator, qsizetype limit,
+                                     qsizetype& used);
     qsizetype readHead(QByteArrayView bytes);
     bool parseHead(QByteArrayView head);
     qsizetype readLine(QByteArrayView bytes, qsizetype limit);
