@@ -15,8 +15,12 @@
 
 #include <QDate>
 #include <QStringList>
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <gtest/gtest.h>
 #include <limits>
