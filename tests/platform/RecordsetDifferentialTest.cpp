@@ -68,7 +68,7 @@ auto pick(Random& random, const Container& values)
 
 enum class Kind { Whole, Exact, Real, Single, Day, Moment, Clock, Text, Flag };
 
-struct ColumnSpec {
+struct ColumnPlan {
     const char* name;
     Kind kind;
     const char* sqliteType; // nullptr where the engine has no such column
@@ -79,7 +79,7 @@ struct ColumnSpec {
 
 // SQLite keeps a NUMERIC as a double, and its REAL is a double as well: it has no columns of its own for
 // the wider decimal and the single.
-constexpr ColumnSpec kColumns[] = {
+constexpr ColumnPlan kColumns[] = {
     {"s", Kind::Whole, "SMALLINT", "SMALLINT", 16, 0},
     {"i", Kind::Whole, "INTEGER", "INTEGER", 32, 0},
     {"b", Kind::Whole, "BIGINT", "BIGINT", 64, 0},
@@ -97,7 +97,7 @@ constexpr ColumnSpec kColumns[] = {
 
 // ---- values drawn --------------------------------------------------------------------------------------
 
-long long drawWhole(const ColumnSpec& column, Random& random)
+long long drawWhole(const ColumnPlan& column, Random& random)
 {
     const long long max = column.size == 64 ? std::numeric_limits<long long>::max() : (1LL << (column.size - 1)) - 1;
     const long long min = -max - 1;
@@ -141,7 +141,7 @@ QString randomDigits(int count, Random& random)
 constexpr int kDecimalDigits = 28;
 constexpr int kSqliteDigits = 15;
 
-vb::Decimal drawExact(const ColumnSpec& column, int kept, Random& random)
+vb::Decimal drawExact(const ColumnPlan& column, int kept, Random& random)
 {
     const int wholeRoom = column.size - column.scale;
     const QString sign = chance(random, 0.5) ? QStringLiteral("-") : QString();
@@ -310,7 +310,7 @@ qsizetype drawLength(int longest, Random& random)
 }
 
 // A text of exactly the length drawn in UTF-16 units.
-QString drawText(const ColumnSpec& column, Engine engine, Random& random)
+QString drawText(const ColumnPlan& column, Engine engine, Random& random)
 {
     const qsizetype length = drawLength(column.size, random);
     QString text;
@@ -324,7 +324,7 @@ QString drawText(const ColumnSpec& column, Engine engine, Random& random)
     return text;
 }
 
-vb::Variant drawValue(const ColumnSpec& column, Engine engine, Random& random)
+vb::Variant drawValue(const ColumnPlan& column, Engine engine, Random& random)
 {
     if (chance(random, 0.1))
         return vb::Variant::Null();
@@ -478,7 +478,7 @@ QString canonicalFromClient(Kind kind, Engine engine, const QString& printed)
 }
 
 // The SQL that makes the client print a column's value canonically ("NULL" for NULL).
-QString clientExpression(const ColumnSpec& column, Engine engine)
+QString clientExpression(const ColumnPlan& column, Engine engine)
 {
     const QString c = QString::fromLatin1(column.name);
     const bool sqlite = engine == Engine::SQLite;
@@ -588,7 +588,7 @@ class RecordsetDifferential : public kembtest::EngineConnectionWith<Case> {
 protected:
     RecordsetDifferential() : m_zone(std::get<1>(GetParam())), m_seed(diffSeed()), m_random(m_seed)
     {
-        for (const ColumnSpec& column : kColumns)
+        for (const ColumnPlan& column : kColumns)
             if ((engine() == Engine::SQLite ? column.sqliteType : column.postgresType) != nullptr)
                 m_columns.push_back(column);
     }
@@ -597,7 +597,7 @@ protected:
     {
         QStringList declared{engine() == Engine::SQLite ? QStringLiteral("id INTEGER PRIMARY KEY")
                                                         : QStringLiteral("id BIGINT PRIMARY KEY")};
-        for (const ColumnSpec& column : m_columns)
+        for (const ColumnPlan& column : m_columns)
             declared << QStringLiteral("%1 %2").arg(
                 QString::fromLatin1(column.name),
                 QString::fromLatin1(engine() == Engine::SQLite ? column.sqliteType : column.postgresType));
@@ -607,7 +607,7 @@ protected:
     QString selectAll() const
     {
         QStringList names{QStringLiteral("id")};
-        for (const ColumnSpec& column : m_columns)
+        for (const ColumnPlan& column : m_columns)
             names << QString::fromLatin1(column.name);
         return QStringLiteral("SELECT %1 FROM valores ORDER BY id").arg(names.join(QStringLiteral(", ")));
     }
@@ -634,7 +634,7 @@ protected:
     Row drawRow()
     {
         Row row;
-        for (const ColumnSpec& column : m_columns)
+        for (const ColumnPlan& column : m_columns)
             row.push_back(drawValue(column, engine(), m_random));
         return row;
     }
@@ -736,7 +736,7 @@ protected:
     void compareRead(const std::string& phase, long long key, size_t i, const vb::Variant& got,
                      const vb::Variant& written)
     {
-        const ColumnSpec& column = m_columns[i];
+        const ColumnPlan& column = m_columns[i];
         const vb::Variant wrote = handedOut(column.kind, engine(), written, got);
         const QString expected = canonical(column.kind, wrote);
         const QString read = canonical(column.kind, got);
@@ -752,7 +752,7 @@ protected:
     void compareThroughClient(const std::string& phase)
     {
         QStringList expressions{QStringLiteral("id")};
-        for (const ColumnSpec& column : m_columns)
+        for (const ColumnPlan& column : m_columns)
             expressions << clientExpression(column, engine());
         const QStringList lines = kembtest::clientRows(
             *db, QStringLiteral("SELECT %1 FROM valores ORDER BY id").arg(expressions.join(QStringLiteral(", "))));
@@ -769,7 +769,7 @@ protected:
                 return;
             }
             for (size_t i = 0; i < m_columns.size(); ++i) {
-                const ColumnSpec& column = m_columns[i];
+                const ColumnPlan& column = m_columns[i];
                 const QString expected = canonical(column.kind, it->second[i]);
                 const QString printed =
                     canonicalFromClient(column.kind, engine(), fields[static_cast<qsizetype>(i + 1)]);
@@ -803,7 +803,7 @@ protected:
     kembtest::ScopedTimeZone m_zone;
     std::uint64_t m_seed;
     Random m_random;
-    std::vector<ColumnSpec> m_columns;
+    std::vector<ColumnPlan> m_columns;
     std::set<long long> m_keys;
     std::map<long long, Row> m_expected;
     std::vector<std::string> m_mismatches;
