@@ -5,6 +5,7 @@
 #include "platform/vb/Decimal.h"
 #include "platform/vb/Error.h"
 #include "support/EngineConnection.h"
+#include "support/ErrorNumber.h"
 #include "support/ScriptedDriver.h"
 #include "support/TestDatabase.h"
 
@@ -12,19 +13,10 @@
 #include <gtest/gtest.h>
 
 using kembtest::Engine;
+using kembtest::errorNumber;
 using kembtest::TestDatabase;
 
 namespace {
-
-long errorNumber(const std::function<void()>& statement)
-{
-    try {
-        statement();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 class AdoConnection : public kembtest::EngineConnection {
 protected:

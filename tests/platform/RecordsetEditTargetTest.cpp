@@ -4,28 +4,18 @@
 // the tables hold afterwards is read with the engine's own client.
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
-#include "platform/vb/Error.h"
 #include "support/DatabaseClient.h"
 #include "support/EngineConnection.h"
+#include "support/ErrorNumber.h"
 #include "support/TestDatabase.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 using kembtest::clientRows;
 using kembtest::Engine;
+using kembtest::errorNumber;
 
 namespace {
-
-long errorNumber(const std::function<void()>& statement)
-{
-    try {
-        statement();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 class EditTarget : public kembtest::EngineConnection {
 protected:
