@@ -8,6 +8,8 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -101,4 +103,17 @@ TEST(StallWatch, ASlowTransferThatKeepsMovingIsNotStopped)
         EXPECT_EQ(t.cuerpo.size(), *c.ritmo.bodyBytes);
         EXPECT_TRUE(t.cuerpo == DrippingServer::body(*c.ritmo.bodyBytes));
     }
+}
+
+// A window thread kept busy for longer than the window by other work has the data of that time still waiting in
+// its queue: it counts, and a moving transfer is not taken for a stalled one.
+TEST(StallWatch, AWindowThreadBusyForLongerThanTheWindowStopsNothing)
+{
+    kembtest::ShortStallWindow ventana(kVentana / 2);
+    DrippingServer servidor({0, 6144, 256, kVentana / 20, 6144});
+    QTimer::singleShot(kVentana / 10, []() { QThread::msleep(2 * kVentana); });
+    const Transferencia t = traer(servidor);
+    ASSERT_TRUE(t.terminada);
+    EXPECT_FALSE(t.estancada);
+    EXPECT_EQ(t.cuerpo.size(), 6144);
 }

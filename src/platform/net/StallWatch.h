@@ -4,6 +4,7 @@
 // answer's head and its first body byte arrive, so the wait for an answer is 60 s without data, as ever.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <QtGlobal>
@@ -31,12 +32,15 @@ public:
     static void setWindowOverride(int ms);
 
 private:
-    void restart();
+    // The window runs again from now.
+    void mark();
     void judge();
 
     QNetworkReply& m_reply;
+    // Set again only when the window runs out, not at every kilobyte.
     QTimer m_timer;
-    qint64 m_sinceRestart = 0;
+    QElapsedTimer m_mark;
+    qint64 m_sinceMark = 0;
     bool m_bodyStarted = false;
     bool m_stalled = false;
 };
