@@ -53,7 +53,8 @@ void ServerXMLHTTP::send()
         wait.exec();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (timedOut)
+    // A transfer that stalled ends as one that outlasted the time limit.
+    if (timedOut || bounded.stalled())
         throw vb::Error(-2147012894, QStringLiteral("Se agotó el tiempo de espera de la operación"), kSource);
     if (bounded.tooLong())
         throw vb::Error(-2147024882, QStringLiteral("La respuesta del servidor es demasiado larga"), kSource);

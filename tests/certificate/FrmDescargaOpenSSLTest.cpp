@@ -3,9 +3,11 @@
 #include "platform/net/Inet.h"
 #include "platform/net/Site.h"
 #include "platform/vb/Constants.h"
+#include "support/DrippingServer.h"
 #include "support/HttpServer.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedOperator.h"
+#include "support/ShortStallWindow.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
@@ -261,4 +263,24 @@ TEST_F(DescargaTest, AFailedDownloadAfterAnInstalledOneShowsTheIdleWindow)
     descargar();
     EXPECT_EQ(child<QLabel>("LblProceso")->text(), "...");
     EXPECT_TRUE(op.allAnswered());
+}
+
+// A server that declares the installer's length and drips it ten bytes at a time is left as stalled: the
+// download ends as incomplete, nothing is started and the earlier installer stays as it was.
+TEST_F(DescargaTest, ADownloadThatStallsEndsAsIncompleteAndKeepsNoPartialFile)
+{
+    kembtest::ShortStallWindow ventana(500);
+    // Ten bytes, then ten more every 1.5 windows: never a window without data, never a kilobyte in one.
+    kembtest::DrippingServer goteo({0, 100000, 10, 750, std::nullopt});
+    net::Site::setOverride(goteo.hostPort());
+    escribir(instalador(), "instalador anterior");
+    kembtest::ScriptedOperator op;
+    avisoDeDescarga(op);
+    esperaError(op, "La descarga del instalador quedó incompleta: se recibieron 10 de 100000 bytes.");
+    descargar();
+    EXPECT_TRUE(op.allAnswered());
+    EXPECT_EQ(leer(instalador()), "instalador anterior");
+    EXPECT_EQ(QDir(m_temp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"openssl.exe"});
+    EXPECT_EQ(child<QLabel>("LblProceso")->text(), "...");
+    EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
 }

@@ -178,7 +178,8 @@ TEST_F(ProbarCertificadoTest, TheClientsErrorIsShownUnchanged)
     fake.failQueries(600, "ValidacionDeToken: No validaron las fechas del token GenTime, ExpTime, NowUTC");
     completar(fake, QStringLiteral("1"), QStringLiteral("20123456786"), propio.certificate, propio.key);
     EXPECT_EQ(probar().prompt,
-              QString("Error 600: ValidacionDeToken: No validaron las fechas del token GenTime, ExpTime, NowUTC"));
+              QString("Error 600: ValidacionDeToken: No validaron las fechas del token GenTime, ExpTime, NowUTC\n"
+                      "Se descartó el ticket de acceso; la próxima prueba se autenticará de nuevo."));
 }
 
 TEST_F(ProbarCertificadoTest, NumbersThatDoNotConvertAreReportedWithoutSending)

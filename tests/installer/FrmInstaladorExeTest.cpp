@@ -4,10 +4,12 @@
 #include "platform/net/Site.h"
 #include "platform/vb/Constants.h"
 #include "platform/win/Drives.h"
+#include "support/DrippingServer.h"
 #include "support/FileSizeLimit.h"
 #include "support/HttpServer.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedOperator.h"
+#include "support/ShortStallWindow.h"
 #include "support/WaitUntil.h"
 #include "util/DirListBox.h"
 #include "util/FrmDir.h"
@@ -594,4 +596,39 @@ TEST_F(InstaladorTest, AModuleNotKnownGivesNoMenuStatement)
         EXPECT_EQ(m_form->GeneraInsertMenu(opcion, codigo), "") << opcion.toStdString();
         EXPECT_EQ(codigo, "anterior");
     }
+}
+
+// A server that declares the module's length and drips it ten bytes at a time is left as stalled: the download
+// ends as incomplete and neither the temporary file nor the installed module changes.
+TEST_F(InstaladorTest, ADownloadThatStallsEndsAsIncompleteAndReplacesNothing)
+{
+    kembtest::ShortStallWindow ventana(500);
+    // Ten bytes, then ten more every 1.5 windows: never a window without data, never a kilobyte in one.
+    kembtest::DrippingServer goteo({0, 100000, 10, 750, std::nullopt});
+    net::Site::setOverride(goteo.hostPort());
+    const QString carpeta = erp("Quorvela");
+    escribir(QDir(carpeta).filePath(kModulo), "modulo instalado");
+    escribir(temporal(), "descarga anterior");
+    ScriptedOperator op;
+    esperaFracaso(op, "La descarga del módulo quedó incompleta: se recibieron 10 de 100000 bytes.");
+    descargar(carpeta);
+    EXPECT_TRUE(op.allAnswered());
+    expectLiberado();
+    EXPECT_EQ(leer(temporal()), "descarga anterior");
+    EXPECT_EQ(QDir(m_temp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{kModulo});
+    EXPECT_EQ(leer(QDir(carpeta).filePath(kModulo)), "modulo instalado");
+}
+
+// Two kilobytes a window keep the module's download going to its end.
+TEST_F(InstaladorTest, ASlowDownloadThatKeepsMovingInstallsTheModule)
+{
+    kembtest::ShortStallWindow ventana(1000);
+    kembtest::DrippingServer lento({0, 3072, 256, 125, 3072});
+    net::Site::setOverride(lento.hostPort());
+    const QString carpeta = erp("Quorvela");
+    descargar(carpeta);
+    EXPECT_EQ(pagina(), kFin);
+    EXPECT_EQ(m_form->Label8->text(), "Descarga Correcta");
+    EXPECT_EQ(m_form->LblDescarga->text(), "Descargado 3072 kb de 3072 kb");
+    EXPECT_TRUE(leer(QDir(carpeta).filePath(kModulo)) == kembtest::DrippingServer::body(3072));
 }

@@ -7,6 +7,7 @@
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
 #include "support/TestAuthority.h"
+#include "support/UnwritableFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -369,6 +370,129 @@ TEST_F(ClsFacturaElectronicaTest, InvoicingErrorsGiveFalseWithCodeAndMessage)
     ASSERT_TRUE(third.Autenticar(g.certificate, g.key, fake.wsaaUrl()));
     EXPECT_FALSE(third.UltimoComprobante(2, 1, numero));
     EXPECT_EQ(third.UltimoError(), QString("Error 501: Error interno de base de datos"));
+}
+
+// The invoicing service refuses the ticket itself as expired or out of its dates (as after the clock was put
+// right), in either of its two ways: the ticket is dropped, the message says so, and the next test logs in
+// again and passes.
+TEST_F(ClsFacturaElectronicaTest, ATicketRefusedAsExpiredIsDroppedAndTheNextTestLogsInAgain)
+{
+    const QString descartado = QStringLiteral("Se descartó el ticket de acceso; la próxima prueba se autenticará de "
+                                              "nuevo.");
+    struct Caso {
+        const char* nombre;
+        FakeAfip::Expiry negativa;
+        QString error;
+    };
+    const Caso casos[] = {
+        {"Token Vencido", FakeAfip::Expiry::TokenVencido,
+         "El servicio de facturación electrónica respondió con un error: Client: Error en la autenticacion: Token "
+         "Vencido"},
+        {"error 600 de fechas", FakeAfip::Expiry::DatesError,
+         "Error 600: ValidacionDeToken: No validaron las fechas del token GenTime, ExpTime, NowUTC: "},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QDir(afip::TicketStore::folder()).removeRecursively();
+        FakeAfip fake(*s_authority);
+        fake.setLastVoucher(2, 1, 31);
+        const auto f = files(QStringLiteral("vencido-") + QString::number(int(c.negativa)));
+        QString error;
+        ASSERT_TRUE(probar(fake, f, error)) << error.toStdString();
+        fake.expireIssuedTickets(c.negativa);
+
+        EXPECT_FALSE(probar(fake, f, error));
+        const QStringList lineas = error.split('\n');
+        ASSERT_EQ(lineas.size(), 2) << error.toStdString();
+        EXPECT_TRUE(lineas[0].startsWith(c.error)) << lineas[0].toStdString();
+        EXPECT_EQ(lineas[1], descartado);
+        EXPECT_EQ(fake.loginRequests(), 1) << "the refused test used the kept ticket";
+        EXPECT_TRUE(QDir(afip::TicketStore::folder()).isEmpty()) << "the refused ticket is not kept";
+
+        double numero = 0;
+        ASSERT_TRUE(probar(fake, f, error, &numero)) << error.toStdString();
+        EXPECT_EQ(numero, 31.0);
+        EXPECT_EQ(fake.loginRequests(), 2);
+        EXPECT_EQ(fake.logins(), 2);
+        EXPECT_EQ(QDir(afip::TicketStore::folder()).entryList(QDir::Files).size(), 1) << "the new ticket is kept";
+    }
+}
+
+// The client that met the refusal has no ticket left either: it asks for a new login before querying again.
+TEST_F(ClsFacturaElectronicaTest, AClientWhoseTicketWasRefusedAsksForANewLogin)
+{
+    FakeAfip fake(*s_authority);
+    const auto f = files(QStringLiteral("mismo-cliente"));
+    ClsFacturaElectronica client;
+    client.setUrlWsfe(fake.wsfeUrl());
+    client.setCuitEmisor(Cuit);
+    ASSERT_TRUE(client.Autenticar(f.certificate, f.key, fake.wsaaUrl())) << client.UltimoError().toStdString();
+    fake.expireIssuedTickets(FakeAfip::Expiry::TokenVencido);
+    double numero = 0;
+    EXPECT_FALSE(client.UltimoComprobante(2, 1, numero));
+    EXPECT_FALSE(client.UltimoComprobante(2, 1, numero));
+    EXPECT_EQ(client.UltimoError(), QString("Debe autenticarse ante el servicio de autenticación antes de consultar."));
+    EXPECT_EQ(fake.queryRequests(), 1);
+    ASSERT_TRUE(client.Autenticar(f.certificate, f.key, fake.wsaaUrl())) << client.UltimoError().toStdString();
+    EXPECT_TRUE(client.UltimoComprobante(2, 1, numero)) << client.UltimoError().toStdString();
+    EXPECT_EQ(fake.logins(), 2);
+}
+
+// A refused ticket whose file cannot be removed is named, so that the user can delete it.
+TEST_F(ClsFacturaElectronicaTest, ARefusedTicketThatCannotBeDroppedIsNamed)
+{
+    FakeAfip fake(*s_authority);
+    const auto f = files(QStringLiteral("no-se-borra"));
+    QString error;
+    ASSERT_TRUE(probar(fake, f, error)) << error.toStdString();
+    const QStringList kept = QDir(afip::TicketStore::folder()).entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    fake.expireIssuedTickets(FakeAfip::Expiry::TokenVencido);
+    {
+        kembtest::UnwritableFolder fija(afip::TicketStore::folder());
+        if (!fija.held())
+            GTEST_SKIP() << "the file system lets the folder be changed";
+        EXPECT_FALSE(probar(fake, f, error));
+    }
+    EXPECT_EQ(error, QString("El servicio de facturación electrónica respondió con un error: Client: Error en la "
+                             "autenticacion: Token Vencido\nNo se pudo descartar el ticket de acceso guardado en "
+                             "\"%1\"; bórrelo para que la próxima prueba se autentique de nuevo.")
+                         .arg(afip::TicketStore::folder() + "/" + kept[0]));
+}
+
+// Other refusals keep the ticket: error 600 about the CUIT says nothing against the ticket, and dropping a good
+// one would make the authentication service refuse the next login for hours ("coe.alreadyAuthenticated").
+TEST_F(ClsFacturaElectronicaTest, ATicketRefusedForTheCuitIsKept)
+{
+    FakeAfip fake(*s_authority);
+    fake.setLastVoucher(2, 1, 8);
+    const auto f = files(QStringLiteral("cuit-ajeno"));
+    const auto consultar = [&](double cuit, QString& error) {
+        ClsFacturaElectronica client;
+        client.setUrlWsfe(fake.wsfeUrl());
+        client.setCuitEmisor(cuit);
+        double numero = 0;
+        const bool ok =
+            client.Autenticar(f.certificate, f.key, fake.wsaaUrl()) && client.UltimoComprobante(2, 1, numero);
+        error = client.UltimoError();
+        return ok;
+    };
+    QString error;
+    for (int vez = 0; vez < 2; ++vez) {
+        EXPECT_FALSE(consultar(30712345671.0, error));
+        EXPECT_EQ(error, QString("Error 600: ValidacionDeToken: No apareció CUIT en lista de relaciones: 30712345671"));
+        EXPECT_EQ(QDir(afip::TicketStore::folder()).entryList(QDir::Files).size(), 1);
+    }
+    EXPECT_TRUE(consultar(Cuit, error)) << error.toStdString();
+    EXPECT_EQ(fake.loginRequests(), 1) << "no second login";
+    EXPECT_EQ(fake.queryRequests(), 3);
+
+    // Nor does another error of the service.
+    fake.failQueries(501, "Error interno de base de datos");
+    EXPECT_FALSE(consultar(Cuit, error));
+    EXPECT_EQ(error, QString("Error 501: Error interno de base de datos"));
+    EXPECT_EQ(QDir(afip::TicketStore::folder()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(fake.loginRequests(), 1);
 }
 
 TEST_F(ClsFacturaElectronicaTest, TheQueryNeedsALoginAnAddressAndACuit)

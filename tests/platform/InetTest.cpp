@@ -113,3 +113,31 @@ TEST(Inet, ABodyWithoutEndHoldsLittleMemory)
     EXPECT_LT(memoria.peak(), kembtest::growthLimit(64));
     inet.Cancel();
 }
+
+// A body without a declared length is cut at MaxBodyBytes, and the text says it went past that limit, as it
+// does for a declared length beyond the limit; past a shorter declared length it says so instead.
+TEST(Inet, ABodyStoppedAtTheLimitSaysItPassedTheLimit)
+{
+    struct Caso {
+        const char* nombre;
+        kembtest::HostileServer::Answer respuesta;
+        QString texto;
+    };
+    const Caso casos[] = {
+        {"sin largo", {std::nullopt, false}, "La respuesta del servidor superó el límite de 512 MB."},
+        {"declarado mayor que el límite",
+         {Inet::MaxBodyBytes + 1, true},
+         "La respuesta del servidor superó el límite de 512 MB."},
+        {"declarado igual al límite",
+         {Inet::MaxBodyBytes, true},
+         "La respuesta del servidor es más larga que la declarada."},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        kembtest::HostileServer hostil(c.respuesta);
+        Inet inet;
+        EXPECT_EQ(finalState(inet, hostil.baseUrl() + "/instalador.exe", 100000), Inet::icError);
+        EXPECT_EQ(inet.ResponseInfo(), c.texto);
+        EXPECT_GE(hostil.sent(), Inet::MaxBodyBytes);
+    }
+}

@@ -106,3 +106,22 @@ TEST_F(TicketStoreTest, TheDefaultFolderIsInTheUsersDataFolder)
     EXPECT_TRUE(TicketStore::folder().startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     EXPECT_TRUE(TicketStore::folder().endsWith("/tickets"));
 }
+
+// Only the ticket named goes: a newer one kept meanwhile under the same key stays, and so do other keys.
+TEST_F(TicketStoreTest, DiscardDropsOnlyThatTicket)
+{
+    const AccessTicket refused = ticket(3600);
+    EXPECT_TRUE(TicketStore::discard("f1", "wsfe", Wsaa, refused)) << "nothing kept, nothing left";
+    ASSERT_TRUE(TicketStore::save("f1", "wsfe", Wsaa, refused));
+    ASSERT_TRUE(TicketStore::save("f2", "wsfe", Wsaa, refused));
+    EXPECT_TRUE(TicketStore::discard("f1", "wsfe", Wsaa, refused));
+    EXPECT_FALSE(QFile::exists(TicketStore::filePath("f1", "wsfe", Wsaa)));
+    EXPECT_TRUE(TicketStore::load("f2", "wsfe", Wsaa).has_value());
+
+    const AccessTicket newer{"tok2", "sig2", refused.expiration.addSecs(600)};
+    ASSERT_TRUE(TicketStore::save("f1", "wsfe", Wsaa, newer));
+    EXPECT_TRUE(TicketStore::discard("f1", "wsfe", Wsaa, refused));
+    const auto loaded = TicketStore::load("f1", "wsfe", Wsaa);
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(loaded->token, QString("tok2"));
+}

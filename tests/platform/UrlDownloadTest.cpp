@@ -1,11 +1,14 @@
 #include "platform/net/UrlDownload.h"
 
+#include "support/DrippingServer.h"
 #include "support/FileSizeLimit.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
+#include "support/ShortStallWindow.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -157,4 +160,31 @@ TEST_F(UrlDownloadTest, ABodyWithoutEndIsRefusedAndKeepsTheExistingFile)
         EXPECT_EQ(leer(destino()), "anterior");
         EXPECT_EQ(archivos(), QStringList{"lista.txt"});
     }
+}
+
+// A server that drips is left as stalled long before the time limit, and nothing replaces the earlier file.
+TEST_F(UrlDownloadTest, ADownloadThatStallsFailsAndKeepsTheExistingFile)
+{
+    kembtest::ShortStallWindow ventana(500);
+    // Ten bytes, then ten more every 1.5 windows: never a window without data, never a kilobyte in one.
+    kembtest::DrippingServer goteo({0, 100000, 10, 750, std::nullopt});
+    QFile viejo(destino());
+    ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+    viejo.write("anterior");
+    viejo.close();
+    QElapsedTimer reloj;
+    reloj.start();
+    EXPECT_EQ(net::URLDownloadToFile(goteo.baseUrl() + "/imagen.jpg", destino(), 30000), net::kInetDownloadFailure);
+    EXPECT_LT(reloj.elapsed(), 15000) << "stopped as stalled, not at the time limit";
+    EXPECT_EQ(leer(destino()), "anterior");
+    EXPECT_EQ(archivos(), QStringList{"lista.txt"});
+}
+
+// Two kilobytes a window keep a download going to its end.
+TEST_F(UrlDownloadTest, ASlowDownloadThatKeepsMovingIsSaved)
+{
+    kembtest::ShortStallWindow ventana(1000);
+    kembtest::DrippingServer lento({0, 3072, 256, 125, 3072});
+    EXPECT_EQ(net::URLDownloadToFile(lento.baseUrl() + "/imagen.jpg", destino(), 30000), net::kS_OK);
+    EXPECT_TRUE(leer(destino()) == kembtest::DrippingServer::body(3072));
 }

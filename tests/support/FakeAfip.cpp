@@ -50,6 +50,19 @@ HttpResponse faultResponse(const QString& code, const QString& text)
     return HttpResponse{500, envelope(fault), {{"Content-Type", "text/xml; charset=utf-8"}}, true, false};
 }
 
+// As the invoicing service (ASP.NET) answers a fault: HTTP 500, "soap:" codes.
+HttpResponse wsfeFaultResponse(const QString& code, const QString& text)
+{
+    const QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                       "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                                       "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                                       "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\"><soap:Body><soap:Fault>"
+                                       "<faultcode>soap:%1</faultcode><faultstring>%2</faultstring><detail />"
+                                       "</soap:Fault></soap:Body></soap:Envelope>")
+                            .arg(code.toHtmlEscaped(), text.toHtmlEscaped());
+    return HttpResponse{500, xml.toUtf8(), {{"Content-Type", "text/xml; charset=utf-8"}}, true, false};
+}
+
 HttpResponse okResponse(const QString& body)
 {
     return HttpResponse{200, envelope(body), {{"Content-Type", "text/xml; charset=utf-8"}}, true, false};
@@ -254,9 +267,10 @@ void FakeAfip::failQueries(int code, const QString& message)
     m_queryError = std::make_pair(code, message);
 }
 
-void FakeAfip::expireIssuedTickets()
+void FakeAfip::expireIssuedTickets(Expiry how)
 {
     QMutexLocker lock(&m_mutex);
+    m_expiry = how;
     for (Ticket& t : m_tickets)
         t.revoked = true;
 }
@@ -383,6 +397,8 @@ HttpResponse FakeAfip::query(const HttpRequest& request)
     std::optional<std::pair<int, QString>> error = m_queryError;
     const auto ticket = std::find_if(m_tickets.cbegin(), m_tickets.cend(),
                                      [&](const Ticket& t) { return t.token == token && t.sign == sign; });
+    if (ticket != m_tickets.cend() && ticket->revoked && m_expiry == Expiry::TokenVencido)
+        return wsfeFaultResponse(QStringLiteral("Client"), QStringLiteral("Error en la autenticacion: Token Vencido"));
     if (ticket == m_tickets.cend())
         error = std::make_pair(600, QStringLiteral("ValidacionDeToken: Error al verificar hash: VerificacionDeHash"));
     else if (ticket->revoked || ticket->expiration <= now)

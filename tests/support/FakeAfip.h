@@ -49,8 +49,16 @@ public:
     void failNextLogin(const QString& faultCode, const QString& faultString);
     // Every query answers this error in Errors/Err.
     void failQueries(int code, const QString& message);
-    // Tickets issued so far are treated as expired by the invoicing service (error 600).
-    void expireIssuedTickets();
+    // The two ways the invoicing service refuses a ticket it holds for expired.
+    enum class Expiry {
+        // Error 600 in Errors/Err: "ValidacionDeToken: No validaron las fechas del token GenTime, ExpTime, NowUTC...".
+        DatesError,
+        // A soap:Client fault, HTTP 500: "Error en la autenticacion: Token Vencido".
+        TokenVencido,
+    };
+    // Tickets issued so far are treated as expired by the invoicing service, which says so in the way given; the
+    // authentication service issues a new ticket to the same certificate then.
+    void expireIssuedTickets(Expiry how = Expiry::DatesError);
     // Neither service answers: connections stay open with no response.
     void setHanging(bool hanging);
 
@@ -89,6 +97,7 @@ private:
     std::optional<Fault> m_nextLoginFault;
     std::optional<std::pair<int, QString>> m_queryError;
     bool m_hanging = false;
+    Expiry m_expiry = Expiry::DatesError;
 };
 
 } // namespace kembtest

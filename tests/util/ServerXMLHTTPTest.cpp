@@ -1,10 +1,14 @@
 #include "util/ServerXMLHTTP.h"
 
+#include "platform/vb/Error.h"
+#include "support/DrippingServer.h"
 #include "support/ErrorNumber.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
+#include "support/ShortStallWindow.h"
 
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using kembtest::HttpResponse;
@@ -119,3 +123,25 @@ TEST(ServerXMLHTTPTest, AnAnswerWithoutEndIsRefused)
 }
 
 } // namespace
+
+// An answer that drips ends as one that outlasted the time limit, long before that limit.
+TEST(ServerXMLHTTPTest, AnAnswerThatStallsEndsAsATimeOut)
+{
+    kembtest::ShortStallWindow ventana(500);
+    kembtest::DrippingServer goteo({0, 100000, 10, 750, std::nullopt});
+    ServerXMLHTTP http;
+    http.setTimeLimit(30000);
+    http.open(QStringLiteral("GET"), QUrl(goteo.baseUrl() + "/ws/inicio.php"));
+    QElapsedTimer reloj;
+    reloj.start();
+    try {
+        http.send();
+        ADD_FAILURE() << "no error";
+    } catch (const vb::Error& e) {
+        EXPECT_EQ(e.Number(), -2147012894);
+        EXPECT_EQ(e.Description(), QString("Se agotó el tiempo de espera de la operación"));
+    }
+    EXPECT_LT(reloj.elapsed(), 15000) << "stopped as stalled, not at the time limit";
+    EXPECT_EQ(http.status(), 0);
+    EXPECT_TRUE(http.responseText().isEmpty());
+}

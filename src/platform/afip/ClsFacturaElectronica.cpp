@@ -7,8 +7,10 @@
 #include "platform/afip/TicketStore.h"
 #include "platform/afip/XmlFields.h"
 
+#include <QDir>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 using namespace afip;
@@ -24,6 +26,39 @@ bool isServiceAddress(const QUrl& url)
 {
     return url.isValid() && !url.host().isEmpty() &&
            (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"));
+}
+
+struct ServiceError {
+    QString code;
+    QString message;
+};
+
+// The Errors/Err entries of an invoicing answer, in order.
+QList<ServiceError> errorsOf(const XmlFields& answer)
+{
+    QList<ServiceError> errors;
+    QString code;
+    for (qsizetype i = 0; i < answer.size(); ++i) {
+        if (answer.pathEndsWith(i, u"Errors/Err/Code"))
+            code = answer.text(i);
+        else if (answer.pathEndsWith(i, u"Errors/Err/Msg"))
+            errors.append({code, answer.text(i)});
+    }
+    return errors;
+}
+
+// The invoicing service refuses the ticket itself as expired or out of its dates, as after the clock was put
+// right: the fault "Token Vencido", or error 600 "ValidacionDeToken: No validaron las fechas del token ...".
+// Other refusals, error 600 about the CUIT among them, say nothing against the ticket.
+bool refusesTheTicketsDates(const XmlFields& answer)
+{
+    if (const auto fault = SoapEnvelope::fault(answer))
+        return fault->text.contains(u"Token Vencido", Qt::CaseInsensitive);
+    const QList<ServiceError> errors = errorsOf(answer);
+    return std::any_of(errors.cbegin(), errors.cend(), [](const ServiceError& e) {
+        return e.code == QLatin1String("600") &&
+               e.message.contains(u"No validaron las fechas del token", Qt::CaseInsensitive);
+    });
 }
 
 } // namespace
@@ -46,6 +81,20 @@ QString ClsFacturaElectronica::failureOf(const SoapReply& reply, const XmlFields
             .arg(service)
             .arg(reply.httpStatus);
     return QString();
+}
+
+// Kept, a ticket the service refuses by its dates would be reused and refused again until it expires by the
+// local clock, up to 12 hours; without it the next test logs in again.
+QString ClsFacturaElectronica::dropTicket()
+{
+    const QString service = QLatin1String(Servicio);
+    const bool dropped = TicketStore::discard(m_fingerprint, service, m_urlWsaa, *m_ticket);
+    m_ticket.reset();
+    if (dropped)
+        return QStringLiteral("Se descartó el ticket de acceso; la próxima prueba se autenticará de nuevo.");
+    return QStringLiteral("No se pudo descartar el ticket de acceso guardado en \"%1\"; bórrelo para que la "
+                          "próxima prueba se autentique de nuevo.")
+        .arg(QDir::toNativeSeparators(TicketStore::filePath(m_fingerprint, service, m_urlWsaa)));
 }
 
 bool ClsFacturaElectronica::readTicket(const XmlFields& answer)
@@ -75,6 +124,8 @@ bool ClsFacturaElectronica::Autenticar(const QString& rutaCrt, const QString& ru
 
     const QString service = QLatin1String(Servicio);
     const QString fingerprint = signer->fingerprint();
+    m_fingerprint = fingerprint;
+    m_urlWsaa = urlWsaa;
     if (const auto kept = TicketStore::load(fingerprint, service, urlWsaa)) {
         m_ticket = kept;
         return true;
@@ -119,20 +170,18 @@ bool ClsFacturaElectronica::UltimoComprobante(int ptoVta, int cbteTipo, double& 
     const SoapReply reply = SoapTransport::post(url, (WsfeNamespace + operation).toUtf8(),
                                                 SoapEnvelope::build(WsfeNamespace, operation, inner));
     const XmlFields answer(reply.body);
-    const QString failure = failureOf(reply, answer, Invoicing);
-    if (!failure.isEmpty())
-        return fail(failure);
-
-    QStringList errors;
-    QString code;
-    for (qsizetype i = 0; i < answer.size(); ++i) {
-        if (answer.pathEndsWith(i, u"Errors/Err/Code"))
-            code = answer.text(i);
-        else if (answer.pathEndsWith(i, u"Errors/Err/Msg"))
-            errors.append(QStringLiteral("Error %1: %2").arg(code, answer.text(i)));
+    QString failure = failureOf(reply, answer, Invoicing);
+    if (failure.isEmpty()) {
+        QStringList errors;
+        for (const ServiceError& e : errorsOf(answer))
+            errors.append(QStringLiteral("Error %1: %2").arg(e.code, e.message));
+        failure = errors.join(QLatin1Char('\n'));
     }
-    if (!errors.isEmpty())
-        return fail(errors.join(QLatin1Char('\n')));
+    if (!failure.isEmpty()) {
+        if (refusesTheTicketsDates(answer))
+            failure += QLatin1Char('\n') + dropTicket();
+        return fail(failure);
+    }
     bool isNumber = false;
     const double last = answer.value(QStringLiteral("FECompUltimoAutorizadoResult/CbteNro")).toDouble(&isNumber);
     if (!isNumber)

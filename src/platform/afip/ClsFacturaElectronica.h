@@ -36,9 +36,14 @@ private:
     // The answer's failure for the operator ("" when the call succeeded as far as the transport goes).
     static QString failureOf(const afip::SoapReply& reply, const afip::XmlFields& answer, const QString& service);
     bool readTicket(const afip::XmlFields& answer);
+    // Drops the ticket in use, here and on disk; the sentence that tells the operator.
+    QString dropTicket();
 
     QString m_ultimoError;
     QString m_urlWsfe;
     double m_cuitEmisor = 0;
     std::optional<afip::AccessTicket> m_ticket;
+    // Where m_ticket is kept: the certificate's fingerprint and the authentication address.
+    QString m_fingerprint;
+    QString m_urlWsaa;
 };

@@ -26,6 +26,18 @@ QString normalized(const QString& url)
     return QUrl(url.trimmed()).adjusted(QUrl::NormalizePathSegments | QUrl::StripTrailingSlash).toString();
 }
 
+// The ticket a file holds, whatever its expiration; none when the file cannot be read.
+std::optional<AccessTicket> read(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    return AccessTicket{
+        json.value(QStringLiteral("token")).toString(), json.value(QStringLiteral("sign")).toString(),
+        QDateTime::fromString(json.value(QStringLiteral("expirationTime")).toString(), Qt::ISODateWithMs)};
+}
+
 } // namespace
 
 QString TicketStore::folder()
@@ -52,19 +64,25 @@ std::optional<AccessTicket> TicketStore::load(const QString& fingerprint, const 
                                               const QString& wsaaUrl)
 {
     const QString path = filePath(fingerprint, service, wsaaUrl);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<AccessTicket> ticket = read(path);
+    if (!ticket)
         return std::nullopt;
-    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
-    file.close();
-    AccessTicket ticket{
-        json.value(QStringLiteral("token")).toString(), json.value(QStringLiteral("sign")).toString(),
-        QDateTime::fromString(json.value(QStringLiteral("expirationTime")).toString(), Qt::ISODateWithMs)};
-    if (!ticket.isValidAt(QDateTime::currentDateTimeUtc())) {
+    if (!ticket->isValidAt(QDateTime::currentDateTimeUtc())) {
         QFile::remove(path);
         return std::nullopt;
     }
     return ticket;
+}
+
+bool TicketStore::discard(const QString& fingerprint, const QString& service, const QString& wsaaUrl,
+                          const AccessTicket& ticket)
+{
+    const QString path = filePath(fingerprint, service, wsaaUrl);
+    const std::optional<AccessTicket> kept = read(path);
+    // A file that cannot be read is not loaded either, and another ticket is not the refused one.
+    if (!kept || kept->token != ticket.token || kept->sign != ticket.sign)
+        return true;
+    return QFile::remove(path);
 }
 
 bool TicketStore::save(const QString& fingerprint, const QString& service, const QString& wsaaUrl,

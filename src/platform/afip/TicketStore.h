@@ -16,6 +16,10 @@ public:
     // Writes the ticket readable by the user only; false when it cannot be written (the login still counts).
     static bool save(const QString& fingerprint, const QString& service, const QString& wsaaUrl,
                      const AccessTicket& ticket);
+    // Drops the kept ticket for that key when it is `ticket` (a newer one stays); false only when the file still
+    // holds that ticket.
+    static bool discard(const QString& fingerprint, const QString& service, const QString& wsaaUrl,
+                        const AccessTicket& ticket);
     // The file that holds the ticket for that key.
     static QString filePath(const QString& fingerprint, const QString& service, const QString& wsaaUrl);
     // The folder: "tickets" in the user's application data folder.

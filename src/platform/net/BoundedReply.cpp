@@ -32,6 +32,7 @@ void BoundedReply::take()
             return;
         }
         m_received += piece.size();
+        m_stallWatch.took(piece.size());
         if (!m_sink(piece)) {
             m_sinkFailed = true;
             stop();

@@ -4,6 +4,8 @@
 // then grow the program's memory, however much a server sends.
 #pragma once
 
+#include "platform/net/StallWatch.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QtGlobal>
@@ -30,6 +32,8 @@ public:
     bool tooLong() const { return m_tooLong; }
     // The sink refused a piece, and the transfer was stopped there.
     bool sinkFailed() const { return m_sinkFailed; }
+    // The body came too slowly (StallWatch), and the transfer was stopped there.
+    bool stalled() const { return m_stallWatch.stalled(); }
     qint64 received() const { return m_received; }
 
 signals:
@@ -47,6 +51,7 @@ private:
     bool m_tooLong = false;
     bool m_sinkFailed = false;
     bool m_stopped = false;
+    StallWatch m_stallWatch{m_reply};
 };
 
 } // namespace net

@@ -9,6 +9,20 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+namespace {
+
+// A body stopped at MaxBodyBytes went past that limit, not past a shorter length of its own.
+QString tooLongText(const QNetworkReply& reply)
+{
+    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (declared.isValid() && declared.toLongLong() <= Inet::MaxBodyBytes)
+        return QStringLiteral("La respuesta del servidor es más larga que la declarada.");
+    return QStringLiteral("La respuesta del servidor superó el límite de %1 MB.")
+        .arg(Inet::MaxBodyBytes / (1024 * 1024));
+}
+
+} // namespace
+
 Inet::Inet(QObject* parent) : QObject(parent) {}
 
 Inet::~Inet()
@@ -50,7 +64,7 @@ void Inet::finished()
     bounded->deleteLater();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (bounded->tooLong())
-        m_responseInfo = QStringLiteral("La respuesta del servidor es más larga que la declarada.");
+        m_responseInfo = tooLongText(*reply);
     else if (bounded->sinkFailed() && m_responseInfo.isEmpty())
         m_responseInfo = QStringLiteral("Disco lleno");
     else if (!status.isValid())

@@ -23,8 +23,8 @@ class Inet : public QObject {
 public:
     enum State : int {
         icNone = 0,
-        // The request failed before a response arrived (host not found, connection refused, time-out), or the body
-        // went past its declared length or past MaxBodyBytes.
+        // The request failed before a response arrived (host not found, connection refused, time-out, stall), or the
+        // body went past its declared length or past MaxBodyBytes.
         icError = 11,
         icResponseCompleted = 12,
     };
@@ -37,7 +37,8 @@ public:
 
     QString URL() const { return m_url; }
     void setURL(const QString& url) { m_url = url; }
-    // Seconds a request may go without receiving anything before it fails with icError; 0 waits without limit.
+    // Seconds a request may go without receiving anything before it is stopped; 0 sets no limit of its own. Every
+    // transfer is stopped as well when it stalls (net::StallWatch): fewer than 1 KB in a minute.
     int RequestTimeout() const { return m_requestTimeout; }
     void setRequestTimeout(int seconds) { m_requestTimeout = seconds; }
 
