@@ -52,7 +52,8 @@ QWindow* topLevelWindow(QObject* receiver)
     return window;
 }
 
-// The waits under way, innermost last: a wait runs inside a handler called from the loop of the one before.
+// The waits under way in the program's thread, innermost last: a wait runs inside a handler called from the loop
+// of the one before.
 QList<SynchronousWait*>& activeWaits()
 {
     static QList<SynchronousWait*> waits;
@@ -63,7 +64,12 @@ QList<SynchronousWait*>& activeWaits()
 // That is when Qt carries out a deferred deletion, which the loops of boxes the handler opens do not.
 class HeldCloses : public QObject {
 public:
-    explicit HeldCloses(QList<QPointer<QWidget>> windows) : m_windows(std::move(windows)) { deleteLater(); }
+    // Owned by the application as well, so that closes never carried out (the program ends first) are freed.
+    explicit HeldCloses(QList<QPointer<QWidget>> windows)
+        : QObject(QCoreApplication::instance()), m_windows(std::move(windows))
+    {
+        deleteLater();
+    }
 
 protected:
     bool event(QEvent* event) override
