@@ -870,7 +870,9 @@ void Lib_FrmCons3::cantidad(int KeyCode, int Shift)
     if (KeyCode == TeclasVB::vbKeyInsert && Shift == TeclasVB::vbShiftMask) {
         const QString entrada = vb::InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."),
                                              QStringLiteral("Carga de Datos"), item->text(q));
-        item->setText(q, numero(entrada) == 0 ? QStringLiteral("0.00") : formato(numeroEscrito(entrada), 2));
+        // An entry that reads as a number either way ("0.000,5" is one half to the user) is not taken as zero.
+        const double escrita = numeroEscrito(entrada);
+        item->setText(q, numero(entrada) == 0 && escrita == 0 ? QStringLiteral("0.00") : formato(escrita, 2));
         tildar(true);
     } else if (KeyCode == TeclasVB::vbKeyInsert && Shift == 0) {
         item->setText(q, formato(numero(item->text(q)) + 1, 1));

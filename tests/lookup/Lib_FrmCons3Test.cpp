@@ -887,7 +887,7 @@ TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
         const char* celda;
     };
     for (const Caso& c : {Caso{"", "0.00"}, Caso{"2,5", "2,50"}, Caso{"0,5", "0,50"}, Caso{"abc", "0.00"},
-                          Caso{"0,00", "0.00"}, Caso{"0.5", "0,50"}}) {
+                          Caso{"0,00", "0.00"}, Caso{"0.5", "0,50"}, Caso{"0.000,5", "0,50"}}) {
         operador.answerInput(c.entrada);
         item(*f, 0)->setCheckState(0, Qt::Unchecked);
         QTest::keyClick(f->ListView1, Qt::Key_Insert, Qt::ShiftModifier);
@@ -895,7 +895,7 @@ TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
         EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Checked);
     }
     const auto& preguntas = operador.shown();
-    ASSERT_EQ(preguntas.size(), 6u);
+    ASSERT_EQ(preguntas.size(), 7u);
     EXPECT_EQ(preguntas[0].prompt, "Ingrese la Cantidad del Articulo...");
     EXPECT_EQ(preguntas[0].title, "Carga de Datos");
 }
