@@ -111,11 +111,17 @@ QString literal(const QString& valor)
     return QString(valor).replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
-// A cell's quantity is the leading number of its text with a period as decimal point, whatever the
-// locale: "1.000" is one, and "1,0" (written back in a decimal-comma locale) is one as well.
+// A cell's quantity is the leading number of its text as it was written: the window writes it with the locale's
+// decimal separator ("2,50"), the database with a period ("2.50"; "1.000" is one). Whichever of the two comes
+// first is the decimal point; neither groups thousands.
 double numero(const QString& texto)
 {
-    return vb::Val(texto);
+    const QString decimal = QLocale().decimalPoint();
+    const qsizetype coma = texto.indexOf(decimal);
+    const qsizetype punto = texto.indexOf(QLatin1Char('.'));
+    if (coma < 0 || (punto >= 0 && punto <= coma))
+        return vb::Val(texto);
+    return vb::Val(QString(texto).replace(coma, decimal.size(), QLatin1Char('.')));
 }
 
 // A typed quantity is formatted as the run-time formats a text: read in the user's locale first.
@@ -864,7 +870,9 @@ void Lib_FrmCons3::cantidad(int KeyCode, int Shift)
     if (KeyCode == TeclasVB::vbKeyInsert && Shift == TeclasVB::vbShiftMask) {
         const QString entrada = vb::InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."),
                                              QStringLiteral("Carga de Datos"), item->text(q));
-        item->setText(q, numero(entrada) == 0 ? QStringLiteral("0.00") : formato(numeroEscrito(entrada), 2));
+        // An entry that reads as a number either way ("0.000,5" is one half to the user) is not taken as zero.
+        const double escrita = numeroEscrito(entrada);
+        item->setText(q, numero(entrada) == 0 && escrita == 0 ? QStringLiteral("0.00") : formato(escrita, 2));
         tildar(true);
     } else if (KeyCode == TeclasVB::vbKeyInsert && Shift == 0) {
         item->setText(q, formato(numero(item->text(q)) + 1, 1));

@@ -7,8 +7,11 @@
 #include "support/HttpServer.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedOperator.h"
+#include "support/UserClose.h"
+#include "support/Watchdog.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -54,6 +57,7 @@ TEST_F(ArtAltaEspera, KeysPressedDuringTheNotificationAreNotActedOn)
 {
     const std::pair<const char*, std::vector<Qt::Key>> casos[] = {
         {"F2 otra vez", {Qt::Key_F2}},
+        {"F2 dos veces", {Qt::Key_F2, Qt::Key_F2}},
         {"Escape", {Qt::Key_Escape}},
         {"F2 y Escape", {Qt::Key_F2, Qt::Key_Escape}},
     };
@@ -88,4 +92,28 @@ TEST_F(ArtAltaEspera, KeysPressedDuringTheNotificationAreNotActedOn)
         EXPECT_EQ(base->exec("SELECT COUNT(*) FROM V_MA_PRECIOS").rows.at(0).at(0).toString(), QStringLiteral("1"));
         EXPECT_EQ(servidor.requestCount(kAviso), avisosAntes + 1);
     }
+}
+
+// The window closed by its user while the notification is under way is not taken as a cancellation: the handler that
+// waited accepts it on its own, and the held close then finds the window already closed.
+TEST_F(ArtAltaEspera, AUserCloseDuringTheNotificationGivesWayToTheAcceptance)
+{
+    kembtest::Watchdog limite(10000);
+    kembtest::ScriptedOperator op;
+    FrmArtAlta w;
+    w.pIdLista = QStringLiteral("L1");
+    campo(w, 0)->setText(QStringLiteral("7790001"));
+    campo(w, 1)->setText(QStringLiteral("FIDEOS"));
+    campo(w, 2)->setText(QStringLiteral("10"));
+    QSignalSpy rechazos(&w, &QDialog::rejected);
+    kembtest::whenShown<FrmArtAlta>([](FrmArtAlta* d) {
+        QTimer::singleShot(500, d, [d]() { kembtest::closeAsTheUser(*d); });
+        QTest::keyClick(campo(*d, 1), Qt::Key_F2);
+    });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    QTest::qWait(100);
+    EXPECT_TRUE(w.pAceptar);
+    EXPECT_EQ(rechazos.count(), 0);
+    EXPECT_EQ(w.CodArtNuevo, QStringLiteral("1"));
+    EXPECT_EQ(servidor.requestCount(kAviso), 1);
 }

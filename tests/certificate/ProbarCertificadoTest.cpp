@@ -9,6 +9,7 @@
 #include "support/HttpServer.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestAuthority.h"
+#include "support/UserClose.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +19,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <QWindow>
 #include <gtest/gtest.h>
 
 using kembtest::FakeAfip;
@@ -289,7 +289,7 @@ TEST_F(ProbarCertificadoTest, ACloseAskedForDuringTheTestTakesEffectAfterIt)
     bool visibleTrasPedirlo = false;
     QTimer::singleShot(300, m_ventana.get(), [&]() {
         QTest::mouseClick(m_ventana->LblProbarCRT, Qt::LeftButton);
-        m_ventana->windowHandle()->close();
+        kembtest::closeAsTheUser(*m_ventana);
         pedido = true;
         visibleTrasPedirlo = m_ventana->isVisible();
     });

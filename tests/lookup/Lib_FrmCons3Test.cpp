@@ -788,7 +788,9 @@ TEST_F(Cantidades, DeleteAndInsertStepTheQuantity)
     EXPECT_EQ(item(*f, 1)->text(1), "2,0") << "the locale's own decimal comma reads back";
 }
 
-TEST_F(Cantidades, AQuantityIsReadWithAPeriodAsDecimalPoint)
+// A cell is read as it was written: a period or the locale's decimal comma is the decimal point, nothing groups
+// thousands, and the number ends at the second separator or at the first character that is none of these.
+TEST_F(Cantidades, AQuantityIsReadWithEitherDecimalSeparator)
 {
     auto f = lista();
     struct Caso {
@@ -797,12 +799,83 @@ TEST_F(Cantidades, AQuantityIsReadWithAPeriodAsDecimalPoint)
         const char* resultado;
     };
     for (const Caso& c : {Caso{"1.000", Qt::Key_Insert, "2,0"}, Caso{"2.5", Qt::Key_Insert, "3,5"},
-                          Caso{"1.000", Qt::Key_Delete, "0.00"}, Caso{"3,75", Qt::Key_Delete, "2,0"}}) {
+                          Caso{"1.000", Qt::Key_Delete, "0.00"}, Caso{"3,75", Qt::Key_Delete, "2,8"},
+                          Caso{"1,000.5", Qt::Key_Insert, "2,0"}, Caso{"2.5,3", Qt::Key_Insert, "3,5"},
+                          Caso{",5", Qt::Key_Insert, "1,5"}, Caso{" -1,5 u", Qt::Key_Insert, "-0,5"},
+                          Caso{"abc", Qt::Key_Insert, "1,0"}}) {
         item(*f, 0)->setText(1, c.celda);
         f->ListView1->setCurrentItem(item(*f, 0));
         QTest::keyClick(f->ListView1, c.tecla);
         EXPECT_EQ(item(*f, 0)->text(1), c.resultado) << c.celda;
     }
+}
+
+// Where the period is the locale's own decimal point, a comma is no decimal point and groups nothing either.
+TEST_F(Cantidades, UnderAPeriodLocaleACommaEndsTheNumber)
+{
+    const QLocale antes;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    auto f = lista();
+    struct Caso {
+        const char* celda;
+        const char* resultado;
+    };
+    for (const Caso& c : {Caso{"2.50", "3.5"}, Caso{"2,50", "3.0"}, Caso{"1,000.5", "2.0"}}) {
+        item(*f, 0)->setText(1, c.celda);
+        f->ListView1->setCurrentItem(item(*f, 0));
+        QTest::keyClick(f->ListView1, Qt::Key_Insert);
+        EXPECT_EQ(item(*f, 0)->text(1), c.resultado) << c.celda;
+    }
+    QLocale::setDefault(antes);
+}
+
+// Under es_AR a quantity keeps its fraction through Insert and Delete, and the caller reads it so. The window
+// writes a quantity with the decimal comma; the database with a period, so "1.000" there is one. A typed quantity
+// is read in the user's locale, where "1.000" is a thousand.
+TEST_F(Cantidades, AQuantityKeepsItsFractionUntilTheCallerReadsIt)
+{
+    base.exec("CREATE TABLE PEDIDO (IDARTICULO VARCHAR(10), \"**Cantidad**\" VARCHAR(10))");
+    base.exec("INSERT INTO PEDIDO VALUES ('A1', ''), ('A2', ''), ('A3', ''), ('A4', ''), ('A5', '2.50'), "
+              "('A6', '1.000')");
+    auto f = cargar("SELECT IDARTICULO, \"**Cantidad**\" FROM PEDIDO", [](Lib_FrmCons3& f) {
+        f.CheckBoxes = true;
+        f.UsaCantidades = true;
+        f.CampoDevuelto = "**Cantidad**";
+    });
+    f->show();
+    struct Caso {
+        const char* escrita;
+        const char* celda;
+        std::array<const char*, 3> pasos;
+        bool tildada;
+    };
+    const Caso casos[] = {
+        {"2,5", "2,50", {"3,5", "2,5", "1,5"}, true},
+        {"0,5", "0,50", {"1,5", "0,5", "0.00"}, false},
+        {"1.000", "1000,00", {"1001,0", "1000,0", "999,0"}, true},
+        {"3", "3,00", {"4,0", "3,0", "2,0"}, true},
+        {nullptr, "2.50", {"3,5", "2,5", "1,5"}, true},
+        {nullptr, "1.000", {"2,0", "1,0", "0.00"}, false},
+    };
+    const Qt::Key teclas[] = {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Delete};
+    for (int i = 0; i < 6; ++i) {
+        const Caso& c = casos[i];
+        SCOPED_TRACE(c.celda);
+        f->ListView1->setCurrentItem(item(*f, i));
+        if (c.escrita) {
+            operador.answerInput(c.escrita);
+            QTest::keyClick(f->ListView1, Qt::Key_Insert, Qt::ShiftModifier);
+        }
+        EXPECT_EQ(item(*f, i)->text(1), c.celda);
+        for (int paso = 0; paso < 3; ++paso) {
+            QTest::keyClick(f->ListView1, teclas[paso]);
+            EXPECT_EQ(item(*f, i)->text(1), c.pasos[paso]) << "step " << paso;
+        }
+        EXPECT_EQ(item(*f, i)->checkState(0), c.tildada ? Qt::Checked : Qt::Unchecked);
+    }
+    f->CmdAceptar_Click();
+    EXPECT_EQ(valores(f->Valores), (QStringList{"1,5", "999,0", "2,0", "1,5"}));
+    EXPECT_TRUE(f->Cantidades && f->Cantidades->Count() == 0) << "the quantity collection stays empty";
 }
 
 TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
@@ -813,7 +886,8 @@ TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
         const char* entrada;
         const char* celda;
     };
-    for (const Caso& c : {Caso{"", "0.00"}, Caso{"2,5", "2,50"}, Caso{"0,5", "0.00"}, Caso{"abc", "0.00"}}) {
+    for (const Caso& c : {Caso{"", "0.00"}, Caso{"2,5", "2,50"}, Caso{"0,5", "0,50"}, Caso{"abc", "0.00"},
+                          Caso{"0,00", "0.00"}, Caso{"0.5", "0,50"}, Caso{"0.000,5", "0,50"}}) {
         operador.answerInput(c.entrada);
         item(*f, 0)->setCheckState(0, Qt::Unchecked);
         QTest::keyClick(f->ListView1, Qt::Key_Insert, Qt::ShiftModifier);
@@ -821,7 +895,7 @@ TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
         EXPECT_EQ(item(*f, 0)->checkState(0), Qt::Checked);
     }
     const auto& preguntas = operador.shown();
-    ASSERT_EQ(preguntas.size(), 4u);
+    ASSERT_EQ(preguntas.size(), 7u);
     EXPECT_EQ(preguntas[0].prompt, "Ingrese la Cantidad del Articulo...");
     EXPECT_EQ(preguntas[0].title, "Carga de Datos");
 }
@@ -908,9 +982,8 @@ TEST_F(LibFrmCons3, AModalLookupIsDrivenFromTheKeyboard)
     EXPECT_EQ(f->ValorDevuelto.toString(), "C2");
 }
 
-// F5 filters run on each engine the tests reach: typed text matches literally, % and _ stay wildcards,
-// and the statement's own condition is narrowed as a whole.
-class FiltroEnMotores : public ::testing::TestWithParam<kembtest::Engine> {
+// The list on each engine the tests reach, as the main connection.
+class ListaEnMotores : public ::testing::TestWithParam<kembtest::Engine> {
 protected:
     void SetUp() override
     {
@@ -922,14 +995,75 @@ protected:
         db.gCnn->Open(base->connectionString());
         db.gOpenFlag = true;
         db.gEsAdmin = true;
-        base->exec("CREATE TABLE RUTAS (CODIGO VARCHAR(10), RUTA VARCHAR(40))");
-        base->exec("INSERT INTO RUTAS VALUES ('R1', 'C:\\dir\\file'), ('R2', 'C:dirfile'), "
-                   "('R3', 'C:\\dir\\otro'), ('R4', 'D:\\dir\\file')");
     }
     void TearDown() override
     {
         ModGlobal::gDB() = DB_Dll();
         vb::App::setPath(QString());
+    }
+    std::unique_ptr<kembtest::TestDatabase> base;
+    QTemporaryDir carpeta;
+    kembtest::ScriptedOperator operador;
+};
+
+// A quantity column as each engine hands it over: text written with a period, and a numeric column, which the
+// window shows in the locale's form. Either keeps its fraction.
+class CantidadesEnMotores : public ListaEnMotores {};
+
+TEST_P(CantidadesEnMotores, AQuantityFromTheDatabaseKeepsItsFraction)
+{
+    base->exec("CREATE TABLE PEDIDO (IDARTICULO VARCHAR(10), \"**Cantidad**\" VARCHAR(10), CANTIDAD NUMERIC(12,3))");
+    base->exec("INSERT INTO PEDIDO VALUES ('A1', '2.50', 2.5), ('A2', '1.000', 1)");
+    struct Caso {
+        const char* columna;
+        QStringList celdas;
+        QStringList trasInsert;
+    };
+    const Caso casos[] = {
+        {"\"**Cantidad**\"", {"2.50", "1.000"}, {"3,5", "2,0"}},
+        {"CANTIDAD AS \"**Cantidad**\"", {"2,5", "1"}, {"3,5", "2,0"}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.columna);
+        Lib_FrmCons3 f;
+        f.SQL = QStringLiteral("SELECT IDARTICULO, %1 FROM PEDIDO ORDER BY IDARTICULO").arg(c.columna);
+        f.CheckBoxes = true;
+        f.UsaCantidades = true;
+        f.CampoDevuelto = "**Cantidad**";
+        f.Form_Load();
+        f.show();
+        QStringList celdas;
+        for (int i = 0; i < f.ListView1->topLevelItemCount(); ++i) {
+            celdas << f.ListView1->topLevelItem(i)->text(1);
+            f.ListView1->setCurrentItem(f.ListView1->topLevelItem(i));
+            QTest::keyClick(f.ListView1, Qt::Key_Insert);
+        }
+        EXPECT_EQ(celdas, c.celdas);
+        f.CmdAceptar_Click();
+        QStringList leidas;
+        for (int i = 1; f.Valores && i <= f.Valores->Count(); ++i)
+            leidas << f.Valores->Item(i).toString();
+        EXPECT_EQ(leidas, c.trasInsert);
+    }
+    EXPECT_TRUE(operador.allAnswered());
+}
+
+INSTANTIATE_TEST_SUITE_P(LibFrmCons3, CantidadesEnMotores,
+                         ::testing::Values(kembtest::Engine::SQLite, kembtest::Engine::PostgreSQL),
+                         [](const auto& info) { return kembtest::engineName(info.param); });
+
+// F5 filters run on each engine the tests reach: typed text matches literally, % and _ stay wildcards,
+// and the statement's own condition is narrowed as a whole.
+class FiltroEnMotores : public ListaEnMotores {
+protected:
+    void SetUp() override
+    {
+        ListaEnMotores::SetUp();
+        if (IsSkipped())
+            return;
+        base->exec("CREATE TABLE RUTAS (CODIGO VARCHAR(10), RUTA VARCHAR(40))");
+        base->exec("INSERT INTO RUTAS VALUES ('R1', 'C:\\dir\\file'), ('R2', 'C:dirfile'), "
+                   "('R3', 'C:\\dir\\otro'), ('R4', 'D:\\dir\\file')");
     }
     QStringList filtrar(const QString& sql, bool like, const QString& texto)
     {
@@ -945,9 +1079,6 @@ protected:
         codigos.sort();
         return codigos;
     }
-    std::unique_ptr<kembtest::TestDatabase> base;
-    QTemporaryDir carpeta;
-    kembtest::ScriptedOperator operador;
 };
 
 TEST_P(FiltroEnMotores, TypedTextMatchesLiterallyWithItsWildcards)

@@ -1,14 +1,23 @@
 #include "util/ServerXMLHTTP.h"
 
+#include "platform/vb/App.h"
+#include "platform/vb/Constants.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/MsgBox.h"
 #include "support/DrippingServer.h"
 #include "support/ErrorNumber.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
+#include "support/ModalDriver.h"
 #include "support/ShortStallWindow.h"
+#include "support/Watchdog.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using kembtest::HttpResponse;
@@ -145,3 +154,56 @@ TEST(ServerXMLHTTPTest, AnAnswerThatStallsEndsAsATimeOut)
     EXPECT_EQ(http.status(), 0);
     EXPECT_TRUE(http.responseText().isEmpty());
 }
+
+namespace {
+
+// A box that comes up while the request waits for its answer (a timer's own, or the run-time's box for an error that
+// escaped a handler) takes a real Enter, and the request then hands back the answer that came meanwhile.
+TEST(ServerXMLHTTPTest, ABoxShownDuringTheWaitClosesWithEnter)
+{
+    vb::App::setEXEName(QStringLiteral("kemb"));
+    struct Caso {
+        const char* nombre;
+        std::function<void()> reloj;
+        QString texto;
+        QMessageBox::Icon icono;
+        QString titulo;
+    };
+    const Caso casos[] = {
+        {"a timer's box",
+         [] { vb::MsgBox(QStringLiteral("Se acabó el turno"), vb::vbInformation, QStringLiteral("Turno")); },
+         QStringLiteral("Se acabó el turno"), QMessageBox::Information, QStringLiteral("Turno")},
+        {"an error escaping a handler", [] { throw vb::Error(11, QStringLiteral("División por cero")); },
+         QStringLiteral("Se ha producido el error '11' en tiempo de ejecución:\r\n\r\nDivisión por cero"),
+         QMessageBox::Critical, QStringLiteral("kemb")},
+    };
+    kembtest::HttpServer server;
+    server.route("/lenta", [](const kembtest::HttpRequest&) {
+        QThread::msleep(800);
+        return HttpResponse{200, "respuesta", {}, true, false};
+    });
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        kembtest::Watchdog limite(3000);
+        QStringList vistas;
+        kembtest::whenShown<QMessageBox>([&](QMessageBox* caja) {
+            vistas << caja->text();
+            EXPECT_EQ(caja->icon(), c.icono);
+            EXPECT_EQ(caja->windowTitle(), c.titulo);
+            EXPECT_EQ(caja->standardButtons(), QMessageBox::Ok);
+            QTest::keyClick(caja, Qt::Key_Enter);
+        });
+        QTimer::singleShot(100, c.reloj);
+        ServerXMLHTTP http;
+        http.setTimeLimit(5000);
+        http.open(QStringLiteral("GET"), at(server, "/lenta"));
+        http.send();
+        EXPECT_EQ(vistas, QStringList{c.texto});
+        EXPECT_EQ(http.status(), 200);
+        EXPECT_EQ(http.responseText(), QStringLiteral("respuesta"));
+        EXPECT_FALSE(limite.fired());
+    }
+    vb::App::setEXEName(QString());
+}
+
+} // namespace

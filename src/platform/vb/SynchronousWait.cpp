@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 namespace vb {
 namespace {
@@ -36,21 +39,85 @@ bool isUserInput(QEvent::Type type)
     }
 }
 
+// The top-level window an event for `receiver` belongs to, when it has one.
+QWindow* topLevelWindow(QObject* receiver)
+{
+    if (receiver->isWidgetType())
+        return static_cast<QWidget*>(receiver)->window()->windowHandle();
+    if (!receiver->isWindowType())
+        return nullptr;
+    auto* window = static_cast<QWindow*>(receiver);
+    while (window->parent())
+        window = window->parent();
+    return window;
+}
+
+// The waits under way in the program's thread, innermost last: a wait runs inside a handler called from the loop
+// of the one before.
+QList<SynchronousWait*>& activeWaits()
+{
+    static QList<SynchronousWait*> waits;
+    return waits;
+}
+
+// Closes held by a wait, carried out when control is back in the event loop that called the handler that waited.
+// That is when Qt carries out a deferred deletion, which the loops of boxes the handler opens do not.
+class HeldCloses : public QObject {
+public:
+    // Owned by the application as well, so that closes never carried out (the program ends first) are freed.
+    explicit HeldCloses(QList<QPointer<QWidget>> windows)
+        : QObject(QCoreApplication::instance()), m_windows(std::move(windows))
+    {
+        deleteLater();
+    }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        // A window the program has closed meanwhile stays closed; one deleted is gone.
+        if (event->type() == QEvent::DeferredDelete)
+            for (const QPointer<QWidget>& window : std::as_const(m_windows))
+                if (window && window->isVisible())
+                    window->close();
+        return QObject::event(event);
+    }
+
+private:
+    QList<QPointer<QWidget>> m_windows;
+};
+
 } // namespace
 
 SynchronousWait::SynchronousWait()
 {
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+        if (window->isVisible())
+            m_waiting.append(window);
+    activeWaits().append(this);
     QCoreApplication::instance()->installEventFilter(this);
 }
 
 SynchronousWait::~SynchronousWait()
 {
     QCoreApplication::instance()->removeEventFilter(this);
-    // Queued, so the window closes after the call that waited has returned, not in the middle of it.
-    for (const QPointer<QWindow>& window : std::as_const(m_closes))
-        if (window)
-            QMetaObject::invokeMethod(
-                window, [window]() { window->close(); }, Qt::QueuedConnection);
+    activeWaits().removeOne(this);
+    // A wait around this one that was waiting on the window too holds its close in turn, until its own handler
+    // has returned.
+    QList<QPointer<QWidget>> closes;
+    for (const QPointer<QWidget>& window : std::as_const(m_closes)) {
+        if (!window)
+            continue;
+        const auto& waits = activeWaits();
+        const auto outer = std::find_if(waits.crbegin(), waits.crend(), [&window](const SynchronousWait* wait) {
+            return wait->waitsFor(window->windowHandle());
+        });
+        if (outer != waits.crend())
+            (*outer)->hold(window);
+        else
+            closes.append(window);
+    }
+    if (!closes.isEmpty())
+        new HeldCloses(std::move(closes));
 }
 
 void SynchronousWait::exec()
@@ -66,18 +133,44 @@ void SynchronousWait::quit()
     m_loop.quit();
 }
 
+bool SynchronousWait::waitsFor(const QWindow* window) const
+{
+    return window && std::any_of(m_waiting.cbegin(), m_waiting.cend(),
+                                 [window](const QPointer<QWindow>& waiting) { return waiting == window; });
+}
+
+void SynchronousWait::hold(QWidget* window)
+{
+    if (!m_closes.contains(window))
+        m_closes.append(window);
+}
+
+// Qt closes a widget's window through a close event to its QWindow, which is spontaneous for the program's own
+// close(), done(), accept() and reject() as for the user's; the event it then sends on to the widget tells them
+// apart, being spontaneous only when the window system asked for the close, that is, the user.
+bool SynchronousWait::holdsClose(QObject* watched, QEvent* event)
+{
+    if (!event->spontaneous() || !watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (!widget->isWindow() || !waitsFor(widget->windowHandle()))
+        return false;
+    hold(widget);
+    event->ignore();
+    return true;
+}
+
 bool SynchronousWait::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!event->spontaneous() && event->type() != QEvent::Shortcut)
+    if (event->type() == QEvent::Close)
+        return holdsClose(watched, event);
+    // The shortcut map sends its events itself, for keys that reached the window with the focus.
+    const bool shortcut = event->type() == QEvent::Shortcut;
+    if (!isUserInput(event->type()) || (!event->spontaneous() && !shortcut))
         return false;
-    if (event->type() == QEvent::Close && watched->isWindowType()) {
-        auto* window = static_cast<QWindow*>(watched);
-        if (!m_closes.contains(window))
-            m_closes.append(window);
-        event->ignore();
-        return true;
-    }
-    return isUserInput(event->type());
+    const QWindow* window = shortcut ? QGuiApplication::focusWindow() : topLevelWindow(watched);
+    // Input that belongs to no window cannot come from one opened during the wait.
+    return window == nullptr || waitsFor(window);
 }
 
 } // namespace vb
