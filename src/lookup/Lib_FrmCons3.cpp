@@ -868,11 +868,15 @@ void Lib_FrmCons3::cantidad(int KeyCode, int Shift)
             item->setCheckState(0, tildado ? Qt::Checked : Qt::Unchecked);
     };
     if (KeyCode == TeclasVB::vbKeyInsert && Shift == TeclasVB::vbShiftMask) {
+        const QString celda = item->text(q);
         const QString entrada = vb::InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."),
-                                             QStringLiteral("Carga de Datos"), item->text(q));
+                                             QStringLiteral("Carga de Datos"), celda);
+        // The quantity offered and accepted as it stands is the cell's own: "1.000" from the database stays one.
+        const bool sinCambio = entrada == celda;
+        const double escrita = sinCambio ? numero(celda) : numeroEscrito(entrada);
         // An entry that reads as a number either way ("0.000,5" is one half to the user) is not taken as zero.
-        const double escrita = numeroEscrito(entrada);
-        item->setText(q, numero(entrada) == 0 && escrita == 0 ? QStringLiteral("0.00") : formato(escrita, 2));
+        const bool cero = escrita == 0 && (sinCambio || numero(entrada) == 0);
+        item->setText(q, cero ? QStringLiteral("0.00") : formato(escrita, 2));
         tildar(true);
     } else if (KeyCode == TeclasVB::vbKeyInsert && Shift == 0) {
         item->setText(q, formato(numero(item->text(q)) + 1, 1));

@@ -900,6 +900,28 @@ TEST_F(Cantidades, ShiftInsertAsksForTheQuantity)
     EXPECT_EQ(preguntas[0].title, "Carga de Datos");
 }
 
+// Shift+Insert offers the cell's text; accepted as it stands it keeps the cell's quantity, whichever way the cell
+// was written, while the same text typed over another is read in the user's locale.
+TEST_F(Cantidades, AQuantityAcceptedAsOfferedKeepsItsValue)
+{
+    auto f = lista();
+    f->ListView1->setCurrentItem(item(*f, 0));
+    struct Caso {
+        const char* celda;
+        const char* entrada;
+        const char* resultado;
+    };
+    for (const Caso& c : {Caso{"1.000", "1.000", "1,00"}, Caso{"2.50", "2.50", "2,50"}, Caso{"2,50", "2,50", "2,50"},
+                          Caso{"0.00", "0.00", "0.00"}, Caso{"2,50", "1.000", "1000,00"}, Caso{"2.50", "", "0.00"}}) {
+        item(*f, 0)->setText(1, c.celda);
+        operador.answerInput(c.entrada);
+        QTest::keyClick(f->ListView1, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(item(*f, 0)->text(1), c.resultado) << c.celda << " -> " << c.entrada;
+    }
+    for (const auto& pregunta : operador.shown())
+        EXPECT_EQ(pregunta.title, "Carga de Datos");
+}
+
 TEST_F(Cantidades, WithoutUsaCantidadesTheKeysDoNothing)
 {
     auto f = lista();
