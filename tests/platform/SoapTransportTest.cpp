@@ -1,10 +1,23 @@
 #include "platform/afip/SoapTransport.h"
-#include "platform/net/HttpExchange.h"
+#include "platform/net/Network.h"
+#include "support/ConnectProxy.h"
+#include "support/HostileServer.h"
+#include "support/HttpServer.h"
+#include "support/KeptAliveServer.h"
 #include "support/LegacyTlsServer.h"
+#include "support/MemoryGrowth.h"
+#include "support/ProxyEnvironment.h"
+#include "support/SlowServer.h"
+#include "support/SlowWindowThread.h"
 #include "support/TestAuthority.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslKey>
 #include <gtest/gtest.h>
+#include <optional>
 
 using afip::SoapTransport;
 using kembtest::LegacyTlsServer;
@@ -21,6 +34,19 @@ std::unique_ptr<LegacyTlsServer> legacyServer(const TestAuthority& authority)
     QFile dh(QStringLiteral(KEMB_TEST_DATA "/dh1024.pem"));
     EXPECT_TRUE(dh.open(QIODevice::ReadOnly));
     return std::make_unique<LegacyTlsServer>(issued.certificatePem, issued.keyPem, dh.readAll());
+}
+
+// The TLS settings of a server known by `host`, with a certificate of `authority`.
+QSslConfiguration serverTls(const TestAuthority& authority, const QString& host)
+{
+    TestAuthority::Subject subject;
+    subject.commonName = host;
+    const TestAuthority::Issued issued = authority.issue(subject);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(issued.certificatePem, QSsl::Pem));
+    tls.setPrivateKey(QSslKey(issued.keyPem, QSsl::Rsa));
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    return tls;
 }
 
 class SoapTransportTest : public ::testing::Test {
@@ -64,12 +90,17 @@ TEST_F(SoapTransportTest, TheLegacyLevelReachesADhServerThatTheDefaultRefuses)
     EXPECT_EQ(server->handshakes(), 0);
 
     // The configuration the transport gives a tax authority host, used on this connection, gets through.
-    const net::HttpAnswer through =
-        net::HttpExchange::post(url, {{"Content-Type", "text/xml"}}, "<x/>",
-                                SoapTransport::sslConfigurationFor(QUrl("https://wsaahomo.afip.gov.ar/")), 1024, 10000);
-    EXPECT_EQ(through.status, 200) << through.error.toStdString();
-    EXPECT_EQ(through.body, QByteArray("<ok/>"));
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml"));
+    request.setSslConfiguration(SoapTransport::sslConfigurationFor(QUrl("https://wsaahomo.afip.gov.ar/")));
+    std::unique_ptr<QNetworkReply> reply(net::manager().post(request, QByteArray("<x/>")));
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(reply->error(), QNetworkReply::NoError) << reply->errorString().toStdString();
+    EXPECT_EQ(reply->readAll(), QByteArray("<ok/>"));
     EXPECT_EQ(server->answered(), 1);
+    net::manager().clearConnectionCache();
 
     // And nothing leaked into other connections.
     const afip::SoapReply again = SoapTransport::post(url, QByteArray(), "<x/>");
@@ -83,4 +114,144 @@ TEST_F(SoapTransportTest, TimeLimitDefaultsToThirtySeconds)
     EXPECT_EQ(SoapTransport::timeoutMs(), 250);
     SoapTransport::setTimeoutOverride(0);
     EXPECT_EQ(SoapTransport::timeoutMs(), 30000);
+}
+
+// An answer that would grow without end stops at its bound, the memory held meanwhile stays small, and the
+// server is held back by the connection, also while the window thread is slow to take what arrives.
+TEST_F(SoapTransportTest, AnAnswerPastItsBoundsIsRefusedAndHeldBack)
+{
+    struct Case {
+        const char* name;
+        kembtest::HostileServer::Answer answer;
+        bool slowWindows;
+        bool pastTheLimit;
+    };
+    const Case cases[] = {
+        {"sin largo", {std::nullopt, false}, false, true},
+        {"en trozos", {std::nullopt, true}, false, true},
+        {"100 MB declarados", {100 * kembtest::kMegabyte, false}, false, true},
+        {"mas largo que el declarado", {2000, true}, false, false},
+        {"sin largo, ventanas lentas", {std::nullopt, false}, true, true},
+        {"100 MB en trozos, ventanas lentas", {100 * kembtest::kMegabyte, true}, true, true},
+    };
+    SoapTransport::setTimeoutOverride(3000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kembtest::HostileServer server(c.answer);
+        const QUrl url(server.baseUrl() + QStringLiteral("/ws"));
+        std::optional<kembtest::SlowWindowThread> slow;
+        if (c.slowWindows)
+            slow.emplace();
+        kembtest::MemoryGrowth memory;
+        const afip::SoapReply reply = SoapTransport::post(url, QByteArray(), "<x/>");
+        slow.reset();
+        if (c.pastTheLimit) {
+            EXPECT_EQ(reply.httpStatus, 0);
+            EXPECT_EQ(reply.error,
+                      QString("El servicio %1 dio una respuesta más larga que el límite de 4 MB.").arg(url.toString()));
+        } else {
+            EXPECT_EQ(reply.httpStatus, 200);
+            EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+        }
+        EXPECT_TRUE(reply.body.isEmpty());
+        EXPECT_LT(memory.peak(), kembtest::growthLimit(64));
+        EXPECT_LT(server.sent(), 64 * kembtest::kMegabyte);
+    }
+}
+
+// A connection kept open after an answer may carry the next request: its answer is bound all the same.
+TEST_F(SoapTransportTest, AnEndlessAnswerOnAKeptConnectionIsHeldBack)
+{
+    SoapTransport::setTimeoutOverride(3000);
+    kembtest::KeptAliveServer server;
+    const QUrl url(server.baseUrl() + QStringLiteral("/ws"));
+    const afip::SoapReply first = SoapTransport::post(url, QByteArray(), "<x/>");
+    ASSERT_EQ(first.body, QByteArray("<ok/>")) << first.error.toStdString();
+
+    const kembtest::SlowWindowThread slow;
+    kembtest::MemoryGrowth memory;
+    const afip::SoapReply second = SoapTransport::post(url, QByteArray(), "<x/>");
+    EXPECT_EQ(server.connections(), 1) << "the second request went on the first one's connection";
+    EXPECT_EQ(second.error,
+              QString("El servicio %1 dio una respuesta más larga que el límite de 4 MB.").arg(url.toString()));
+    EXPECT_LT(memory.peak(), kembtest::growthLimit(64));
+    EXPECT_LT(server.sent(), 64 * kembtest::kMegabyte);
+}
+
+TEST_F(SoapTransportTest, ADrippingOrStalledAnswerEndsAtTheTimeLimit)
+{
+    struct Case {
+        const char* name;
+        kembtest::SlowServer::Pace pace;
+    };
+    const Case cases[] = {
+        {"un byte cada 50 ms", {100000, 0, 1, 50}},
+        {"1000 bytes y nada mas", {100000, 1000, 0, 0}},
+    };
+    SoapTransport::setTimeoutOverride(1500);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kembtest::SlowServer server(c.pace);
+        const QUrl url(server.baseUrl() + QStringLiteral("/ws"));
+        const afip::SoapReply reply = SoapTransport::post(url, QByteArray(), "<x/>");
+        EXPECT_EQ(reply.httpStatus, 0);
+        EXPECT_EQ(reply.error,
+                  QString("El servicio %1 no respondió dentro del tiempo límite de 1,5 segundos.").arg(url.toString()));
+        EXPECT_TRUE(reply.body.isEmpty());
+        EXPECT_GT(server.sent(), 0) << "the body had begun";
+    }
+}
+
+// The request takes the proxy that the environment names for its address, as every other request of the
+// program does: a host that only the proxy reaches is reached, and one that no_proxy names is not proxied.
+TEST_F(SoapTransportTest, TheProxyOfTheAddressIsUsed)
+{
+    const QString host = QStringLiteral("wsaa.kemb.invalid");
+    const TestAuthority authority;
+    SoapTransport::setExtraCaCertificates({authority.certificate()});
+    kembtest::HttpServer server(serverTls(authority, host));
+    kembtest::HttpResponse ok;
+    ok.body = "<ok/>";
+    server.route(QStringLiteral("/ws"), ok);
+    kembtest::ConnectProxy proxy({host});
+    QUrl url(server.baseUrl() + QStringLiteral("/ws"));
+    url.setHost(host);
+    const QByteArray through = proxy.url().toLatin1();
+    const QByteArray elsewhere = "http://127.0.0.1:9";
+
+    struct Case {
+        const char* name;
+        kembtest::ProxyEnvironment::Variables variables;
+        bool proxied;
+    };
+    const Case cases[] = {
+        {"https_proxy", {{"https_proxy", through}}, true},
+        {"HTTPS_PROXY", {{"HTTPS_PROXY", through}}, true},
+        {"https_proxy antes que HTTPS_PROXY", {{"https_proxy", through}, {"HTTPS_PROXY", elsewhere}}, true},
+        {"https_proxy antes que http_proxy", {{"https_proxy", through}, {"http_proxy", elsewhere}}, true},
+        {"http_proxy sin uno para https", {{"http_proxy", through}}, true},
+        {"no_proxy con otro host", {{"https_proxy", through}, {"no_proxy", "localhost,otro.kemb.invalid"}}, true},
+        {"no_proxy con el host", {{"https_proxy", through}, {"no_proxy", "localhost, wsaa.kemb.invalid"}}, false},
+        {"NO_PROXY con el dominio", {{"HTTPS_PROXY", through}, {"NO_PROXY", ".kemb.invalid"}}, false},
+        {"sin proxy", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const kembtest::ProxyEnvironment environment(c.variables);
+        const qsizetype before = proxy.requests().size();
+        const afip::SoapReply reply = SoapTransport::post(url, QByteArray(), "<x/>");
+        const QList<QByteArray> seen = proxy.requests().mid(before);
+        if (c.proxied) {
+            EXPECT_EQ(reply.httpStatus, 200) << reply.error.toStdString();
+            EXPECT_EQ(reply.body, QByteArray("<ok/>"));
+            EXPECT_EQ(seen, QList<QByteArray>{"CONNECT " + url.authority().toLatin1() + " HTTP/1.1"});
+        } else {
+            EXPECT_EQ(reply.httpStatus, 0);
+            EXPECT_TRUE(
+                reply.error.startsWith(QString("No se pudo comunicar con el servicio %1: ").arg(url.toString())))
+                << reply.error.toStdString();
+            EXPECT_TRUE(seen.isEmpty());
+        }
+    }
+    EXPECT_EQ(server.requestCount(QStringLiteral("/ws")), 6);
 }
