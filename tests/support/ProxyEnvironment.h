@@ -1,5 +1,5 @@
 // Sets the proxy variables of the environment while it lives, with every other proxy variable unset, and puts
-// the earlier values back.
+// the earlier values back; and the environments every transport of plain http addresses is tried in.
 #pragma once
 
 #include <QByteArray>
@@ -39,5 +39,22 @@ private:
                                              "FTP_PROXY",  "all_proxy",  "ALL_PROXY",   "no_proxy",    "NO_PROXY"};
     QList<QPair<const char*, std::optional<QByteArray>>> m_saved;
 };
+
+// An environment, and whether it sends a request for an http address to `host` through the proxy it names.
+struct HttpProxyCase {
+    const char* name;
+    ProxyEnvironment::Variables variables;
+    bool proxied;
+};
+
+inline QList<HttpProxyCase> httpProxyCases(const QByteArray& proxyUrl, const QByteArray& host)
+{
+    return {
+        {"http_proxy", {{"http_proxy", proxyUrl}}, true},
+        {"HTTP_PROXY", {{"HTTP_PROXY", proxyUrl}}, true},
+        {"solo https_proxy", {{"https_proxy", proxyUrl}}, false},
+        {"no_proxy con el host", {{"http_proxy", proxyUrl}, {"no_proxy", host}}, false},
+    };
+}
 
 } // namespace kembtest
