@@ -141,7 +141,7 @@ TEST_F(SoapTransportTest, AnAnswerPastItsBoundsIsRefusedAndHeldBack)
         const QUrl url(server.baseUrl() + QStringLiteral("/ws"));
         std::optional<kembtest::SlowWindowThread> slow;
         if (c.slowWindows)
-            slow.emplace();
+            slow.emplace(4 * kembtest::growthLimit(64));
         kembtest::MemoryGrowth memory;
         const afip::SoapReply reply = SoapTransport::post(url, QByteArray(), "<x/>");
         slow.reset();
@@ -168,7 +168,7 @@ TEST_F(SoapTransportTest, AnEndlessAnswerOnAKeptConnectionIsHeldBack)
     const afip::SoapReply first = SoapTransport::post(url, QByteArray(), "<x/>");
     ASSERT_EQ(first.body, QByteArray("<ok/>")) << first.error.toStdString();
 
-    const kembtest::SlowWindowThread slow;
+    const kembtest::SlowWindowThread slow(4 * kembtest::growthLimit(64));
     kembtest::MemoryGrowth memory;
     const afip::SoapReply second = SoapTransport::post(url, QByteArray(), "<x/>");
     EXPECT_EQ(server.connections(), 1) << "the second request went on the first one's connection";
