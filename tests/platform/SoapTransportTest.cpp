@@ -1,5 +1,4 @@
 #include "platform/afip/SoapTransport.h"
-#include "platform/net/Network.h"
 #include "support/ConnectProxy.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
@@ -11,10 +10,8 @@
 #include "support/SlowWindowThread.h"
 #include "support/TestAuthority.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <QNetworkProxy>
 #include <QSslKey>
 #include <gtest/gtest.h>
 #include <optional>
@@ -25,16 +22,27 @@ using kembtest::TestAuthority;
 
 namespace {
 
-std::unique_ptr<LegacyTlsServer> legacyServer(const TestAuthority& authority)
+std::unique_ptr<LegacyTlsServer> legacyServer(const TestAuthority& authority, const QString& host)
 {
     TestAuthority::Subject subject;
-    subject.commonName = QStringLiteral("127.0.0.1");
-    subject.ipAddresses = {QStringLiteral("127.0.0.1")};
+    subject.commonName = host;
     const TestAuthority::Issued issued = authority.issue(subject);
     QFile dh(QStringLiteral(KEMB_TEST_DATA "/dh1024.pem"));
     EXPECT_TRUE(dh.open(QIODevice::ReadOnly));
     return std::make_unique<LegacyTlsServer>(issued.certificatePem, issued.keyPem, dh.readAll());
 }
+
+// Every request of the program goes through one proxy while it lives.
+class ScopedApplicationProxy {
+public:
+    explicit ScopedApplicationProxy(quint16 port)
+    {
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), port));
+    }
+    ~ScopedApplicationProxy() { QNetworkProxyFactory::setUseSystemConfiguration(true); }
+    ScopedApplicationProxy(const ScopedApplicationProxy&) = delete;
+    ScopedApplicationProxy& operator=(const ScopedApplicationProxy&) = delete;
+};
 
 // The TLS settings of a server known by `host`, with a certificate of `authority`.
 QSslConfiguration serverTls(const TestAuthority& authority, const QString& host)
@@ -76,35 +84,57 @@ TEST_F(SoapTransportTest, OnlyTheTaxAuthorityHostsGetTheLegacySecurityLevel)
         << "the program-wide configuration stays as it was";
 }
 
+// A server like the tax authority's, reached by name through a proxy that alone knows the names (so that no
+// request can leave the machine): under a tax authority name it is accepted, under any other it is refused.
 TEST_F(SoapTransportTest, TheLegacyLevelReachesADhServerThatTheDefaultRefuses)
 {
+    const QString taxHost = QStringLiteral("wsaahomo.afip.gov.ar");
+    const QString otherHost = QStringLiteral("wsaahomo.kemb.invalid");
     const TestAuthority authority;
     SoapTransport::setExtraCaCertificates({authority.certificate()});
-    const auto server = legacyServer(authority);
-    const QUrl url(server->baseUrl() + QStringLiteral("/ws"));
+    const auto server = legacyServer(authority, taxHost);
+    kembtest::ConnectProxy proxy({taxHost, otherHost});
+    const ScopedApplicationProxy through(proxy.port());
+    QUrl tax(server->baseUrl() + QStringLiteral("/ws"));
+    tax.setHost(taxHost);
+    QUrl other = tax;
+    other.setHost(otherHost);
 
     // A host of no tax authority keeps the default level and is refused.
-    const afip::SoapReply refused = SoapTransport::post(url, QByteArray(), "<x/>");
+    const afip::SoapReply refused = SoapTransport::post(other, QByteArray(), "<x/>");
     EXPECT_EQ(refused.httpStatus, 0);
     EXPECT_TRUE(refused.error.contains("dh key too small")) << refused.error.toStdString();
     EXPECT_EQ(server->handshakes(), 0);
 
-    // The configuration the transport gives a tax authority host, used on this connection, gets through.
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml"));
-    request.setSslConfiguration(SoapTransport::sslConfigurationFor(QUrl("https://wsaahomo.afip.gov.ar/")));
-    std::unique_ptr<QNetworkReply> reply(net::manager().post(request, QByteArray("<x/>")));
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_EQ(reply->error(), QNetworkReply::NoError) << reply->errorString().toStdString();
-    EXPECT_EQ(reply->readAll(), QByteArray("<ok/>"));
+    const afip::SoapReply accepted = SoapTransport::post(tax, QByteArray(), "<x/>");
+    EXPECT_EQ(accepted.httpStatus, 200) << accepted.error.toStdString();
+    EXPECT_EQ(accepted.body, QByteArray("<ok/>"));
     EXPECT_EQ(server->answered(), 1);
-    net::manager().clearConnectionCache();
 
     // And nothing leaked into other connections.
-    const afip::SoapReply again = SoapTransport::post(url, QByteArray(), "<x/>");
+    const afip::SoapReply again = SoapTransport::post(other, QByteArray(), "<x/>");
     EXPECT_TRUE(again.error.contains("dh key too small")) << again.error.toStdString();
+    const QByteArray port = QByteArray::number(tax.port());
+    EXPECT_EQ(proxy.requests(), (QList<QByteArray>{"CONNECT " + otherHost.toLatin1() + ':' + port + " HTTP/1.1",
+                                                   "CONNECT " + taxHost.toLatin1() + ':' + port + " HTTP/1.1",
+                                                   "CONNECT " + otherHost.toLatin1() + ':' + port + " HTTP/1.1"}));
+}
+
+// The request speaks HTTP/1.1 only, whose read buffer holds a connection back, also to a server that offers
+// HTTP/2.
+TEST_F(SoapTransportTest, ARequestSpeaksHttp11ToAServerThatOffersHttp2)
+{
+    const TestAuthority authority;
+    SoapTransport::setExtraCaCertificates({authority.certificate()});
+    QSslConfiguration tls = serverTls(authority, QStringLiteral("127.0.0.1"));
+    tls.setAllowedNextProtocols({QSslConfiguration::ALPNProtocolHTTP2, QSslConfiguration::NextProtocolHttp1_1});
+    kembtest::HttpServer server(tls);
+    kembtest::HttpResponse ok;
+    ok.body = "<ok/>";
+    server.route(QStringLiteral("/ws"), ok);
+    const afip::SoapReply reply = SoapTransport::post(QUrl(server.baseUrl() + QStringLiteral("/ws")), "", "<x/>");
+    EXPECT_EQ(reply.httpStatus, 200) << reply.error.toStdString();
+    EXPECT_EQ(reply.body, QByteArray("<ok/>"));
 }
 
 TEST_F(SoapTransportTest, TimeLimitDefaultsToThirtySeconds)

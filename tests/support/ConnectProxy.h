@@ -24,6 +24,7 @@ public:
 
     // "http://127.0.0.1:port", as a proxy variable names it.
     QString url() const;
+    quint16 port() const { return m_port; }
     // The first line of every request received ("CONNECT host:port HTTP/1.1").
     QList<QByteArray> requests() const;
 
