@@ -263,6 +263,10 @@ TEST_F(SoapTransportTest, TheProxyOfTheAddressIsUsed)
         {"no_proxy con otro host", {{"https_proxy", through}, {"no_proxy", "localhost,otro.kemb.invalid"}}, true},
         {"no_proxy con el host", {{"https_proxy", through}, {"no_proxy", "localhost, wsaa.kemb.invalid"}}, false},
         {"NO_PROXY con el dominio", {{"HTTPS_PROXY", through}, {"NO_PROXY", ".kemb.invalid"}}, false},
+        {"no_proxy con el dominio en comodin", {{"https_proxy", through}, {"no_proxy", "*.kemb.invalid"}}, false},
+        {"no_proxy con el dominio sin punto, que es un host",
+         {{"https_proxy", through}, {"no_proxy", "kemb.invalid"}},
+         true},
         {"sin proxy", {}, false},
     };
     for (const Case& c : cases) {
@@ -283,5 +287,5 @@ TEST_F(SoapTransportTest, TheProxyOfTheAddressIsUsed)
             EXPECT_TRUE(seen.isEmpty());
         }
     }
-    EXPECT_EQ(server.requestCount(QStringLiteral("/ws")), 6);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/ws")), 7);
 }
