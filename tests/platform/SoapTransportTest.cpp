@@ -189,6 +189,55 @@ TEST_F(SoapTransportTest, AnAnswerPastItsBoundsIsRefusedAndHeldBack)
     }
 }
 
+// An answer is taken whole up to the limit, also with an error status; one past the limit, or cut short of the
+// end it announced, is no answer.
+TEST_F(SoapTransportTest, AnAnswerIsTakenWholeUpToTheLimit)
+{
+    const QByteArray atTheLimit(SoapTransport::MaxAnswerBytes, 'x');
+    const auto response = [](int status, const QByteArray& body, QList<QPair<QByteArray, QByteArray>> headers = {},
+                             bool sendLength = true) {
+        kembtest::HttpResponse r;
+        r.status = status;
+        r.body = body;
+        r.headers = std::move(headers);
+        r.sendContentLength = sendLength;
+        return r;
+    };
+    struct Case {
+        const char* name;
+        kembtest::HttpResponse response;
+        int status;
+        QByteArray body;
+        bool pastTheLimit;
+    };
+    const Case cases[] = {
+        {"4 MB declarados", response(200, atTheLimit), 200, atTheLimit, false},
+        {"4 MB hasta el cierre", response(200, atTheLimit, {}, false), 200, atTheLimit, false},
+        {"un error con su cuerpo", response(500, "<fault/>"), 500, "<fault/>", false},
+        {"4 MB y un byte", response(200, atTheLimit + 'x'), 0, "", true},
+        {"4 MB y un byte hasta el cierre", response(200, atTheLimit + 'x', {}, false), 0, "", true},
+        {"cortada antes del largo declarado", response(200, "<ok/>", {{"Content-Length", "1000"}}, false), 200, "",
+         false},
+        {"sin el ultimo trozo", response(200, "5\r\n<ok/>\r\n", {{"Transfer-Encoding", "chunked"}}, false), 200, "",
+         false},
+    };
+    kembtest::HttpServer server;
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = QStringLiteral("/ws%1").arg(++n);
+        server.route(path, c.response);
+        const QUrl url(server.baseUrl() + path);
+        const afip::SoapReply reply = SoapTransport::post(url, QByteArray(), "<x/>");
+        EXPECT_EQ(reply.httpStatus, c.status);
+        EXPECT_TRUE(reply.body == c.body) << reply.body.size() << " bytes";
+        EXPECT_EQ(reply.error,
+                  c.pastTheLimit
+                      ? QString("El servicio %1 dio una respuesta más larga que el límite de 4 MB.").arg(url.toString())
+                      : QString());
+    }
+}
+
 // A connection kept open after an answer may carry the next request: its answer is bound all the same.
 TEST_F(SoapTransportTest, AnEndlessAnswerOnAKeptConnectionIsHeldBack)
 {

@@ -69,6 +69,15 @@ bool pastTheLimit(const QNetworkReply& reply)
     return !declared.isValid() || declared.toLongLong() >= SoapTransport::MaxAnswerBytes;
 }
 
+// An error status still brings its whole answer; a failed connection or a broken framing leaves it cut short.
+bool wholeAnswer(const QNetworkReply& reply)
+{
+    const QNetworkReply::NetworkError e = reply.error();
+    return e == QNetworkReply::NoError ||
+           (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError) ||
+           (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
+}
+
 } // namespace
 
 int SoapTransport::timeoutMs()
@@ -142,8 +151,8 @@ SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, con
         return answer;
     }
     answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // An answer longer than it declared is no answer the caller can read: it is handed on empty.
-    if (!bounded.tooLong())
+    // An answer longer or shorter than it declared is no answer the caller can read: it is handed on empty.
+    if (!bounded.tooLong() && wholeAnswer(*reply))
         answer.body = body;
     if (answer.httpStatus == 0)
         answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.")
