@@ -194,6 +194,8 @@ TEST_F(SoapTransportTest, AnAnswerPastItsBoundsIsRefusedAndHeldBack)
 TEST_F(SoapTransportTest, AnAnswerIsTakenWholeUpToTheLimit)
 {
     const QByteArray atTheLimit(SoapTransport::MaxAnswerBytes, 'x');
+    // A "deflate" body: the zlib stream, without the length qCompress puts before it.
+    const auto deflated = [](const QByteArray& body) { return qCompress(body).mid(4); };
     const auto response = [](int status, const QByteArray& body, QList<QPair<QByteArray, QByteArray>> headers = {},
                              bool sendLength = true) {
         kembtest::HttpResponse r;
@@ -218,8 +220,9 @@ TEST_F(SoapTransportTest, AnAnswerIsTakenWholeUpToTheLimit)
         {"4 MB y un byte hasta el cierre", response(200, atTheLimit + 'x', {}, false), 0, "", true},
         {"cortada antes del largo declarado", response(200, "<ok/>", {{"Content-Length", "1000"}}, false), 200, "",
          false},
-        {"sin el ultimo trozo", response(200, "5\r\n<ok/>\r\n", {{"Transfer-Encoding", "chunked"}}, false), 200, "",
-         false},
+        {"comprimida", response(200, deflated(atTheLimit), {{"Content-Encoding", "deflate"}}), 200, atTheLimit, false},
+        {"comprimida, de 4 MB y un byte", response(200, deflated(atTheLimit + 'x'), {{"Content-Encoding", "deflate"}}),
+         0, "", true},
     };
     kembtest::HttpServer server;
     int n = 0;
@@ -238,23 +241,29 @@ TEST_F(SoapTransportTest, AnAnswerIsTakenWholeUpToTheLimit)
     }
 }
 
-// A connection kept open after an answer may carry the next request: its answer is bound all the same.
+// A connection kept open after an answer may carry the next request: its answer is bound all the same. (Qt
+// does not always hand the connection on, so the pair of requests is tried until it does.)
 TEST_F(SoapTransportTest, AnEndlessAnswerOnAKeptConnectionIsHeldBack)
 {
     SoapTransport::setTimeoutOverride(3000);
-    kembtest::KeptAliveServer server;
-    const QUrl url(server.baseUrl() + QStringLiteral("/ws"));
-    const afip::SoapReply first = SoapTransport::post(url, QByteArray(), "<x/>");
-    ASSERT_EQ(first.body, QByteArray("<ok/>")) << first.error.toStdString();
+    bool kept = false;
+    for (int round = 0; round < 20 && !kept; ++round) {
+        SCOPED_TRACE(round);
+        kembtest::KeptAliveServer server;
+        const QUrl url(server.baseUrl() + QStringLiteral("/ws"));
+        const afip::SoapReply first = SoapTransport::post(url, QByteArray(), "<x/>");
+        ASSERT_EQ(first.body, QByteArray("<ok/>")) << first.error.toStdString();
 
-    const kembtest::SlowWindowThread slow(4 * kembtest::growthLimit(64));
-    kembtest::MemoryGrowth memory;
-    const afip::SoapReply second = SoapTransport::post(url, QByteArray(), "<x/>");
-    EXPECT_EQ(server.connections(), 1) << "the second request went on the first one's connection";
-    EXPECT_EQ(second.error,
-              QString("El servicio %1 dio una respuesta más larga que el límite de 4 MB.").arg(url.toString()));
-    EXPECT_LT(memory.peak(), kembtest::growthLimit(64));
-    EXPECT_LT(server.sent(), 64 * kembtest::kMegabyte);
+        const kembtest::SlowWindowThread slow(4 * kembtest::growthLimit(64));
+        kembtest::MemoryGrowth memory;
+        const afip::SoapReply second = SoapTransport::post(url, QByteArray(), "<x/>");
+        EXPECT_EQ(second.error,
+                  QString("El servicio %1 dio una respuesta más larga que el límite de 4 MB.").arg(url.toString()));
+        EXPECT_LT(memory.peak(), kembtest::growthLimit(64));
+        EXPECT_LT(server.sent(), 64 * kembtest::kMegabyte);
+        kept = server.connections() == 1;
+    }
+    EXPECT_TRUE(kept) << "no second request went on the first one's connection";
 }
 
 TEST_F(SoapTransportTest, ADrippingOrStalledAnswerEndsAtTheTimeLimit)

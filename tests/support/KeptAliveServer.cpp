@@ -56,7 +56,6 @@ void KeptAliveServer::serve(QTcpSocket* socket)
     ++m_connections;
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     auto received = std::make_shared<QByteArray>();
-    auto answered = std::make_shared<int>(0);
     auto endless = std::make_shared<bool>(false);
     const auto refill = [this, socket, endless]() {
         if (!*endless || socket->state() != QAbstractSocket::ConnectedState)
@@ -67,7 +66,7 @@ void KeptAliveServer::serve(QTcpSocket* socket)
         }
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, received, answered, endless, refill]() {
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received, endless, refill]() {
         received->append(socket->readAll());
         if (*endless)
             return;
@@ -75,7 +74,7 @@ void KeptAliveServer::serve(QTcpSocket* socket)
         if (length == 0)
             return;
         received->remove(0, length);
-        if ((*answered)++ == 0) {
+        if (m_requests++ == 0) {
             socket->write("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: keep-alive\r\n\r\n<ok/>");
             return;
         }

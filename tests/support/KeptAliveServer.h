@@ -1,5 +1,6 @@
-// An HTTP server on 127.0.0.1, on its own thread, that keeps its connections open: the first request on each
-// is answered "200 <ok/>", every later one with a body that never ends, sent as fast as the client takes it.
+// An HTTP server on 127.0.0.1, on its own thread, that keeps its connections open: the first request it gets is
+// answered "200 <ok/>", every later one (on that connection or another) with a body that never ends, sent as
+// fast as the client takes it.
 #pragma once
 
 #include <QString>
@@ -30,6 +31,7 @@ private:
     QTcpServer* m_server = nullptr;
     quint16 m_port = 0;
     std::atomic<int> m_connections{0};
+    std::atomic<int> m_requests{0};
     std::atomic<qint64> m_sent{0};
 };
 

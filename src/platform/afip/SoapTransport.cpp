@@ -69,9 +69,14 @@ bool pastTheLimit(const QNetworkReply& reply)
     return !declared.isValid() || declared.toLongLong() >= SoapTransport::MaxAnswerBytes;
 }
 
-// An error status still brings its whole answer; a failed connection or a broken framing leaves it cut short.
-bool wholeAnswer(const QNetworkReply& reply)
+// The whole answer arrived: it is as long as it declared, and no failed connection or broken framing cut it
+// short (Qt takes a connection closed early as the end of the body at times, so the length is counted too). An
+// error status still brings its whole answer.
+bool wholeAnswer(const QNetworkReply& reply, qint64 received)
 {
+    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (declared.isValid() && received < declared.toLongLong())
+        return false;
     const QNetworkReply::NetworkError e = reply.error();
     return e == QNetworkReply::NoError ||
            (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError) ||
@@ -152,7 +157,7 @@ SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, con
     }
     answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // An answer longer or shorter than it declared is no answer the caller can read: it is handed on empty.
-    if (!bounded.tooLong() && wholeAnswer(*reply))
+    if (!bounded.tooLong() && wholeAnswer(*reply, bounded.received()))
         answer.body = body;
     if (answer.httpStatus == 0)
         answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.")
