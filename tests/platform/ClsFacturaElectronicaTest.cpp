@@ -291,18 +291,20 @@ TEST_F(ClsFacturaElectronicaTest, AServiceThatNeverAnswersEndsAtTheTimeLimit)
     EXPECT_TRUE(client.UltimoError().contains("no respondió dentro del tiempo límite"));
 }
 
-// An answer without end, or longer than it declares, is refused as unexpected once it passes a few
-// megabytes, and the memory held meanwhile stays small.
-TEST_F(ClsFacturaElectronicaTest, AnAnswerWithoutEndIsRefusedAsUnexpected)
+// An answer without end is refused as longer than the limit once it passes a few megabytes, one longer than it
+// declares as unexpected, and the memory held meanwhile stays small.
+TEST_F(ClsFacturaElectronicaTest, AnAnswerPastItsBoundsIsRefused)
 {
     struct Caso {
         const char* nombre;
         kembtest::HostileServer::Answer respuesta;
+        bool pasaElLimite;
     };
     const Caso casos[] = {
-        {"sin largo", {std::nullopt, false}},
-        {"en trozos", {std::nullopt, true}},
-        {"mas largo que el declarado", {2000, true}},
+        {"sin largo", {std::nullopt, false}, true},
+        {"en trozos", {std::nullopt, true}, true},
+        {"100 MB declarados", {100 * kembtest::kMegabyte, false}, true},
+        {"mas largo que el declarado", {2000, true}, false},
     };
     const auto f = files(QStringLiteral("sin-fin"));
     afip::SoapTransport::setTimeoutOverride(10000);
@@ -311,9 +313,11 @@ TEST_F(ClsFacturaElectronicaTest, AnAnswerWithoutEndIsRefusedAsUnexpected)
         kembtest::HostileServer hostil(c.respuesta);
         kembtest::MemoryGrowth memoria;
         ClsFacturaElectronica client;
-        EXPECT_FALSE(client.Autenticar(f.certificate, f.key, hostil.baseUrl() + FakeAfip::WsaaPath));
+        const QString url = hostil.baseUrl() + FakeAfip::WsaaPath;
+        EXPECT_FALSE(client.Autenticar(f.certificate, f.key, url));
         EXPECT_EQ(client.UltimoError(),
-                  QString("El servicio de autenticación dio una respuesta inesperada (HTTP 200)."));
+                  c.pasaElLimite ? QString("El servicio %1 dio una respuesta más larga que el límite de 4 MB.").arg(url)
+                                 : QString("El servicio de autenticación dio una respuesta inesperada (HTTP 200)."));
         EXPECT_LT(memoria.peak(), kembtest::growthLimit(64));
     }
 }

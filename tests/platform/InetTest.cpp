@@ -1,12 +1,15 @@
 #include "platform/net/Inet.h"
 
+#include "support/ConnectProxy.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
+#include "support/ProxyEnvironment.h"
 #include "support/WaitUntil.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +86,35 @@ TEST(Inet, CancelStopsTheRequestWithoutAStateChange)
     inet.Cancel();
     EXPECT_FALSE(inet.StillExecuting());
     EXPECT_FALSE(states.wait(300));
+}
+
+// The request takes the proxy the environment names for an http address; a host only the proxy reaches is
+// reached through it alone.
+TEST(Inet, TheProxyOfTheAddressIsUsed)
+{
+    const QString host = QStringLiteral("sitio.kemb.invalid");
+    kembtest::HttpServer server;
+    kembtest::ConnectProxy proxy({host});
+    int n = 0;
+    for (const kembtest::HttpProxyCase& c : kembtest::httpProxyCases(proxy.url().toLatin1(), host.toLatin1())) {
+        SCOPED_TRACE(c.name);
+        const kembtest::ProxyEnvironment environment(c.variables);
+        const QString path = QStringLiteral("/archivo%1").arg(++n);
+        server.route(path, kembtest::HttpResponse{200, "por el proxy", {}});
+        QUrl url(server.baseUrl() + path);
+        url.setHost(host);
+        const qsizetype before = proxy.requests().size();
+        Inet inet;
+        const int state = finalState(inet, url.toString());
+        if (c.proxied) {
+            EXPECT_EQ(state, Inet::icResponseCompleted);
+            EXPECT_EQ(inet.GetChunk(1024), QByteArray("por el proxy"));
+            EXPECT_EQ(proxy.requests().mid(before), QList<QByteArray>{"GET " + url.toEncoded() + " HTTP/1.1"});
+        } else {
+            EXPECT_EQ(state, Inet::icError);
+            EXPECT_EQ(proxy.requests().size(), before);
+        }
+    }
 }
 
 TEST(Inet, ABodyLongerThanItsDeclaredLengthEndsInTheErrorState)

@@ -1,16 +1,19 @@
 #include "platform/net/UrlDownload.h"
 
+#include "support/ConnectProxy.h"
 #include "support/DrippingServer.h"
 #include "support/FileSizeLimit.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
+#include "support/ProxyEnvironment.h"
 #include "support/ShortStallWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using kembtest::HttpResponse;
@@ -112,6 +115,34 @@ TEST_F(UrlDownloadTest, RedirectIsFollowed)
     servidor.route("/nuevo", respuesta(200, "destino final"));
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/viejo", destino()), net::kS_OK);
     EXPECT_EQ(leer(destino()), "destino final");
+}
+
+// The download takes the proxy the environment names for an http address; a host only the proxy reaches is
+// reached through it alone.
+TEST_F(UrlDownloadTest, TheProxyOfTheAddressIsUsed)
+{
+    const QString host = QStringLiteral("sitio.kemb.invalid");
+    kembtest::ConnectProxy proxy({host});
+    int n = 0;
+    for (const kembtest::HttpProxyCase& c : kembtest::httpProxyCases(proxy.url().toLatin1(), host.toLatin1())) {
+        SCOPED_TRACE(c.name);
+        const kembtest::ProxyEnvironment environment(c.variables);
+        const QString path = QStringLiteral("/lista%1.txt").arg(++n);
+        servidor.route(path, respuesta(200, "por el proxy"));
+        QUrl url(servidor.baseUrl() + path);
+        url.setHost(host);
+        const qsizetype before = proxy.requests().size();
+        QFile::remove(destino());
+        if (c.proxied) {
+            EXPECT_EQ(net::URLDownloadToFile(url.toString(), destino()), net::kS_OK);
+            EXPECT_EQ(leer(destino()), "por el proxy");
+            EXPECT_EQ(proxy.requests().mid(before), QList<QByteArray>{"GET " + url.toEncoded() + " HTTP/1.1"});
+        } else {
+            EXPECT_EQ(net::URLDownloadToFile(url.toString(), destino()), net::kInetDownloadFailure);
+            EXPECT_TRUE(archivos().isEmpty());
+            EXPECT_EQ(proxy.requests().size(), before);
+        }
+    }
 }
 
 TEST_F(UrlDownloadTest, ServerThatNeverAnswersFailsAtTheTimeLimit)

@@ -4,12 +4,14 @@
 #include "platform/vb/Constants.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/MsgBox.h"
+#include "support/ConnectProxy.h"
 #include "support/DrippingServer.h"
 #include "support/ErrorNumber.h"
 #include "support/HostileServer.h"
 #include "support/HttpServer.h"
 #include "support/MemoryGrowth.h"
 #include "support/ModalDriver.h"
+#include "support/ProxyEnvironment.h"
 #include "support/ShortStallWindow.h"
 #include "support/Watchdog.h"
 
@@ -79,6 +81,35 @@ TEST(ServerXMLHTTPTest, EveryRequestReachesTheServer)
         http.send();
     }
     EXPECT_EQ(server.requestCount("/x"), 2);
+}
+
+// The request takes the proxy the environment names for an http address; a host only the proxy reaches is
+// reached through it alone.
+TEST(ServerXMLHTTPTest, TheProxyOfTheAddressIsUsed)
+{
+    const QString host = QStringLiteral("maestra.kemb.invalid");
+    kembtest::HttpServer server;
+    kembtest::ConnectProxy proxy({host});
+    int n = 0;
+    for (const kembtest::HttpProxyCase& c : kembtest::httpProxyCases(proxy.url().toLatin1(), host.toLatin1())) {
+        SCOPED_TRACE(c.name);
+        const kembtest::ProxyEnvironment environment(c.variables);
+        const QString path = QStringLiteral("/ws/inicio%1.php").arg(++n);
+        server.route(path, HttpResponse{200, "por el proxy", {}, true, false});
+        QUrl url = at(server, path);
+        url.setHost(host);
+        const qsizetype before = proxy.requests().size();
+        ServerXMLHTTP http;
+        http.open(QStringLiteral("GET"), url);
+        if (c.proxied) {
+            EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), 0);
+            EXPECT_EQ(http.responseText(), QStringLiteral("por el proxy"));
+            EXPECT_EQ(proxy.requests().mid(before), QList<QByteArray>{"GET " + url.toEncoded() + " HTTP/1.1"});
+        } else {
+            EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147012867);
+            EXPECT_EQ(proxy.requests().size(), before);
+        }
+    }
 }
 
 TEST(ServerXMLHTTPTest, FailuresRaise)

@@ -1,8 +1,16 @@
 #include "platform/afip/SoapTransport.h"
 
-#include "platform/net/HttpExchange.h"
+#include "platform/net/BoundedReply.h"
+#include "platform/net/Network.h"
+#include "platform/vb/SynchronousWait.h"
 
 #include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
 
 namespace afip {
 namespace {
@@ -19,9 +27,60 @@ QList<QSslCertificate>& extraCaCertificates()
     return certificates;
 }
 
+struct DeleteLater {
+    void operator()(QObject* o) const { o->deleteLater(); }
+};
+
+// The reply's own text often already names the certificate problem that refused the connection: each reason is
+// given once.
+QString failureText(const QString& replyText, const QStringList& sslProblems)
+{
+    QString text = replyText;
+    for (const QString& problem : sslProblems)
+        if (!text.contains(problem))
+            text += QStringLiteral(". ") + problem;
+    return text;
+}
+
 QString seconds(int ms)
 {
     return QLocale().toString(ms / 1000.0, 'g', 6);
+}
+
+QNetworkRequest soapRequest(const QUrl& url, const QByteArray& soapAction)
+{
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml; charset=utf-8"));
+    request.setRawHeader("SOAPAction", '"' + soapAction + '"');
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // HTTP/1.1, whose read buffer holds the connection back; the services speak nothing else.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    if (url.scheme() == QLatin1String("https"))
+        request.setSslConfiguration(SoapTransport::sslConfigurationFor(url));
+    return request;
+}
+
+// The body went past the transport's own limit, not just past a shorter length the answer declared.
+bool pastTheLimit(const QNetworkReply& reply)
+{
+    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
+    return !declared.isValid() || declared.toLongLong() >= SoapTransport::MaxAnswerBytes;
+}
+
+// The whole answer arrived: it is as long as it declared, and no failed connection or broken framing cut it
+// short (Qt takes a connection closed early as the end of the body at times, so the length is counted too). An
+// error status still brings its whole answer.
+bool wholeAnswer(const QNetworkReply& reply, qint64 received)
+{
+    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (declared.isValid() && received < declared.toLongLong())
+        return false;
+    const QNetworkReply::NetworkError e = reply.error();
+    return e == QNetworkReply::NoError ||
+           (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError) ||
+           (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
 }
 
 } // namespace
@@ -39,6 +98,8 @@ void SoapTransport::setTimeoutOverride(int ms)
 void SoapTransport::setExtraCaCertificates(const QList<QSslCertificate>& certificates)
 {
     extraCaCertificates() = certificates;
+    // Connections kept open from earlier requests still carry the old trust.
+    net::manager().clearConnectionCache();
 }
 
 bool SoapTransport::needsLegacySecurityLevel(const QString& host)
@@ -60,22 +121,47 @@ QSslConfiguration SoapTransport::sslConfigurationFor(const QUrl& url)
 
 SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, const QByteArray& envelope)
 {
-    const net::HttpExchange::Headers headers = {{"Content-Type", "text/xml; charset=utf-8"},
-                                                {"SOAPAction", '"' + soapAction + '"'}};
-    const QSslConfiguration ssl =
-        url.scheme() == QLatin1String("https") ? sslConfigurationFor(url) : QSslConfiguration();
-    const net::HttpAnswer http = net::HttpExchange::post(url, headers, envelope, ssl, MaxAnswerBytes, timeoutMs());
+    std::unique_ptr<QNetworkReply, DeleteLater> reply(net::manager().post(soapRequest(url, soapAction), envelope));
+    QStringList sslProblems;
+    QObject::connect(reply.get(), &QNetworkReply::sslErrors, reply.get(),
+                     [&sslProblems](const QList<QSslError>& errors) {
+                         for (const QSslError& e : errors)
+                             sslProblems.append(e.errorString());
+                     });
+    QByteArray body;
+    net::BoundedReply bounded(*reply, MaxAnswerBytes, [&body](const QByteArray& piece) {
+        body += piece;
+        return true;
+    });
+    vb::SynchronousWait wait;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&bounded, &net::BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
+    QObject::connect(&limit, &QTimer::timeout, &wait, &vb::SynchronousWait::quit);
+    limit.start(timeoutMs());
+    if (!reply->isFinished())
+        wait.exec();
+
     SoapReply answer;
-    if (http.timedOut) {
+    if (!reply->isFinished()) {
+        reply->abort();
         answer.error = QStringLiteral("El servicio %1 no respondió dentro del tiempo límite de %2 segundos.")
                            .arg(url.toString(), seconds(timeoutMs()));
         return answer;
     }
-    // An answer cut at the limit is no answer the caller can read: it is handed on empty.
-    answer.httpStatus = http.status;
-    answer.body = http.body;
+    if (bounded.tooLong() && pastTheLimit(*reply)) {
+        answer.error = QStringLiteral("El servicio %1 dio una respuesta más larga que el límite de %2 MB.")
+                           .arg(url.toString())
+                           .arg(MaxAnswerBytes / (1024 * 1024));
+        return answer;
+    }
+    answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // An answer longer or shorter than it declared is no answer the caller can read: it is handed on empty.
+    if (!bounded.tooLong() && wholeAnswer(*reply, bounded.received()))
+        answer.body = body;
     if (answer.httpStatus == 0)
-        answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.").arg(url.toString(), http.error);
+        answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.")
+                           .arg(url.toString(), failureText(reply->errorString(), sslProblems));
     return answer;
 }
 

@@ -12,7 +12,8 @@
 namespace afip {
 
 struct SoapReply {
-    // 0 when no HTTP answer arrived (network failure, time limit); then `error` says why.
+    // 0 when no answer the caller can read arrived (network failure, time limit, an answer past the length
+    // limit); then `error` says why.
     int httpStatus = 0;
     QByteArray body;
     QString error;
@@ -20,7 +21,8 @@ struct SoapReply {
 
 class SoapTransport {
 public:
-    // `soapAction` is sent quoted, as SOAP 1.1 asks ("" for an empty action).
+    // `soapAction` is sent quoted, as SOAP 1.1 asks ("" for an empty action). The request goes through the
+    // program's network manager, so it takes the proxy the system names for its address.
     static SoapReply post(const QUrl& url, const QByteArray& soapAction, const QByteArray& envelope);
 
     // The TLS settings of one connection to `url`: the system's, plus any extra authorities, plus the
@@ -31,7 +33,7 @@ public:
     static bool needsLegacySecurityLevel(const QString& host);
 
     static constexpr int DefaultTimeoutMs = 30000;
-    // The services answer a few kilobytes; a longer answer is handed on with no body.
+    // The services answer a few kilobytes; a longer answer is refused as such.
     static constexpr qint64 MaxAnswerBytes = 4 * 1024 * 1024;
     static int timeoutMs();
     // Only tests call these: a shorter time limit (0 restores the default) and authorities trusted besides

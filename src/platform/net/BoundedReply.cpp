@@ -10,6 +10,14 @@ BoundedReply::BoundedReply(QNetworkReply& reply, qint64 limit, Sink sink)
     : m_reply(reply), m_limit(limit), m_sink(std::move(sink))
 {
     m_reply.setReadBufferSize(ReadBufferSize);
+    // Qt hands the size on to the connection only once the request is under way, so for a POST, which starts
+    // on a later event, the size set now is lost: it is set again as soon as the request has started, and as
+    // the connection opens and the request goes out.
+    const auto limitReadBuffer = [this]() { m_reply.setReadBufferSize(ReadBufferSize); };
+    QMetaObject::invokeMethod(this, limitReadBuffer, Qt::QueuedConnection);
+    for (const auto signal :
+         {&QNetworkReply::socketStartedConnecting, &QNetworkReply::requestSent, &QNetworkReply::metaDataChanged})
+        connect(&m_reply, signal, this, limitReadBuffer);
     connect(&m_reply, &QNetworkReply::readyRead, this, &BoundedReply::take);
     connect(&m_reply, &QNetworkReply::finished, this, [this]() {
         take();
