@@ -60,6 +60,9 @@ void ServerXMLHTTP::send()
         throw vb::Error(-2147024882, QStringLiteral("La respuesta del servidor es demasiado larga"), kSource);
     if (!status.isValid())
         throw vb::Error(-2147012867, reply->errorString(), kSource);
+    // An answer that ended before the length it declared is no answer.
+    if (bounded.cutShort())
+        throw vb::Error(-2147012866, QStringLiteral("La conexión con el servidor terminó de forma anormal"), kSource);
     m_status = status.toInt();
     m_body = body;
     m_contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray().toLower();

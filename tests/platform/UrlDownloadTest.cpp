@@ -103,6 +103,22 @@ TEST_F(UrlDownloadTest, FullDiskFailsAndKeepsTheExistingFile)
     EXPECT_EQ(archivos(), QStringList{"lista.txt"});
 }
 
+// A body that ends before the length it declared is no download: the earlier file stays as it was.
+TEST_F(UrlDownloadTest, ABodyCutShortOfItsDeclaredLengthFailsAndKeepsTheExistingFile)
+{
+    QFile viejo(destino());
+    ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+    viejo.write("lista anterior");
+    viejo.close();
+    HttpResponse corta = respuesta(200, "imagen1.jpg\r\nimag");
+    corta.headers = {{"Content-Length", "1000"}};
+    corta.sendContentLength = false;
+    servidor.route("/corta", corta);
+    EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/corta", destino()), net::kInetDownloadFailure);
+    EXPECT_EQ(leer(destino()), "lista anterior");
+    EXPECT_EQ(archivos(), QStringList{"lista.txt"});
+}
+
 TEST_F(UrlDownloadTest, ErrorStatusWritesNoFile)
 {
     EXPECT_EQ(net::URLDownloadToFile(servidor.baseUrl() + "/no-hay", destino()), net::kInetDownloadFailure);

@@ -130,6 +130,31 @@ TEST(ServerXMLHTTPTest, FailuresRaise)
     EXPECT_EQ(kembtest::errorNumber([&] { http.send(); }), -2147012891);
 }
 
+// An answer that ends before the length it declared is refused, not handed on as if it were whole; a whole one
+// with the same declared length is taken.
+TEST(ServerXMLHTTPTest, AnAnswerCutShortOfItsDeclaredLengthRaises)
+{
+    kembtest::HttpServer server;
+    server.route("/corta", HttpResponse{200, "{\"a\":1", {{"Content-Length", "1000"}}, false, false});
+    server.route("/entera", HttpResponse{200, QByteArray(1000, 'x'), {{"Content-Length", "1000"}}, false, false});
+    ServerXMLHTTP http;
+    http.open(QStringLiteral("GET"), at(server, "/corta"));
+    try {
+        http.send();
+        ADD_FAILURE() << "no error";
+    } catch (const vb::Error& e) {
+        EXPECT_EQ(e.Number(), -2147012866);
+        EXPECT_EQ(e.Description(), QString("La conexión con el servidor terminó de forma anormal"));
+    }
+    EXPECT_EQ(http.status(), 0);
+    EXPECT_TRUE(http.responseText().isEmpty());
+
+    http.open(QStringLiteral("GET"), at(server, "/entera"));
+    http.send();
+    EXPECT_EQ(http.status(), 200);
+    EXPECT_EQ(http.responseText(), QString(1000, 'x'));
+}
+
 } // namespace
 
 namespace {

@@ -70,12 +70,10 @@ bool pastTheLimit(const QNetworkReply& reply)
 }
 
 // The whole answer arrived: it is as long as it declared, and no failed connection or broken framing cut it
-// short (Qt takes a connection closed early as the end of the body at times, so the length is counted too). An
-// error status still brings its whole answer.
-bool wholeAnswer(const QNetworkReply& reply, qint64 received)
+// short. An error status still brings its whole answer.
+bool wholeAnswer(const QNetworkReply& reply, const net::BoundedReply& bounded)
 {
-    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
-    if (declared.isValid() && received < declared.toLongLong())
+    if (bounded.tooLong() || bounded.cutShort())
         return false;
     const QNetworkReply::NetworkError e = reply.error();
     return e == QNetworkReply::NoError ||
@@ -157,7 +155,7 @@ SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, con
     }
     answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // An answer longer or shorter than it declared is no answer the caller can read: it is handed on empty.
-    if (!bounded.tooLong() && wholeAnswer(*reply, bounded.received()))
+    if (wholeAnswer(*reply, bounded))
         answer.body = body;
     if (answer.httpStatus == 0)
         answer.error = QStringLiteral("No se pudo comunicar con el servicio %1: %2.")

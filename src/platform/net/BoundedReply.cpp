@@ -49,6 +49,12 @@ void BoundedReply::take()
     }
 }
 
+bool BoundedReply::cutShort() const
+{
+    const QVariant declared = m_reply.header(QNetworkRequest::ContentLengthHeader);
+    return m_reply.isFinished() && !m_tooLong && declared.isValid() && m_received < declared.toLongLong();
+}
+
 void BoundedReply::stop()
 {
     m_stopped = true;

@@ -35,6 +35,9 @@ public:
     // The body came too slowly (StallWatch), and the transfer was stopped there.
     bool stalled() const { return m_stallWatch.stalled(); }
     qint64 received() const { return m_received; }
+    // The reply ended before the body reached its declared length. Qt takes a connection closed early as the
+    // end of the body at times, so the length is counted here.
+    bool cutShort() const;
 
 signals:
     // The reply finished (also when it was stopped), after its last piece went to the sink.

@@ -39,7 +39,7 @@ long URLDownloadToFile(const QString& url, const QString& fileName, int timeLimi
     if (!reply->isFinished())
         wait.exec();
 
-    if (bounded.tooLong() || bounded.sinkFailed() || !succeeded(*reply)) {
+    if (bounded.tooLong() || bounded.sinkFailed() || bounded.cutShort() || !succeeded(*reply)) {
         file.cancelWriting();
         return kInetDownloadFailure;
     }
