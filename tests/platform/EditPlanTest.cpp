@@ -12,6 +12,8 @@
 #include "support/ForwardingSession.h"
 #include "support/TestDatabase.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -437,6 +439,32 @@ TEST_P(EditPlanRows, AnOpenTransactionOutlivesARowNotFound)
         EXPECT_EQ(clientRows(*db, "SELECT n, v FROM sinclave ORDER BY n, v"),
                   commit ? QStringList({"1|A", "2|b", "2|b"}) : asCreated);
     }
+}
+
+// The SQLite driver names no schema: a table of an attached database is the one the statement names, not its
+// namesake in the main database.
+TEST_P(EditPlanRows, ATableOfAnAttachedDatabaseIsWrittenThere)
+{
+    if (engine() != Engine::SQLite)
+        GTEST_SKIP() << "attached databases are SQLite's";
+    QTemporaryDir folder;
+    const QString other = folder.filePath("otra.db");
+    cn->Execute(QStringLiteral("ATTACH DATABASE '%1' AS otra").arg(other));
+    cn->Execute("CREATE TABLE otra.hdr (id INTEGER PRIMARY KEY, nombre VARCHAR(20))");
+    cn->Execute("INSERT INTO otra.hdr VALUES (1, 'otra')");
+    ado::Recordset rs = open("SELECT id, nombre FROM otra.hdr");
+    rs.Fields("nombre").setValue("cambiada");
+    rs.Update();
+    rs.AddNew();
+    rs.Fields("nombre").setValue("nueva");
+    rs.Update();
+    EXPECT_EQ(rs.Fields("id").Value(), vb::Variant(2LL));
+    EXPECT_EQ(clientRows(*db, "SELECT id, nombre FROM hdr ORDER BY id"), QStringList({"1|uno", "2|dos", "3|tres"}));
+    QProcess client;
+    client.start("sqlite3", {"-batch", other, "SELECT id, nombre FROM hdr ORDER BY id"});
+    ASSERT_TRUE(client.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(client.readAllStandardOutput()).trimmed().split('\n'),
+              QStringList({"1|cambiada", "2|nueva"}));
 }
 
 // ---- new rows ----------------------------------------------------------------------------------------

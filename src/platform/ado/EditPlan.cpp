@@ -4,6 +4,7 @@
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/ErrorNumbers.h"
 #include "platform/ado/Recordset.h"
+#include "platform/vb/Error.h"
 
 #include <algorithm>
 
@@ -329,19 +330,24 @@ const std::vector<std::pair<QString, int>>& EditPlan::tableColumns(Connection& c
     return *known.columns;
 }
 
-// A view may not hand back the row it was given.
+// A view may not hand back the row it was given. A driver that cannot list tables has the new row go in
+// without it.
 bool EditPlan::isBaseTable(Connection& connection, const Target& target)
 {
     TableFacts& known = facts(target);
     if (!known.base) {
-        const QStringList parts = nameParts(target);
-        Recordset tables = connection.OpenSchema(
-            adSchemaTables,
-            {vb::Variant(), parts.size() > 1 ? vb::Variant(parts[parts.size() - 2]) : vb::Variant(), parts.last()});
         known.base = false;
-        for (; !tables.Eof(); tables.MoveNext())
-            if (sameName(tables.Fields(QStringLiteral("TABLE_TYPE")).Value().toString(), QStringLiteral("TABLE")))
-                known.base = true;
+        const QStringList parts = nameParts(target);
+        try {
+            Recordset tables = connection.OpenSchema(
+                adSchemaTables,
+                {vb::Variant(), parts.size() > 1 ? vb::Variant(parts[parts.size() - 2]) : vb::Variant(), parts.last()});
+            for (; !tables.Eof(); tables.MoveNext())
+                if (sameName(tables.Fields(QStringLiteral("TABLE_TYPE")).Value().toString(), QStringLiteral("TABLE")))
+                    known.base = true;
+        } catch (const vb::Error&) {
+            known.base = false;
+        }
     }
     return *known.base;
 }

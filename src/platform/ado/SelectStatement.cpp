@@ -146,8 +146,8 @@ bool isName(const Token& t)
 }
 
 // Words that end a FROM clause.
-const QSet<QString> kClauseWords{"WHERE", "GROUP",   "HAVING", "WINDOW",    "ORDER",  "LIMIT", "OFFSET",
-                                 "FETCH", "QUALIFY", "UNION",  "INTERSECT", "EXCEPT", "MINUS", "FOR"};
+const QSet<QString> kClauseWords{"WHERE",   "GROUP", "HAVING",    "WINDOW", "ORDER", "LIMIT", "OFFSET", "FETCH",
+                                 "QUALIFY", "UNION", "INTERSECT", "EXCEPT", "MINUS", "FOR",   "OPTION"};
 const QSet<QString> kSetOperators{"UNION", "INTERSECT", "EXCEPT", "MINUS"};
 // Words that start or continue a join.
 const QSet<QString> kJoinWords{"JOIN", "NATURAL", "INNER", "LEFT", "RIGHT", "FULL", "OUTER", "CROSS", "APPLY"};
