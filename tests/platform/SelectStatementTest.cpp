@@ -60,6 +60,8 @@ TEST(SelectStatement, TellsOneSelectFromSeveralAndListsEveryTableRead)
         {"SELECT id FROM hdr; DELETE FROM hdr", false, true, {"hdr"}, ""},
         {"SELECT 'open FROM hdr", false, true, {}, ""},
         {"UPDATE hdr SET id = 1", false, true, {}, ""},
+        {"SELECT id FROM hdr WHERE id = $1 AND n = ? AND m = :m AND o = @o", true, true, {"hdr"}, "hdr"},
+        {"SELECT $$ FROM x $$ AS t, $q$ JOIN y $q$ FROM hdr", true, true, {"hdr"}, "hdr"},
         {"SELECT id FROM hdr -- FROM cli\n /* JOIN cli */ WHERE nota = 'x FROM y'", true, true, {"hdr"}, "hdr"},
     };
     for (const Case& c : cases) {

@@ -114,7 +114,8 @@ std::optional<std::vector<Token>> tokensOf(const QString& sql)
             tokens.push_back({Token::Kind::Symbol, QString(c), i, i + 1});
             ++i;
         } else {
-            qsizetype j = i;
+            // A run of operator characters; at least the one here (a "$" before a digit, for one).
+            qsizetype j = i + 1;
             while (j < sql.size() && !sql[j].isSpace() && !sql[j].isLetterOrNumber() &&
                    !QStringLiteral("(),.;*'\"`[$_").contains(sql[j]))
                 ++j;
