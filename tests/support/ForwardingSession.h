@@ -17,6 +17,10 @@ public:
     {
         return m_inner->executeWith(sql, parameters, timeout);
     }
+    ado::ResultSet insertRow(const ado::RowInsert& insert, int timeout) override
+    {
+        return m_inner->insertRow(insert, timeout);
+    }
     void beginTrans() override { m_inner->beginTrans(); }
     void commitTrans() override { m_inner->commitTrans(); }
     void rollbackTrans() override { m_inner->rollbackTrans(); }

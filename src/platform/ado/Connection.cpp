@@ -126,6 +126,12 @@ ResultSet Connection::run(const QString& sql, const std::vector<Parameter>& para
     return callDriver([&] { return session.executeWith(sql, parameters, static_cast<int>(m_commandTimeout)); });
 }
 
+ResultSet Connection::insertRow(const RowInsert& insert)
+{
+    Session& session = openSession();
+    return callDriver([&] { return session.insertRow(insert, static_cast<int>(m_commandTimeout)); });
+}
+
 QStringList Connection::primaryKey(const QString& table)
 {
     return openSession().primaryKey(table);

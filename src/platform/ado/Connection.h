@@ -53,6 +53,8 @@ public:
     ResultSet run(const QString& sql);
     // Runs a statement of a record set's change, its values passed as parameters.
     ResultSet run(const QString& sql, const std::vector<Parameter>& parameters);
+    // Runs the INSERT of a record set's new row (see Session::insertRow).
+    ResultSet insertRow(const RowInsert& insert);
     // The columns that identify a row of the table (see Session::primaryKey).
     QStringList primaryKey(const QString& table);
     // See Session::columnOrigins and Session::identifierQuote.

@@ -1,6 +1,8 @@
 // ADO's data-type codes and their translation from ODBC's SQL types.
 #pragma once
 
+#include "platform/vb/Variant.h"
+
 namespace ado {
 
 enum DataTypeEnum : int {
@@ -33,5 +35,9 @@ enum DataTypeEnum : int {
 int adoTypeFromSql(int sqlType);
 // The DefinedSize ADO reports: the column size for text and binary, the storage size for the others.
 long definedSizeFor(int adoType, long columnSize);
+// What a field of this type holds once `value` is assigned to it, as the run-time converts: a number with a
+// fraction goes into an integer field rounded half to even, and raises 6 (overflow) beyond the field's range.
+// Whole numbers and values of other kinds stay as given: the engine's column may hold more than its type says.
+vb::Variant assignedTo(int adoType, const vb::Variant& value);
 
 } // namespace ado

@@ -216,6 +216,55 @@ ResultSet OdbcSession::executeWith(const QString& sql, const std::vector<Paramet
     return readResult(stmt);
 }
 
+const QString& OdbcSession::engine()
+{
+    if (!m_engine) {
+        SQLWCHAR name[64] = {};
+        SQLSMALLINT bytes = 0;
+        const SQLRETURN rc = SQLGetInfoW(m_dbc.get(), SQL_DBMS_NAME, name, sizeof name, &bytes);
+        m_engine = SQL_SUCCEEDED(rc) ? fromOdbc(name, std::clamp<qsizetype>(bytes / 2, 0, 63)) : QString();
+    }
+    return *m_engine;
+}
+
+// ODBC has no call that names the row an INSERT wrote: PostgreSQL hands it back with RETURNING, SQLite keeps
+// the row identifier it gave last (the SQLite driver drops what RETURNING gives).
+ResultSet OdbcSession::insertRow(const RowInsert& insert, int timeoutSeconds)
+{
+    const bool postgres = engine().startsWith(QLatin1String("PostgreSQL"), Qt::CaseInsensitive);
+    if (postgres && !insert.readBack.isEmpty())
+        return executeWith(insert.sql + QStringLiteral(" RETURNING ") + insert.readBack.join(QStringLiteral(", ")),
+                           insert.parameters, timeoutSeconds);
+    ResultSet result = executeWith(insert.sql, insert.parameters, timeoutSeconds);
+    result.columns.clear();
+    result.rows.clear();
+    if (insert.readBack.isEmpty() || result.rowsAffected != 1 ||
+        !engine().startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive))
+        return result;
+    ResultSet row = lastSqliteRow(insert, timeoutSeconds);
+    row.rowsAffected = result.rowsAffected;
+    return row;
+}
+
+// The row identifier goes by three names, any of which a column may take for itself; a table without row
+// identifiers (WITHOUT ROWID) has none of them.
+ResultSet OdbcSession::lastSqliteRow(const RowInsert& insert, int timeoutSeconds)
+{
+    for (const char* identifier : {"rowid", "oid", "_rowid_"}) {
+        if (insert.tableColumns.contains(QLatin1String(identifier), Qt::CaseInsensitive))
+            continue;
+        try {
+            return execute(
+                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = last_insert_rowid()")
+                    .arg(insert.readBack.join(QStringLiteral(", ")), insert.table, QLatin1String(identifier)),
+                timeoutSeconds);
+        } catch (const DriverError&) {
+            break;
+        }
+    }
+    return {};
+}
+
 QStringList OdbcSession::primaryKey(const QString& table)
 {
     // "catalog.schema.table", each part perhaps in brackets or quotes as SQL Server and the others write them.

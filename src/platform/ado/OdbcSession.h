@@ -15,6 +15,7 @@ public:
 
     ResultSet execute(const QString& sql, int timeoutSeconds) override;
     ResultSet executeWith(const QString& sql, const std::vector<Parameter>& parameters, int timeoutSeconds) override;
+    ResultSet insertRow(const RowInsert& insert, int timeoutSeconds) override;
     void beginTrans() override;
     void commitTrans() override;
     void rollbackTrans() override;
@@ -34,6 +35,9 @@ private:
     ResultSet readResult(const OdbcHandle& stmt);
     // Whether the driver lets SQLGetData read a bound column again (asked once).
     bool rereadsBoundColumns();
+    // The engine's name as the driver gives it (asked once).
+    const QString& engine();
+    ResultSet lastSqliteRow(const RowInsert& insert, int timeoutSeconds);
 
     // The handle statements run on, made at the first one and kept: a new handle for every statement was a
     // measurable share of running a long script.
@@ -46,6 +50,7 @@ private:
     bool m_manualCommit = false;
     std::optional<bool> m_rereadsBoundColumns;
     std::optional<QString> m_identifierQuote;
+    std::optional<QString> m_engine;
 };
 
 } // namespace ado

@@ -4,47 +4,12 @@
 #include "platform/ado/DataTypes.h"
 #include "platform/ado/ErrorNumbers.h"
 
-#include <QRegularExpression>
-#include <QStringList>
 #include <algorithm>
 
 namespace ado {
 namespace {
 
 const QString kSource = QStringLiteral("ADODB.Recordset");
-
-// The table after FROM of a statement that reads that table alone: no join, no list of tables and no
-// subquery; empty for any other statement.
-QString singleTableOf(const QString& sql)
-{
-    static const QRegularExpression select(QStringLiteral("\\bSELECT\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression join(QStringLiteral("\\bJOIN\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression from(
-        QStringLiteral("\\bFROM\\s+(.*?)\\s*(?:\\bWHERE\\b|\\bGROUP\\b|\\bORDER\\b|\\bHAVING\\b|;|$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    if (sql.count(select) > 1 || sql.contains(join))
-        return QString();
-    const auto m = from.match(sql);
-    if (!m.hasMatch() || m.captured(1).contains(QLatin1Char(',')))
-        return QString();
-    return m.captured(1).section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
-}
-
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-bool sameTable(const ColumnOrigin& a, const ColumnOrigin& b)
-{
-    return sameName(a.schema, b.schema) && sameName(a.table, b.table);
-}
-
-bool comparable(int adoType)
-{
-    return adoType != adLongVarChar && adoType != adLongVarWChar && adoType != adLongVarBinary &&
-           adoType != adVarBinary && adoType != adBinary && adoType != adSingle && adoType != adDouble;
-}
 
 } // namespace
 
@@ -84,9 +49,8 @@ void Recordset::openOn(std::shared_ptr<Connection> connection, const QString& sq
     m_rows = std::move(result.rows);
     m_position = 0;
     m_lockType = lockType;
-    m_sql = sql;
-    m_tableAfterFrom = singleTableOf(sql);
-    m_origins.reset();
+    m_plan = EditPlan(sql, m_columns);
+    m_filledUnknown.clear();
     m_editMode = adEditNone;
     m_open = true;
 }
@@ -99,6 +63,8 @@ void Recordset::Close()
     m_open = false;
     m_columns.clear();
     m_rows.clear();
+    m_plan = EditPlan();
+    m_filledUnknown.clear();
     m_connection.reset();
 }
 
@@ -203,20 +169,20 @@ void Recordset::setValue(int index, const vb::Variant& value)
     requireCurrent();
     if (m_lockType == adLockReadOnly)
         raise(RunTimeError::NotUpdatable, kSource);
+    const vb::Variant stored = assignedTo(m_columns.at(static_cast<size_t>(index)).type, value);
     if (m_editMode == adEditNone) {
         m_original = m_rows[static_cast<size_t>(m_position)];
         m_changed.assign(m_columns.size(), false);
         m_editMode = adEditInProgress;
     }
-    m_rows.set(static_cast<size_t>(m_position), static_cast<size_t>(index), value);
+    m_rows.set(static_cast<size_t>(m_position), static_cast<size_t>(index), stored);
     m_changed[static_cast<size_t>(index)] = true;
 }
 
 void Recordset::AddNew()
 {
     requireOpen();
-    if (m_lockType == adLockReadOnly ||
-        std::none_of(origins().begin(), origins().end(), [](const ColumnOrigin& o) { return !o.table.isEmpty(); }))
+    if (m_lockType == adLockReadOnly || !m_plan.addsRows(*m_connection))
         raise(RunTimeError::NotUpdatable, kSource);
     finishEdit();
     m_positionBeforeAdd = m_position;
@@ -238,17 +204,27 @@ void Recordset::Update()
     requireOpen();
     if (m_editMode == adEditNone)
         return;
+    const Row row = m_rows[static_cast<size_t>(m_position)];
     if (m_editMode == adEditAdd) {
-        const ColumnOrigin table = editedTable();
-        requireChangedColumnsOf(table);
-        const Statement insert = insertStatement(table);
-        m_connection->run(insert.sql, insert.parameters);
+        takeReadBack(m_connection->insertRow(m_plan.insert(*m_connection, m_changed, row)));
     } else if (std::find(m_changed.begin(), m_changed.end(), true) != m_changed.end()) {
-        const ColumnOrigin table = editedTable();
-        requireChangedColumnsOf(table);
-        updateRow(table);
+        const EditPlan::Statement update =
+            m_plan.update(*m_connection, m_changed, row, m_original, m_filledUnknown.count(m_position) > 0);
+        if (m_connection->run(update.sql, update.parameters).rowsAffected != 1)
+            raise(RunTimeError::RowNotFound, kSource);
     }
     m_editMode = adEditNone;
+}
+
+void Recordset::takeReadBack(const ResultSet& readBack)
+{
+    const std::vector<size_t>& fields = m_plan.readBack();
+    if (fields.empty() || readBack.rows.size() != 1 || readBack.columns.size() != fields.size()) {
+        m_filledUnknown.insert(m_position);
+        return;
+    }
+    for (size_t i = 0; i < fields.size(); ++i)
+        m_rows.set(static_cast<size_t>(m_position), fields[i], readBack.rows[0][i]);
 }
 
 void Recordset::CancelUpdate()
@@ -262,196 +238,6 @@ void Recordset::CancelUpdate()
             m_rows.set(static_cast<size_t>(m_position), i, m_original[i]);
     }
     m_editMode = adEditNone;
-}
-
-Parameter Recordset::parameter(size_t column, const vb::Variant& value) const
-{
-    return {value, m_columns[column].type, m_columns[column].definedSize};
-}
-
-const std::vector<ColumnOrigin>& Recordset::origins()
-{
-    if (m_origins)
-        return *m_origins;
-    m_origins = m_sql.isEmpty() ? std::vector<ColumnOrigin>() : m_connection->columnOrigins(m_sql);
-    m_namedByDriver = m_origins->size() == m_columns.size();
-    if (!m_namedByDriver) {
-        m_origins->clear();
-        for (const Column& c : m_columns)
-            m_origins->push_back({QString(), m_tableAfterFrom, m_tableAfterFrom.isEmpty() ? QString() : c.name});
-    }
-    m_quote = m_namedByDriver ? m_connection->identifierQuote() : QString();
-    return *m_origins;
-}
-
-ColumnOrigin Recordset::editedTable()
-{
-    const std::vector<ColumnOrigin>& from = origins();
-    const bool anyChanged = std::find(m_changed.begin(), m_changed.end(), true) != m_changed.end();
-    std::optional<ColumnOrigin> table;
-    for (size_t i = 0; i < from.size(); ++i) {
-        if (anyChanged ? !m_changed[i] : from[i].table.isEmpty())
-            continue;
-        if (from[i].table.isEmpty() || from[i].column.isEmpty() || (table && !sameTable(*table, from[i])))
-            raise(RunTimeError::NotUpdatable, kSource);
-        table = from[i];
-    }
-    if (!table)
-        raise(RunTimeError::NotUpdatable, kSource);
-    return *table;
-}
-
-bool Recordset::belongsTo(size_t column, const ColumnOrigin& table)
-{
-    const ColumnOrigin& origin = origins()[column];
-    return !origin.column.isEmpty() && sameTable(origin, table);
-}
-
-QString Recordset::columnName(size_t column)
-{
-    const QString& name = origins()[column].column;
-    return m_quote.isEmpty() ? name : m_quote + QString(name).replace(m_quote, m_quote + m_quote) + m_quote;
-}
-
-QString Recordset::tableName(const ColumnOrigin& table)
-{
-    auto quoted = [&](const QString& name) {
-        return m_quote.isEmpty() ? name : m_quote + QString(name).replace(m_quote, m_quote + m_quote) + m_quote;
-    };
-    return table.schema.isEmpty() ? quoted(table.table) : quoted(table.schema) + QLatin1Char('.') + quoted(table.table);
-}
-
-Recordset::Statement Recordset::insertStatement(const ColumnOrigin& table)
-{
-    const Row& row = m_rows[static_cast<size_t>(m_position)];
-    Statement insert;
-    QStringList names;
-    QStringList markers;
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (!m_changed[i])
-            continue;
-        names << columnName(i);
-        markers << QStringLiteral("?");
-        insert.parameters.push_back(parameter(i, row[i]));
-    }
-    insert.sql = names.isEmpty()
-                     ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName(table))
-                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(tableName(table), names.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
-    return insert;
-}
-
-std::vector<size_t> Recordset::keyColumns(const ColumnOrigin& table)
-{
-    const QString name = table.schema.isEmpty() ? table.table : table.schema + QLatin1Char('.') + table.table;
-    if (m_keyTable != name) {
-        m_keyNames = m_connection->primaryKey(name);
-        m_keyTable = name;
-    }
-    std::vector<size_t> key;
-    for (const QString& keyName : m_keyNames) {
-        size_t found = 0;
-        while (found < m_columns.size() && !(belongsTo(found, table) && sameName(origins()[found].column, keyName)))
-            ++found;
-        if (found == m_columns.size() || m_original[found].isNull())
-            return {};
-        key.push_back(found);
-    }
-    return key;
-}
-
-const std::vector<std::pair<QString, int>>& Recordset::tableColumns(const ColumnOrigin& table)
-{
-    const QString name = table.schema + QLatin1Char('.') + table.table;
-    if (m_tableColumnsOf != name) {
-        m_tableColumns.clear();
-        Recordset columns = m_connection->OpenSchema(
-            adSchemaColumns,
-            {vb::Variant(), table.schema.isEmpty() ? vb::Variant() : vb::Variant(table.schema), table.table});
-        for (; !columns.Eof(); columns.MoveNext())
-            m_tableColumns.emplace_back(
-                columns.Fields(QStringLiteral("COLUMN_NAME")).Value().toString(),
-                static_cast<int>(columns.Fields(QStringLiteral("DATA_TYPE")).Value().toLongLong()));
-        m_tableColumnsOf = name;
-    }
-    return m_tableColumns;
-}
-
-void Recordset::requireChangedColumnsOf(const ColumnOrigin& table)
-{
-    if (!m_namedByDriver || tableColumns(table).empty())
-        return;
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (!m_changed[i])
-            continue;
-        const auto& all = tableColumns(table);
-        if (std::none_of(all.begin(), all.end(), [&](const auto& c) { return sameName(c.first, origins()[i].column); }))
-            raise(RunTimeError::NotUpdatable, kSource);
-    }
-}
-
-void Recordset::requireEveryComparableColumn(const ColumnOrigin& table)
-{
-    if (!m_namedByDriver)
-        return;
-    for (const auto& [name, type] : tableColumns(table)) {
-        if (!comparable(type))
-            continue;
-        bool held = false;
-        for (size_t i = 0; i < m_columns.size() && !held; ++i)
-            held = belongsTo(i, table) && sameName(origins()[i].column, name);
-        if (!held)
-            raise(RunTimeError::NotUpdatable, kSource);
-    }
-}
-
-Recordset::Statement Recordset::rowCondition(const ColumnOrigin& table, const std::vector<size_t>& key)
-{
-    Statement where;
-    QStringList terms;
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        const bool inKey = std::find(key.begin(), key.end(), i) != key.end();
-        if (!belongsTo(i, table) || (key.empty() ? !comparable(m_columns[i].type) : !inKey))
-            continue;
-        if (m_original[i].isNull()) {
-            terms << columnName(i) + QStringLiteral(" IS NULL");
-        } else {
-            terms << columnName(i) + QStringLiteral(" = ?");
-            where.parameters.push_back(parameter(i, m_original[i]));
-        }
-    }
-    where.sql = terms.isEmpty() ? QStringLiteral("1 = 1") : terms.join(QStringLiteral(" AND "));
-    return where;
-}
-
-// Changes the row that was read and no other. Without a key, rows that hold the same values cannot be told
-// apart: the statement then changes the row only while it is the one row with those values. A row not found
-// (or not alone) raises and leaves the table as it was.
-void Recordset::updateRow(const ColumnOrigin& table)
-{
-    const std::vector<size_t> key = keyColumns(table);
-    if (key.empty())
-        requireEveryComparableColumn(table);
-    const Statement where = rowCondition(table, key);
-    const Row& row = m_rows[static_cast<size_t>(m_position)];
-    Statement update;
-    QStringList sets;
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (!m_changed[i])
-            continue;
-        sets << columnName(i) + QStringLiteral(" = ?");
-        update.parameters.push_back(parameter(i, row[i]));
-    }
-    QString condition = where.sql;
-    update.parameters.insert(update.parameters.end(), where.parameters.begin(), where.parameters.end());
-    if (key.empty()) {
-        condition += QStringLiteral(" AND (SELECT COUNT(*) FROM %1 WHERE %2) = 1").arg(tableName(table), where.sql);
-        update.parameters.insert(update.parameters.end(), where.parameters.begin(), where.parameters.end());
-    }
-    update.sql =
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(tableName(table), sets.join(QStringLiteral(", ")), condition);
-    if (m_connection->run(update.sql, update.parameters).rowsAffected != 1)
-        raise(RunTimeError::RowNotFound, kSource);
 }
 
 } // namespace ado

@@ -1,15 +1,15 @@
 // ADO's Recordset with a client cursor: the rows are read when it opens; AddNew and field changes are
-// written by Update to the one table the changed fields come from, as the driver names it.
+// written by Update as the set's EditPlan says: to the one table the changed fields come from, or not at all.
 #pragma once
 
+#include "platform/ado/EditPlan.h"
 #include "platform/ado/Field.h"
 #include "platform/ado/ResultSet.h"
 #include "platform/ado/Session.h"
 
 #include <QString>
-#include <QStringList>
 #include <memory>
-#include <optional>
+#include <set>
 
 namespace ado {
 
@@ -81,36 +81,8 @@ private:
     // Raises 3704 when closed, 3265 otherwise.
     [[noreturn]] void noSuchField() const;
     void finishEdit();
-    // A statement of a change and the values of its markers.
-    struct Statement {
-        QString sql;
-        std::vector<Parameter> parameters;
-    };
-    Parameter parameter(size_t column, const vb::Variant& value) const;
-    // Where each field comes from, asked of the driver at the first edit. A driver that names no table at
-    // all leaves the table after FROM, for a statement that reads that one table alone.
-    const std::vector<ColumnOrigin>& origins();
-    // The one table the changed fields (for a new row without any, the fields) come from; raises 3251 when
-    // they come from more than one, or from none the driver can name.
-    ColumnOrigin editedTable();
-    bool belongsTo(size_t column, const ColumnOrigin& table);
-    // A column's or table's name as a statement writes it.
-    QString columnName(size_t column);
-    QString tableName(const ColumnOrigin& table);
-    Statement insertStatement(const ColumnOrigin& table);
-    // The positions of the table's key columns, when the record set holds them all with values.
-    std::vector<size_t> keyColumns(const ColumnOrigin& table);
-    // The table's columns and their ADO types, as the driver lists them (asked once).
-    const std::vector<std::pair<QString, int>>& tableColumns(const ColumnOrigin& table);
-    // Raises 3251 when a changed field names no column of the table: a driver that gives a field's label
-    // for its base column (SQLite's, for an alias) cannot say where the field is written.
-    void requireChangedColumnsOf(const ColumnOrigin& table);
-    // Raises 3251 when the table has a column that compares but is not in the record set: without a key,
-    // the row would not be told from others that differ only there.
-    void requireEveryComparableColumn(const ColumnOrigin& table);
-    // What finds the row as it was read: its key when `key` names one, else every value that compares.
-    Statement rowCondition(const ColumnOrigin& table, const std::vector<size_t>& key);
-    void updateRow(const ColumnOrigin& table);
+    // Puts into the new row what the engine made of it, where the insert read it back.
+    void takeReadBack(const ResultSet& readBack);
 
     std::shared_ptr<Connection> m_connection;
     bool m_open = false;
@@ -119,19 +91,12 @@ private:
     long m_position = 0;
     long m_cursorType = adOpenForwardOnly;
     long m_lockType = adLockReadOnly;
-    QString m_sql;
-    QString m_tableAfterFrom; // of a statement that reads one table alone
-    std::optional<std::vector<ColumnOrigin>> m_origins;
-    bool m_namedByDriver = false;
-    QString m_quote;
-    QString m_tableColumnsOf; // the table whose columns m_tableColumns holds
-    std::vector<std::pair<QString, int>> m_tableColumns;
+    EditPlan m_plan;
     long m_editMode = adEditNone;
     Row m_original;
     std::vector<bool> m_changed;
     long m_positionBeforeAdd = 0;
-    QString m_keyTable; // the table whose key m_keyNames holds
-    QStringList m_keyNames;
+    std::set<long> m_filledUnknown; // rows added whose values the engine filled in are not known
 };
 
 // Fields and values are asked for every field of every row read: inline, with the errors out of line.

@@ -32,6 +32,17 @@ struct ColumnOrigin {
     QString column;
 };
 
+// A new row for a table, and the columns whose values the engine is asked to hand back as it stored them
+// (what its defaults and conversions made of them). Names are written as a statement writes them, except
+// `tableColumns`: every column of the table, without quotes.
+struct RowInsert {
+    QString sql; // INSERT INTO … VALUES (…), its markers taking `parameters`
+    std::vector<Parameter> parameters;
+    QString table;
+    QStringList readBack;
+    QStringList tableColumns;
+};
+
 class Session {
 public:
     virtual ~Session() = default;
@@ -39,6 +50,15 @@ public:
     virtual ResultSet execute(const QString& sql, int timeoutSeconds) = 0;
     // Runs a statement whose markers take `parameters` in order.
     virtual ResultSet executeWith(const QString& sql, const std::vector<Parameter>& parameters, int timeoutSeconds) = 0;
+    // Runs an INSERT of one row; its result holds that row's `readBack` columns where the driver can say which
+    // row it wrote, and no columns where it cannot.
+    virtual ResultSet insertRow(const RowInsert& insert, int timeoutSeconds)
+    {
+        ResultSet result = executeWith(insert.sql, insert.parameters, timeoutSeconds);
+        result.columns.clear();
+        result.rows.clear();
+        return result;
+    }
     virtual void beginTrans() = 0;
     virtual void commitTrans() = 0;
     virtual void rollbackTrans() = 0;
