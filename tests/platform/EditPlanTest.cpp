@@ -496,23 +496,16 @@ TEST_P(EditPlanRows, ANewRowHoldsWhatTheEngineFilledIn)
     EXPECT_EQ(clientRows(*db, "SELECT id, v FROM serie ORDER BY id"), QStringList({"1|primera", "2|cambiada"}));
 }
 
-// Stands for a driver that cannot say which row an INSERT wrote (none of those here is one): the session
-// runs the insert and reads nothing back.
-class ForgetfulDriver : public ado::Driver {
+// Puts a session of its own around each connection the driver below makes, to stand for a driver that
+// behaves otherwise in one respect.
+template <class Wrapper>
+class WrappingDriver : public ado::Driver {
 public:
-    ForgetfulDriver() : m_previous(ado::setDriver(this)) {}
-    ~ForgetfulDriver() override { ado::setDriver(m_previous); }
+    WrappingDriver() : m_previous(ado::setDriver(this)) {}
+    ~WrappingDriver() override { ado::setDriver(m_previous); }
 
     std::unique_ptr<ado::Session> connect(const QString& connectionString, int timeout) override
     {
-        class Forgetful : public kembtest::ForwardingSession {
-        public:
-            using ForwardingSession::ForwardingSession;
-            ado::ResultSet insertRow(const ado::RowInsert& insert, int timeoutSeconds) override
-            {
-                return ado::Session::insertRow(insert, timeoutSeconds);
-            }
-        };
         ado::setDriver(m_previous); // the driver below makes the connection
         std::unique_ptr<ado::Session> inner;
         try {
@@ -522,12 +515,24 @@ public:
             throw;
         }
         ado::setDriver(this);
-        return std::make_unique<Forgetful>(std::move(inner));
+        return std::make_unique<Wrapper>(std::move(inner));
     }
 
 private:
     ado::Driver* m_previous;
 };
+
+// Stands for a driver that cannot say which row an INSERT wrote (none of those here is one): the session
+// runs the insert and reads nothing back.
+class Forgetful : public kembtest::ForwardingSession {
+public:
+    using ForwardingSession::ForwardingSession;
+    ado::ResultSet insertRow(const ado::RowInsert& insert, int timeoutSeconds) override
+    {
+        return ado::Session::insertRow(insert, timeoutSeconds);
+    }
+};
+using ForgetfulDriver = WrappingDriver<Forgetful>;
 
 // Without the engine's values, a new row without a key is not edited again until the set is read again;
 // one with its key is found by it.
@@ -563,6 +568,45 @@ TEST_P(EditPlanRows, ANewRowWhoseFilledValuesAreUnknownIsNotSoughtByThem)
     keyed.Fields("b").setValue("y");
     keyed.Update();
     EXPECT_EQ(clientRows(*db, "SELECT id, b FROM conclave"), QStringList({"7|y"}));
+}
+
+// Stands for the Access engine, which refuses an UPDATE that counts rows in a subquery ("Operation must use an
+// updateable query"), and records the statements it runs.
+class RefusesCountingUpdates : public kembtest::ForwardingSession {
+public:
+    using ForwardingSession::ForwardingSession;
+    ado::ResultSet executeWith(const QString& sql, const std::vector<ado::Parameter>& parameters,
+                               int timeoutSeconds) override
+    {
+        if (sql.startsWith("UPDATE", Qt::CaseInsensitive) && sql.contains("COUNT(", Qt::CaseInsensitive))
+            throw ado::DriverError({{"HY000", -3035, "Operation must use an updateable query."}});
+        return ForwardingSession::executeWith(sql, parameters, timeoutSeconds);
+    }
+};
+
+// Outside a transaction of the caller's the row count is checked in a transaction of the set's own, so an
+// engine that cannot count in an UPDATE still takes the edit, and a condition that finds two rows is undone.
+TEST_P(EditPlanRows, OutsideATransactionTheCountIsCheckedInOneOfItsOwn)
+{
+    cn->Execute("CREATE TABLE dos (n INTEGER, v VARCHAR(10))");
+    for (const char* values : {"(1, 'a')", "(2, 'b')", "(2, 'b')"})
+        cn->Execute(QStringLiteral("INSERT INTO dos VALUES %1").arg(values));
+    WrappingDriver<RefusesCountingUpdates> driver;
+    auto access = ado::Connection::create();
+    access->Open(db->connectionString());
+    ado::Recordset rs;
+    rs.Open("SELECT n, v FROM dos ORDER BY n", access, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs.Fields("v").setValue("A");
+    EXPECT_EQ(errorNumber([&] { rs.Update(); }), 0);
+    rs.MoveNext();
+    rs.Fields("v").setValue("B");
+    EXPECT_EQ(errorNumber([&] { rs.Update(); }), kRowNotFound);
+    rs.CancelUpdate();
+    EXPECT_EQ(clientRows(*db, "SELECT n, v FROM dos ORDER BY n, v"), QStringList({"1|A", "2|b", "2|b"}));
+    EXPECT_FALSE(access->inTransaction());
+    // The set's own transaction is over: a later statement is not held in it.
+    access->Execute("INSERT INTO dos VALUES (3, 'c')");
+    EXPECT_EQ(clientRows(*db, "SELECT n, v FROM dos WHERE n = 3"), QStringList({"3|c"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, EditPlanShapes, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),

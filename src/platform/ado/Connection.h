@@ -33,6 +33,8 @@ public:
     long BeginTrans();
     void CommitTrans();
     void RollbackTrans();
+    // A transaction begun with BeginTrans is open.
+    bool inTransaction() const { return m_transactionLevel > 0; }
     // Restrictions in ADO's order (catalog, schema, table, and column or table type); Empty means any.
     Recordset OpenSchema(long schema, const std::vector<vb::Variant>& criteria = {});
 

@@ -275,7 +275,7 @@ RowInsert EditPlan::insert(Connection& connection, const std::vector<bool>& chan
 // partial unique index, a child table holding its parent's key), and without a key rows that hold the same
 // values cannot be told apart at all.
 EditPlan::Statement EditPlan::update(Connection& connection, const std::vector<bool>& changed, const Row& row,
-                                     const Row& original, bool filledUnknown)
+                                     const Row& original, bool filledUnknown, bool counted)
 {
     const std::vector<size_t> fields = indicesOf(changed);
     const Target table = target(connection, fields, true);
@@ -293,10 +293,12 @@ EditPlan::Statement EditPlan::update(Connection& connection, const std::vector<b
         sets << columnName(i) + QStringLiteral(" = ?");
         update.parameters.push_back(parameter(i, row[i]));
     }
-    for (int twice = 0; twice < 2; ++twice)
+    for (int times = counted ? 2 : 1; times > 0; --times)
         update.parameters.insert(update.parameters.end(), where.parameters.begin(), where.parameters.end());
-    update.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND (SELECT COUNT(*) FROM %1 WHERE %3) = 1")
-                     .arg(tableName(table), sets.join(QStringLiteral(", ")), where.sql);
+    update.sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(tableName(table), sets.join(QStringLiteral(", ")), where.sql);
+    if (counted)
+        update.sql += QStringLiteral(" AND (SELECT COUNT(*) FROM %1 WHERE %2) = 1").arg(tableName(table), where.sql);
     return update;
 }
 

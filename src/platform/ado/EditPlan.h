@@ -38,12 +38,13 @@ public:
     RowInsert insert(Connection& connection, const std::vector<bool>& changed, const Row& row);
     // The fields of the last insert's columns read back, in their order.
     const std::vector<size_t>& readBack() const { return m_readBack; }
-    // The UPDATE of the row read as `original` with the changed fields of `row`. It changes nothing unless
-    // its condition finds exactly one row. `filledUnknown`: the engine filled in values of a row added here
-    // that the set does not hold; such a row is found by its key alone. Raises 3251 when the row cannot be
-    // told from the others, or no one table holds the changed fields.
+    // The UPDATE of the row read as `original` with the changed fields of `row`. `counted`: it changes nothing
+    // unless its condition finds exactly one row; otherwise the caller undoes a count other than one.
+    // `filledUnknown`: the engine filled in values of a row added here that the set does not hold; such a row
+    // is found by its key alone. Raises 3251 when the row cannot be told from the others, or no one table
+    // holds the changed fields.
     Statement update(Connection& connection, const std::vector<bool>& changed, const Row& row, const Row& original,
-                     bool filledUnknown);
+                     bool filledUnknown, bool counted);
 
 private:
     // A table the driver names, with where the statement reads it.

@@ -208,12 +208,49 @@ void Recordset::Update()
     if (m_editMode == adEditAdd) {
         takeReadBack(m_connection->insertRow(m_plan.insert(*m_connection, m_changed, row)));
     } else if (std::find(m_changed.begin(), m_changed.end(), true) != m_changed.end()) {
-        const EditPlan::Statement update =
-            m_plan.update(*m_connection, m_changed, row, m_original, m_filledUnknown.count(m_position) > 0);
-        if (m_connection->run(update.sql, update.parameters).rowsAffected != 1)
-            raise(RunTimeError::RowNotFound, kSource);
+        updateRow(row);
     }
     m_editMode = adEditNone;
+}
+
+// The row changes only where its condition finds exactly one row. Inside the caller's transaction the
+// statement itself counts the rows; otherwise it runs in a transaction of its own, undone when it changed
+// another number of rows. That way every engine takes it where it can, the Access engine among them, which
+// refuses a counting subquery in an UPDATE.
+void Recordset::updateRow(const Row& row)
+{
+    const bool own = !m_connection->inTransaction();
+    const EditPlan::Statement update =
+        m_plan.update(*m_connection, m_changed, row, m_original, m_filledUnknown.count(m_position) > 0, !own);
+    if (own)
+        m_connection->BeginTrans();
+    long changed = 0;
+    try {
+        changed = m_connection->run(update.sql, update.parameters).rowsAffected;
+    } catch (...) {
+        if (own)
+            rollBackQuietly();
+        throw;
+    }
+    if (changed != 1) {
+        if (own)
+            rollBackQuietly();
+        raise(RunTimeError::RowNotFound, kSource);
+    }
+    if (own)
+        m_connection->CommitTrans();
+}
+
+// Undoes the set's own transaction on the way out of a failure, which stays the error to report, in the
+// connection's Errors too: a connection lost meanwhile has ended the transaction by itself.
+void Recordset::rollBackQuietly()
+{
+    const Errors failure = m_connection->Errors();
+    try {
+        m_connection->RollbackTrans();
+    } catch (...) {
+        m_connection->Errors() = failure;
+    }
 }
 
 void Recordset::takeReadBack(const ResultSet& readBack)

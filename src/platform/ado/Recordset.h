@@ -83,6 +83,8 @@ private:
     void finishEdit();
     // Puts into the new row what the engine made of it, where the insert read it back.
     void takeReadBack(const ResultSet& readBack);
+    void updateRow(const Row& row);
+    void rollBackQuietly();
 
     std::shared_ptr<Connection> m_connection;
     bool m_open = false;
