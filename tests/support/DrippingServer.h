@@ -1,15 +1,16 @@
 // An HTTP server on 127.0.0.1, on its own thread, that answers every request slowly: after a pause it sends the
-// head (with or without a declared length) and a first piece of the body, then one more piece at a fixed pace,
-// until the whole body went out or, when it has no end, until the client goes away.
+// head (with or without a declared length) and a first part of the body, then one more piece at a fixed pace,
+// until the whole body went out or, when it has no end, until the client goes away. With pieces of no bytes the
+// answer stalls after its first part.
 #pragma once
+
+#include "support/LoopbackServer.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QThread>
 #include <atomic>
 #include <optional>
 
-class QTcpServer;
 class QTcpSocket;
 
 namespace kembtest {
@@ -20,21 +21,23 @@ public:
         // Before the head.
         int headDelayMs = 0;
         // The "Content-Length" sent, none when empty.
-        std::optional<qint64> declaredLength;
+        std::optional<qint64> declaredLength = {};
         int pieceBytes = 1;
         // Between one piece and the next.
         int intervalMs = 100;
         // The body sent in all; none when it has no end.
-        std::optional<qint64> bodyBytes;
+        std::optional<qint64> bodyBytes = {};
+        // The first part, sent with the head; one piece when empty.
+        std::optional<qint64> atOnce = {};
+        QByteArray contentType = "application/octet-stream";
+        // The head says "Connection: close".
+        bool saysClose = true;
     };
 
     explicit DrippingServer(Pace pace);
-    ~DrippingServer();
-    DrippingServer(const DrippingServer&) = delete;
-    DrippingServer& operator=(const DrippingServer&) = delete;
 
-    QString hostPort() const;
-    QString baseUrl() const;
+    QString hostPort() const { return m_loopback.hostPort(); }
+    QString baseUrl() const { return m_loopback.baseUrl(); }
     // Body bytes written to sockets so far.
     qint64 sent() const { return m_sent.load(); }
 
@@ -43,14 +46,13 @@ public:
 
 private:
     static QByteArray piece(qint64 from, qint64 bytes);
+    QByteArray head() const;
     void serve(QTcpSocket* socket);
     void answer(QTcpSocket* socket);
 
     Pace m_pace;
-    QThread m_thread;
-    QTcpServer* m_server = nullptr;
-    quint16 m_port = 0;
     std::atomic<qint64> m_sent{0};
+    LoopbackServer m_loopback;
 };
 
 } // namespace kembtest

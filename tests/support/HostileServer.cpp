@@ -1,6 +1,5 @@
 #include "support/HostileServer.h"
 
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <memory>
 
@@ -13,40 +12,12 @@ constexpr qint64 kQueued = 1024 * 1024;
 
 } // namespace
 
-HostileServer::HostileServer(Answer answer) : m_answer(answer)
-{
-    m_server = new QTcpServer;
-    QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this]() {
-        while (QTcpSocket* socket = m_server->nextPendingConnection())
-            serve(socket);
-    });
-    m_server->listen(QHostAddress::LocalHost, 0);
-    m_port = m_server->serverPort();
-    m_server->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
-    m_thread.start();
-}
-
-HostileServer::~HostileServer()
-{
-    m_thread.quit();
-    m_thread.wait();
-}
-
-QString HostileServer::hostPort() const
-{
-    return QStringLiteral("127.0.0.1:%1").arg(m_port);
-}
-
-QString HostileServer::baseUrl() const
-{
-    return QStringLiteral("http://") + hostPort();
-}
+HostileServer::HostileServer(Answer answer)
+    : m_answer(answer), m_loopback([this](QTcpSocket* socket) { serve(socket); })
+{}
 
 void HostileServer::serve(QTcpSocket* socket)
 {
-    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    auto request = std::make_shared<QByteArray>();
     auto answering = std::make_shared<bool>(false);
     const QByteArray block(kBlock, 'x');
     const QByteArray piece = m_answer.chunked ? QByteArray::number(kBlock, 16) + "\r\n" + block + "\r\n" : block;
@@ -59,10 +30,7 @@ void HostileServer::serve(QTcpSocket* socket)
         }
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request, answering, refill]() {
-        request->append(socket->readAll());
-        if (*answering || !request->contains("\r\n\r\n"))
-            return;
+    LoopbackServer::onRequestHead(socket, [this, socket, answering, refill]() {
         *answering = true;
         QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
         if (m_answer.declaredLength)

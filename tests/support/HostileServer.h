@@ -3,13 +3,12 @@
 // length (then the body runs past it) and may be sent in chunks.
 #pragma once
 
-#include <QByteArray>
+#include "support/LoopbackServer.h"
+
 #include <QString>
-#include <QThread>
 #include <atomic>
 #include <optional>
 
-class QTcpServer;
 class QTcpSocket;
 
 namespace kembtest {
@@ -24,12 +23,9 @@ public:
     };
 
     explicit HostileServer(Answer answer);
-    ~HostileServer();
-    HostileServer(const HostileServer&) = delete;
-    HostileServer& operator=(const HostileServer&) = delete;
 
-    QString hostPort() const;
-    QString baseUrl() const;
+    QString hostPort() const { return m_loopback.hostPort(); }
+    QString baseUrl() const { return m_loopback.baseUrl(); }
     // Body bytes written to sockets so far.
     qint64 sent() const { return m_sent.load(); }
 
@@ -37,10 +33,8 @@ private:
     void serve(QTcpSocket* socket);
 
     Answer m_answer;
-    QThread m_thread;
-    QTcpServer* m_server = nullptr;
-    quint16 m_port = 0;
     std::atomic<qint64> m_sent{0};
+    LoopbackServer m_loopback;
 };
 
 } // namespace kembtest

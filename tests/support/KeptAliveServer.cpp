@@ -1,6 +1,5 @@
 #include "support/KeptAliveServer.h"
 
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <memory>
 
@@ -26,35 +25,11 @@ qsizetype requestLength(const QByteArray& buffer)
 
 } // namespace
 
-KeptAliveServer::KeptAliveServer()
-{
-    m_server = new QTcpServer;
-    QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this]() {
-        while (QTcpSocket* socket = m_server->nextPendingConnection())
-            serve(socket);
-    });
-    m_server->listen(QHostAddress::LocalHost, 0);
-    m_port = m_server->serverPort();
-    m_server->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
-    m_thread.start();
-}
-
-KeptAliveServer::~KeptAliveServer()
-{
-    m_thread.quit();
-    m_thread.wait();
-}
-
-QString KeptAliveServer::baseUrl() const
-{
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
-}
+KeptAliveServer::KeptAliveServer() : m_loopback([this](QTcpSocket* socket) { serve(socket); }) {}
 
 void KeptAliveServer::serve(QTcpSocket* socket)
 {
     ++m_connections;
-    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     auto received = std::make_shared<QByteArray>();
     auto endless = std::make_shared<bool>(false);
     const auto refill = [this, socket, endless]() {

@@ -3,11 +3,11 @@
 // fast as the client takes it.
 #pragma once
 
+#include "support/LoopbackServer.h"
+
 #include <QString>
-#include <QThread>
 #include <atomic>
 
-class QTcpServer;
 class QTcpSocket;
 
 namespace kembtest {
@@ -15,11 +15,8 @@ namespace kembtest {
 class KeptAliveServer {
 public:
     KeptAliveServer();
-    ~KeptAliveServer();
-    KeptAliveServer(const KeptAliveServer&) = delete;
-    KeptAliveServer& operator=(const KeptAliveServer&) = delete;
 
-    QString baseUrl() const;
+    QString baseUrl() const { return m_loopback.baseUrl(); }
     int connections() const { return m_connections.load(); }
     // Body bytes of the endless answers written to sockets so far.
     qint64 sent() const { return m_sent.load(); }
@@ -27,12 +24,10 @@ public:
 private:
     void serve(QTcpSocket* socket);
 
-    QThread m_thread;
-    QTcpServer* m_server = nullptr;
-    quint16 m_port = 0;
     std::atomic<int> m_connections{0};
     std::atomic<int> m_requests{0};
     std::atomic<qint64> m_sent{0};
+    LoopbackServer m_loopback;
 };
 
 } // namespace kembtest
