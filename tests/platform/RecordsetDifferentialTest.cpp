@@ -219,9 +219,10 @@ const QDate kLastDay(9999, 12, 31);
 
 QDate drawDay(Random& random)
 {
-    // The ends of the calendar, the run-time's zero date and its neighbours, leap days, the Gregorian reform
-    // and the midnights that the clock of Buenos Aires skipped.
+    // The ends of the calendar and days far from 1899, the run-time's zero date and its neighbours, leap days,
+    // the Gregorian reform and the midnights that the clock of Buenos Aires skipped.
     const QDate edges[] = {kFirstDay,           kLastDay,
+                           QDate(1, 3, 31),     QDate(5000, 1, 1),
                            QDate(1899, 12, 30), QDate(1899, 12, 29),
                            QDate(1899, 12, 31), QDate(1900, 2, 28),
                            QDate(1900, 3, 1),   QDate(2000, 2, 29),
@@ -246,15 +247,64 @@ qint64 drawMicroseconds(Random& random)
     return micro / unit * unit;
 }
 
-// A moment of the calendar: a date's serial keeps the time only to some microseconds far from 1899, so
-// one that its double rounds out of years 1 to 9999 is no date of the run-time and is drawn again.
+constexpr qint64 kMicrosecondsPerDay = 86'400'000'000;
+
+// The step of the time of day that a date's serial resolves on a day, by the day's distance from 1899-12-30:
+// a double's spacing there is below 1 µs under 2^16 days (1720 to 2079) and below 10 µs under 2^19 days.
+qint64 resolvedStep(const QDate& day)
+{
+    const qint64 distance = std::abs(QDate(1899, 12, 30).daysTo(day));
+    return distance < (1 << 16) ? 1 : distance < (1 << 19) ? 10 : 100;
+}
+
+// What a moment drawn stands for, kept apart from its serial: its day, and its time to the step resolved
+// there, below a whole day. A value written or read with a stray fraction or on another day then shows.
+struct Moment {
+    QDate day;
+    qint64 micro;
+};
+
+// The moments drawn, by their serials.
+std::map<double, Moment>& drawnMoments()
+{
+    static std::map<double, Moment> moments;
+    return moments;
+}
+
+const Moment* drawnMoment(const vb::Variant& value)
+{
+    if (value.type() != vb::Variant::Type::Date)
+        return nullptr;
+    const auto found = drawnMoments().find(value.toDate().serial());
+    return found == drawnMoments().end() ? nullptr : &found->second;
+}
+
+// Whole seconds, whole milliseconds and the day's own step, as engines and programs write them, and the
+// last instants before midnight, on any day of years 1 to 9999. A time finer than the step is drawn only
+// where it lies far from half a step, so that what it stands for is plain.
 vb::Date drawMoment(Random& random)
 {
-    for (;;) {
-        const vb::Date moment = vb::Date::fromDateAndMicroseconds(drawDay(random), drawMicroseconds(random));
-        if (moment.calendarDay() >= kFirstDay && moment.calendarDay() <= kLastDay)
-            return moment;
+    const QDate day = drawDay(random);
+    const qint64 step = resolvedStep(day);
+    constexpr qint64 kEdges[] = {0,
+                                 1,
+                                 500'000,
+                                 999'999,
+                                 43'200'000'000,
+                                 kMicrosecondsPerDay - 1'000'000,
+                                 kMicrosecondsPerDay - 1000,
+                                 kMicrosecondsPerDay - 1};
+    qint64 micro = 0;
+    if (chance(random, 0.3)) {
+        micro = pick(random, kEdges);
+    } else {
+        const qint64 units[] = {1'000'000, 1000, step};
+        const qint64 unit = pick(random, units);
+        micro = between<qint64>(random, 0, kMicrosecondsPerDay - 1) / unit * unit;
     }
+    const vb::Date moment = vb::Date::fromDateAndMicroseconds(day, micro);
+    drawnMoments()[moment.serial()] = {day, std::min((micro + step / 2) / step * step, kMicrosecondsPerDay - step)};
+    return moment;
 }
 
 char32_t anyCharacter(Random& random)
@@ -365,6 +415,27 @@ QString shortest(Real value, std::chars_format format = std::chars_format::gener
     return QString::fromLatin1(text, end - text);
 }
 
+// The double of the fewest significant digits that name a single, as PostgreSQL prints a REAL: digits lying
+// exactly halfway to a neighbouring single do not name it, though reading them rounds to it.
+double singleAsPrinted(float value)
+{
+    // Past the largest single, a neighbour as far as the one on the other side.
+    const auto neighbour = [value](float towards) {
+        const float next = std::nextafter(value, towards);
+        return std::isinf(next) ? 2.0 * value - std::nextafter(value, -towards) : static_cast<double>(next);
+    };
+    const double low = (value + neighbour(-INFINITY)) / 2;
+    const double high = (value + neighbour(INFINITY)) / 2;
+    for (int digits = 1;; ++digits) {
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1).ptr;
+        double read = 0;
+        std::from_chars(text, end, read);
+        if ((read > low && read < high) || digits == std::numeric_limits<float>::max_digits10)
+            return read;
+    }
+}
+
 // What SQLite's double keeps of a decimal: its first 15 significant digits.
 QString fifteenDigits(double value)
 {
@@ -451,6 +522,14 @@ QString canonical(Kind kind, const vb::Variant& v)
     default:
         return canonicalNumber(kind, v);
     }
+}
+
+// The canonical text of a value written: a moment drawn as what it stands for, not as its serial reads.
+QString writtenText(Kind kind, const vb::Variant& written)
+{
+    if (const Moment* moment = kind == Kind::Moment ? drawnMoment(written) : nullptr)
+        return dayText(moment->day) + QLatin1Char(' ') + clockText(moment->micro);
+    return canonical(kind, written);
 }
 
 // The double whose eight bytes (most significant first) SQLite's ieee754_to_blob gives, in hexadecimal.
@@ -549,15 +628,18 @@ vb::Variant::Type typeRead(Kind kind, Engine engine)
     return Type::Empty;
 }
 
-// The value a record set hands out for one written, given the one it did hand out. A single arrives as the
-// double of its fewest significant digits. The SQLite driver reads a double from SQLite's own text of it, of
-// 15 significant digits that at large exponents may be one off in the last: a value read that close stands.
+// The value a record set hands out for one written, given the one it did hand out. A moment arrives as the
+// serial of what it stands for, a single as the double of the fewest significant digits that name it. The
+// SQLite driver reads a double from SQLite's own text of it, of 15 significant digits that at large exponents
+// may be one off in the last: a value read that close stands.
 vb::Variant handedOut(Kind kind, Engine engine, const vb::Variant& wrote, const vb::Variant& got)
 {
     if (wrote.isNull())
         return wrote;
+    if (const Moment* moment = kind == Kind::Moment ? drawnMoment(wrote) : nullptr)
+        return vb::Date::fromDateAndMicroseconds(moment->day, moment->micro);
     if (kind == Kind::Single)
-        return shortest(static_cast<float>(wrote.toDouble()), std::chars_format::scientific).toDouble();
+        return singleAsPrinted(static_cast<float>(wrote.toDouble()));
     if (kind != Kind::Real || engine != Engine::SQLite)
         return wrote;
     const double value = wrote.toDouble();
@@ -740,7 +822,8 @@ protected:
     {
         const ColumnPlan& column = m_columns[i];
         const vb::Variant wrote = handedOut(column.kind, engine(), written, got);
-        const QString expected = canonical(column.kind, wrote);
+        const QString expected =
+            column.kind == Kind::Moment ? writtenText(column.kind, written) : canonical(column.kind, wrote);
         const QString read = canonical(column.kind, got);
         const bool sameType = got.type() == wrote.type();
         const bool typeRight = wrote.isNull() ? got.isNull() : got.type() == typeRead(column.kind, engine());
@@ -772,7 +855,7 @@ protected:
             }
             for (size_t i = 0; i < m_columns.size(); ++i) {
                 const ColumnPlan& column = m_columns[i];
-                const QString expected = canonical(column.kind, it->second[i]);
+                const QString expected = writtenText(column.kind, it->second[i]);
                 const QString printed =
                     canonicalFromClient(column.kind, engine(), fields[static_cast<qsizetype>(i + 1)]);
                 if (printed != expected)

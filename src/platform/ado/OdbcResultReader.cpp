@@ -148,7 +148,7 @@ bool dateFromText(QStringView text, vb::Date& date)
 void storeExact(Rows::Writer& row, size_t column, QStringView text)
 {
     try {
-        return row.setDecimal(column, vb::Decimal::parse(text.toString()));
+        return row.setDecimal(column, vb::Decimal::parse(text));
     } catch (const vb::Error&) {
     }
     bool ok = false;
@@ -270,11 +270,17 @@ void OdbcResultReader::bind(const std::vector<SQLULEN>& columnSizes)
             m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_DOUBLE, &cell.real, 0, &cell.indicator), ignored);
             break;
         case Reading::Text:
-        case Reading::Timestamp:
-        case Reading::Exact:
             cell.text.resize(static_cast<size_t>(textCapacity(columnSizes[i - 1])) + 1);
             m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_WCHAR, cell.text.data(),
                                     static_cast<SQLLEN>(cell.text.size() * sizeof(SQLWCHAR)), &cell.indicator),
+                         ignored);
+            break;
+        case Reading::Timestamp:
+        case Reading::Exact:
+            cell.bytes.resize(static_cast<size_t>(textCapacity(columnSizes[i - 1])) + 1);
+            m_wide.resize(std::max(m_wide.size(), cell.bytes.size()));
+            m_stmt.check(SQLBindCol(m_stmt.get(), i, SQL_C_CHAR, cell.bytes.data(),
+                                    static_cast<SQLLEN>(cell.bytes.size()), &cell.indicator),
                          ignored);
             break;
         }
@@ -306,18 +312,37 @@ void OdbcResultReader::storeBound(Rows::Writer& row, SQLUSMALLINT column)
         return row.setBoolean(at, cell.integer != 0);
     case Reading::Real:
         return row.setDouble(at, static_cast<double>(cell.real));
-    case Reading::Text:
     case Reading::Timestamp:
     case Reading::Exact:
+        return storeNarrow(row, column);
+    case Reading::Text:
         break;
     }
     if (truncated(cell.indicator, cell.text))
         return storeFetched(row, column);
     const QStringView text(reinterpret_cast<const char16_t*>(cell.text.data()),
                            static_cast<qsizetype>(cell.indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
+    storeText(row, at, text, false);
+}
+
+// A number's or a date's narrow text, widened as it is: its characters are ASCII. Anything else (a text kept
+// in such a column), and a text longer than its buffer, is read again as wide text.
+void OdbcResultReader::storeNarrow(Rows::Writer& row, SQLUSMALLINT column)
+{
+    const Cell& cell = m_cells[column - 1];
+    if (cell.indicator == SQL_NO_TOTAL || cell.indicator >= static_cast<SQLLEN>(cell.bytes.size()))
+        return storeFetched(row, column);
+    const auto length = static_cast<size_t>(cell.indicator);
+    for (size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(cell.bytes[i]);
+        if (c >= 0x80)
+            return storeFetched(row, column);
+        m_wide[i] = c;
+    }
+    const QStringView text(m_wide.data(), static_cast<qsizetype>(length));
     if (cell.reading == Reading::Exact)
-        return storeExact(row, at, text);
-    storeText(row, at, text, cell.reading == Reading::Timestamp);
+        return storeExact(row, column - 1, text);
+    storeText(row, column - 1, text, true);
 }
 
 void OdbcResultReader::storeFetched(Rows::Writer& row, SQLUSMALLINT column)

@@ -22,13 +22,15 @@ public:
 
 private:
     enum class Reading { Integer, Real, Exact, Text, Timestamp, Boolean };
-    // Where the driver leaves one column's value of the fetched row.
+    // Where the driver leaves one column's value of the fetched row. Numbers and dates are bound as narrow
+    // text (`bytes`), which the drivers hand over without converting it to wide characters per cell.
     struct Cell {
         Reading reading = Reading::Text;
         SQLLEN indicator = 0;
         SQLBIGINT integer = 0;
         SQLDOUBLE real = 0;
         std::vector<SQLWCHAR> text;
+        std::vector<char> bytes;
     };
 
     static Reading readingFor(int adoType);
@@ -38,11 +40,14 @@ private:
     // The fetched row's value of `column` (from 1) into `row`: from its bound buffer, or through SQLGetData.
     void storeBound(Rows::Writer& row, SQLUSMALLINT column);
     void storeFetched(Rows::Writer& row, SQLUSMALLINT column);
+    void storeNarrow(Rows::Writer& row, SQLUSMALLINT column);
 
     const OdbcHandle& m_stmt;
     bool m_bindColumns;
     Diagnostics& m_warnings;
     std::vector<Cell> m_cells;
+    // A narrow text widened, as long as the longest narrow buffer.
+    std::vector<char16_t> m_wide;
 };
 
 } // namespace ado

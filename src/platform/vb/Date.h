@@ -23,9 +23,14 @@ public:
 
     constexpr double serial() const { return m_serial; }
     constexpr bool isZero() const { return m_serial == 0.0; }
-    // The calendar day and the time of day to the nearest microsecond, with no time zone in between.
+    // The calendar day and the time of day, with no time zone in between. The time is given to the nearest
+    // step the serial resolves on its day (microsecondStep), always below a whole day: only those digits
+    // are written, read and compared, so a whole second far from the epoch stays whole.
     QDate calendarDay() const;
     qint64 microsecondsOfDay() const;
+    // 1 µs from about 1720 to 2079, where the serial keeps every microsecond; 10 µs and then 100 µs
+    // farther out (a double serial resolves about 10 µs at year 1 and 40 µs at 9999).
+    qint64 microsecondStep() const;
     // The calendar day and the clock time (to the millisecond) the serial stands for, with no time zone
     // in between: a local date and time would not exist at an hour the local clock skips.
     QDate date() const;

@@ -42,7 +42,7 @@ Decimal Decimal::fromInt(long long value)
     return d;
 }
 
-Decimal Decimal::parse(const QString& text)
+Decimal Decimal::parse(QStringView text)
 {
     Decimal d;
     int i = 0;

@@ -3,6 +3,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringView>
 
 namespace vb {
 
@@ -13,7 +14,8 @@ public:
     // Reads "[+|-]digits[.digits][(e|E)[+|-]digits]" with "." as the decimal point, whatever the locale:
     // other text raises 13 (type mismatch), a value beyond 96 bits raises 6 (overflow). Decimals past the
     // 28th, or past what 96 bits hold, are rounded half to even.
-    static Decimal parse(const QString& text);
+    static Decimal parse(QStringView text);
+    static Decimal parse(const QString& text) { return parse(QStringView(text)); }
 
     double toDouble() const;
     // Without trailing zeros; `point` separates the decimals.
