@@ -80,12 +80,13 @@ TEST(DataTypes, ANumberBeyondAnIntegerFieldOverflows)
 // more than its reported type (SQLite's INTEGER holds 64 bits) and converts texts itself.
 TEST(DataTypes, OtherValuesAndOtherFieldsKeepTheValueAssigned)
 {
+    const vb::Variant date(vb::Date(1.5));
     const std::pair<int, vb::Variant> cases[] = {
         {ado::adInteger, 3000000000LL}, {ado::adInteger, QStringLiteral("3,7")},
         {ado::adInteger, true},         {ado::adInteger, vb::Variant::Null()},
         {ado::adDouble, 3.7},           {ado::adNumeric, vb::Decimal::parse("2.5")},
         {ado::adVarWChar, 2.5},         {ado::adCurrency, vb::Currency::fromDouble(2.5)},
-        {ado::adBoolean, 0.5},          {ado::adDBTimeStamp, vb::Variant(vb::Date(1.5))},
+        {ado::adBoolean, 0.5},          {ado::adDBTimeStamp, date},
     };
     for (const auto& [type, value] : cases)
         EXPECT_EQ(ado::assignedTo(type, value), value) << value.toString().toStdString();
