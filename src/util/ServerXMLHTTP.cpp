@@ -4,11 +4,9 @@
 #include "platform/net/Network.h"
 #include "platform/vb/Ansi.h"
 #include "platform/vb/Error.h"
-#include "platform/vb/SynchronousWait.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QTimer>
 #include <memory>
 
 namespace {
@@ -39,18 +37,7 @@ void ServerXMLHTTP::send()
         body += piece;
         return true;
     });
-    vb::SynchronousWait wait;
-    QTimer limit;
-    bool timedOut = false;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, reply.get(), [&]() {
-        timedOut = true;
-        reply->abort();
-    });
-    QObject::connect(&bounded, &net::BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
-    limit.start(m_timeLimitMs);
-    if (!reply->isFinished())
-        wait.exec();
+    const bool timedOut = !bounded.waitFor(m_timeLimitMs);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     // A transfer that stalled ends as one that outlasted the time limit.

@@ -2,14 +2,12 @@
 
 #include "platform/net/BoundedReply.h"
 #include "platform/net/Network.h"
-#include "platform/vb/SynchronousWait.h"
 
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringList>
-#include <QTimer>
 #include <memory>
 
 namespace afip {
@@ -131,18 +129,8 @@ SoapReply SoapTransport::post(const QUrl& url, const QByteArray& soapAction, con
         body += piece;
         return true;
     });
-    vb::SynchronousWait wait;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&bounded, &net::BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
-    QObject::connect(&limit, &QTimer::timeout, &wait, &vb::SynchronousWait::quit);
-    limit.start(timeoutMs());
-    if (!reply->isFinished())
-        wait.exec();
-
     SoapReply answer;
-    if (!reply->isFinished()) {
-        reply->abort();
+    if (!bounded.waitFor(timeoutMs())) {
         answer.error = QStringLiteral("El servicio %1 no respondió dentro del tiempo límite de %2 segundos.")
                            .arg(url.toString(), seconds(timeoutMs()));
         return answer;

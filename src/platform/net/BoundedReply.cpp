@@ -1,7 +1,10 @@
 #include "platform/net/BoundedReply.h"
 
+#include "platform/vb/SynchronousWait.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <algorithm>
 
 namespace net {
@@ -47,6 +50,23 @@ void BoundedReply::take()
             return;
         }
     }
+}
+
+bool BoundedReply::waitFor(int timeLimitMs)
+{
+    bool timedOut = false;
+    vb::SynchronousWait wait;
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &m_reply, [this, &timedOut]() {
+        timedOut = true;
+        m_reply.abort();
+    });
+    connect(this, &BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
+    limit.start(timeLimitMs);
+    if (!m_reply.isFinished())
+        wait.exec();
+    return !timedOut;
 }
 
 bool BoundedReply::cutShort() const

@@ -28,6 +28,10 @@ public:
     // Watches `reply` (which must outlive this object) from now on; `limit` is the longest body accepted.
     BoundedReply(QNetworkReply& reply, qint64 limit, Sink sink);
 
+    // Waits as a synchronous call does (vb::SynchronousWait) until the reply has finished; false when
+    // `timeLimitMs` passed first, and the reply was aborted then.
+    bool waitFor(int timeLimitMs);
+
     // The body went past its declared length or past the limit, and the transfer was stopped there.
     bool tooLong() const { return m_tooLong; }
     // The sink refused a piece, and the transfer was stopped there.

@@ -2,12 +2,10 @@
 
 #include "platform/net/BoundedReply.h"
 #include "platform/net/Network.h"
-#include "platform/vb/SynchronousWait.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSaveFile>
-#include <QTimer>
 #include <memory>
 
 namespace net {
@@ -30,14 +28,8 @@ long URLDownloadToFile(const QString& url, const QString& fileName, int timeLimi
     std::unique_ptr<QNetworkReply> reply(manager().get(QNetworkRequest(QUrl(url))));
     BoundedReply bounded(*reply, kDownloadMaxBytes,
                          [&file](const QByteArray& piece) { return file.write(piece) == piece.size(); });
-    vb::SynchronousWait wait;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
-    QObject::connect(&bounded, &BoundedReply::finished, &wait, &vb::SynchronousWait::quit);
-    limit.start(timeLimitMs);
-    if (!reply->isFinished())
-        wait.exec();
+    // A reply aborted at the time limit fails like any other.
+    bounded.waitFor(timeLimitMs);
 
     if (bounded.tooLong() || bounded.sinkFailed() || bounded.cutShort() || !succeeded(*reply)) {
         file.cancelWriting();
